@@ -1,0 +1,90 @@
+// The main window's logic: start-up and the cleaning run.
+#include "app/Form1.h"
+
+#include "app/CommandLine.h"
+#include "files/FileCleaner.h"
+#include "files/ShortcutCleaner.h"
+#include "registry/RegistryCleaner.h"
+
+namespace qc {
+namespace {
+
+constexpr const char* kAcknowledgeText =
+    "All Quenzor and Internet Explorer applications will be closed.\r\n"
+    "Are you sure you wish to continue?";
+constexpr const char* kContinueText =
+    "Quenzor and Internet Explorer processes Terminated.\r\nPress OK to continue.";
+constexpr const char* kDoneInteractiveText = "Process Complete.  Press OK to view the results.";
+constexpr const char* kDoneSilentText = "Process Complete.  Would you like to view the results?";
+constexpr const char* kNothingDoneText = "Nothing Done.";
+
+}  // namespace
+
+void Form1::Form_Load() {
+  blnSilent_ = false;
+  if (SelectsSilentMode(s_.commandLine.ArgumentText())) {
+    blnSilent_ = true;
+    RunCleaning();
+    return;
+  }
+  s_.ui.ShowAcknowledgeModal();
+}
+
+void Form1::RunCleaning() {
+  if (!ConfirmStart()) {
+    s_.ui.MsgBox(kNothingDoneText, "Nothing Done", MsgButtons::Ok);
+    return;
+  }
+  ReportProcessSearch(TerminateTargetProcesses());
+  CleanRegistry();
+  CleanFiles();
+  CleanProfile();
+  Complete();
+}
+
+bool Form1::ConfirmStart() {
+  if (blnSilent_) return true;
+  return s_.ui.MsgBox(kAcknowledgeText, "Acknowledge", MsgButtons::YesNo) == MsgAnswer::Yes;
+}
+
+void Form1::ReportProcessSearch(ProcessSearch search) {
+  switch (search) {
+    case ProcessSearch::NoneFound:
+      listWork_.AddItem(kNoProcessesLine);
+      break;
+    case ProcessSearch::Found:
+      if (!blnSilent_) s_.ui.MsgBox(kContinueText, "Continue", MsgButtons::Ok);
+      break;
+    case ProcessSearch::ListFailed:
+      // The stage has said why; there is nothing to confirm or to deny.
+      break;
+  }
+}
+
+void Form1::Complete() {
+  if (blnSilent_) {
+    // Nobody can answer a box on a service's window station: the run would hang
+    // the deployment that started it, so it ends as if answered No.
+    if (!s_.ui.IsDesktopVisible() ||
+        s_.ui.MsgBox(kDoneSilentText, "Done", MsgButtons::YesNo) == MsgAnswer::No) {
+      s_.ui.EndProgram(ExitCode());
+    }
+  } else {
+    s_.ui.MsgBox(kDoneInteractiveText, "Done", MsgButtons::Ok);
+  }
+  s_.ui.EnableCleanButton(false);
+}
+
+ProcessSearch Form1::TerminateTargetProcesses() {
+  return qc::TerminateTargetProcesses(s_.processes, listWork_);
+}
+
+void Form1::CleanRegistry() { qc::CleanRegistry(s_.registry, listWork_); }
+
+void Form1::CleanFiles() { qc::CleanFiles(s_.fileSystem, s_.environment, listWork_); }
+
+void Form1::CleanProfile() {
+  qc::CleanProfile(s_.fileSystem, s_.environment, s_.osVersion, listWork_);
+}
+
+}  // namespace qc

@@ -1,0 +1,60 @@
+// The main window's logic: start-up, the cleaning run and the button handlers. The
+// Win32 window only forwards its events here and shows what this decides.
+#pragma once
+
+#include "app/TrackedList.h"
+#include "platform/CommandLine.h"
+#include "platform/Environment.h"
+#include "platform/FileSystem.h"
+#include "platform/OsVersion.h"
+#include "platform/Processes.h"
+#include "platform/Registry.h"
+#include "platform/ResultsList.h"
+#include "platform/Ui.h"
+#include "processes/TargetProcesses.h"
+
+namespace qc {
+
+struct Services {
+  IUi& ui;
+  IResultsList& listWork;
+  ICommandLine& commandLine;
+  IProcesses& processes;
+  IRegistry& registry;
+  IFileSystem& fileSystem;
+  IEnvironment& environment;
+  IOsVersion& osVersion;
+};
+
+inline constexpr const char* kNoProcessesLine =
+    "Information: No Quenzor or Internet Explorer Processes Running";
+
+class Form1 {
+ public:
+  explicit Form1(const Services& services) : s_(services), listWork_(services.listWork) {}
+
+  void Form_Load();
+  void RunCleaning();
+  void btnClean_Click() { RunCleaning(); }
+  void btnExit_Click() { s_.ui.UnloadMainWindow(); }
+
+  ProcessSearch TerminateTargetProcesses();
+  void CleanRegistry();
+  void CleanFiles();
+  void CleanProfile();
+
+  // 1 when any line reported a failure, else 0.
+  int ExitCode() const { return listWork_.HasFailure() ? 1 : 0; }
+  bool blnSilent() const { return blnSilent_; }
+
+ private:
+  bool ConfirmStart();
+  void ReportProcessSearch(ProcessSearch search);
+  void Complete();
+
+  Services s_;
+  TrackedList listWork_;
+  bool blnSilent_ = false;
+};
+
+}  // namespace qc

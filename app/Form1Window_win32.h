@@ -1,0 +1,65 @@
+// The main window Form1 in raw Win32: it shows what the logic decides and forwards the
+// user's clicks to it.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+
+#include "app/Form1.h"
+#include "platform/ResultsList.h"
+#include "platform/Ui.h"
+
+namespace qc::win {
+
+class Form1Window final : public IUi, public IResultsList {
+ public:
+  explicit Form1Window(HINSTANCE instance) : instance_(instance) {}
+  Form1Window(const Form1Window&) = delete;
+  Form1Window& operator=(const Form1Window&) = delete;
+  ~Form1Window() override;
+
+  // Creates the window and its controls, not yet visible.
+  bool Create();
+  void AttachLogic(Form1* logic) { logic_ = logic; }
+  // Sets what shows the acknowledgement dialog at an interactive start.
+  void SetAcknowledge(std::function<void()> show) { acknowledge_ = std::move(show); }
+  // Shows the window centred with the focus on "E&xit"; does nothing if it is gone.
+  void Show();
+  // Runs until the main window is destroyed.
+  void RunMessageLoop();
+  HWND hwnd() const { return hwnd_; }
+
+  // IUi
+  MsgAnswer MsgBox(std::string_view text, std::string_view title,
+                       MsgButtons buttons) override;
+  void EnableCleanButton(bool enabled) override;
+  void ShowAcknowledgeModal() override;
+  void UnloadMainWindow() override;
+  bool IsDesktopVisible() override;
+  [[noreturn]] void EndProgram(int exitCode) override;
+
+  // IResultsList
+  void AddItem(std::string_view line) override;
+
+ private:
+  static LRESULT CALLBACK WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+  LRESULT Handle(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+  void CreateControls();
+  void OnCommand(WORD id, WORD code);
+  bool PreTranslate(MSG& msg);
+
+  HINSTANCE instance_;
+  HWND hwnd_ = nullptr;
+  HWND picture1_ = nullptr;
+  HWND btnClean_ = nullptr;
+  HWND listWork_ = nullptr;
+  HWND btnExit_ = nullptr;
+  HFONT font_ = nullptr;
+  HBITMAP banner_ = nullptr;
+  HWND lastFocus_ = nullptr;
+  Form1* logic_ = nullptr;
+  std::function<void()> acknowledge_;
+};
+
+}  // namespace qc::win

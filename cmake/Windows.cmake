@@ -1,0 +1,53 @@
+# Windows build: the static 32-bit GUI program, its adapter tests and end-to-end tests.
+add_compile_definitions(UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601)
+add_compile_options(-Wall -Wextra)
+add_link_options(-static -static-libgcc -static-libstdc++)
+
+set(WIN_LIBS ole32 oleaut32 uuid wbemuuid advapi32 user32 gdi32 shell32 comctl32 kernel32)
+
+add_library(qc_core STATIC ${CORE_SOURCES})
+target_include_directories(qc_core PUBLIC ${CMAKE_SOURCE_DIR})
+
+# Adapters and windows: everything Windows-facing except the entry point.
+file(GLOB WIN32_SOURCES CONFIGURE_DEPENDS
+  platform/win32/*.cpp app/*_win32.cpp dialogs/*_win32.cpp files/*_win32.cpp
+  processes/*_win32.cpp registry/*_win32.cpp)
+list(FILTER WIN32_SOURCES EXCLUDE REGEX "main_win32\\.cpp$")
+add_library(qc_win32 STATIC ${WIN32_SOURCES})
+target_link_libraries(qc_win32 PUBLIC qc_core ${WIN_LIBS})
+
+add_executable(QuenzorCleaner WIN32 app/main_win32.cpp resources/QuenzorCleaner.rc)
+target_link_libraries(QuenzorCleaner PRIVATE qc_win32)
+target_link_options(QuenzorCleaner PRIVATE -municode)
+set_source_files_properties(resources/QuenzorCleaner.rc PROPERTIES
+  OBJECT_DEPENDS "${CMAKE_SOURCE_DIR}/resources/QuenzorCleaner.manifest")
+
+set(gtest_disable_pthreads OFF CACHE BOOL "" FORCE)
+set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+include(GoogleTest)
+
+# Adapter tests: the real Windows APIs, under Wine, on temporary folders and keys.
+file(GLOB WIN32_TEST_SOURCES CONFIGURE_DEPENDS tests/win32/*_test.cpp)
+if(WIN32_TEST_SOURCES)
+  add_executable(win32_tests ${WIN32_TEST_SOURCES})
+  target_include_directories(win32_tests PRIVATE ${CMAKE_SOURCE_DIR}/tests)
+  target_link_libraries(win32_tests PRIVATE qc_win32 GTest::gtest_main)
+  gtest_discover_tests(win32_tests DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 120
+                       PROPERTIES RUN_SERIAL TRUE TIMEOUT 120)
+endif()
+
+# A small idle program: copies of it play the product's processes in tests.
+add_executable(idle WIN32 tests/e2e/idle_win32.cpp)
+target_link_options(idle PRIVATE -municode)
+
+# End-to-end tests drive the real .exe through its windows.
+file(GLOB E2E_SOURCES CONFIGURE_DEPENDS tests/e2e/*_test.cpp tests/e2e/driver/*.cpp)
+if(E2E_SOURCES)
+  add_executable(e2e_tests ${E2E_SOURCES})
+  target_include_directories(e2e_tests PRIVATE ${CMAKE_SOURCE_DIR}/tests ${CMAKE_SOURCE_DIR})
+  target_link_libraries(e2e_tests PRIVATE GTest::gtest_main ${WIN_LIBS})
+  add_dependencies(e2e_tests QuenzorCleaner idle)
+  gtest_discover_tests(e2e_tests DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 120
+                       PROPERTIES RUN_SERIAL TRUE TIMEOUT 180)
+endif()

@@ -1,0 +1,30 @@
+// Letter-case folding for the ASCII names this program looks for. Only A-Z/a-z are
+// folded, the same on both sides, so the user's locale never changes a match.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace qc {
+
+inline char AsciiUpper(char c) { return (c >= 'a' && c <= 'z') ? char(c - 'a' + 'A') : c; }
+inline char AsciiLower(char c) { return (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c; }
+
+inline std::string ToUpperAscii(std::string_view s) {
+  std::string out(s);
+  for (char& c : out) c = AsciiUpper(c);
+  return out;
+}
+
+inline std::string ToLowerAscii(std::string_view s) {
+  std::string out(s);
+  for (char& c : out) c = AsciiLower(c);
+  return out;
+}
+
+// Substring search after upper-casing both sides.
+inline bool ContainsNoCase(std::string_view haystack, std::string_view needle) {
+  return ToUpperAscii(haystack).find(ToUpperAscii(needle)) != std::string::npos;
+}
+
+}  // namespace qc

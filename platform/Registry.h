@@ -1,0 +1,39 @@
+// The registry functions the key deletion uses, with Win32 status codes as results.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace qc {
+
+// An open key or a predefined hive, carried as the handle's numeric value.
+using RegKey = std::uint64_t;
+
+inline constexpr RegKey kHkeyClassesRoot = 0x80000000u;
+inline constexpr RegKey kHkeyLocalMachine = 0x80000002u;
+
+inline constexpr std::uint32_t kKeyAllAccess = 0xF003Fu;
+inline constexpr std::uint32_t kKeyRead = 0x20019u;
+
+inline constexpr long kErrorSuccess = 0;
+inline constexpr long kErrorFileNotFound = 2;
+inline constexpr long kErrorAccessDenied = 5;
+inline constexpr long kErrorMoreData = 234;
+inline constexpr long kErrorNoMoreItems = 259;
+
+class IRegistry {
+ public:
+  virtual ~IRegistry() = default;
+  // RegOpenKeyEx: on success *result holds a handle the caller must close.
+  virtual long OpenKeyEx(RegKey parent, const std::string& subKey, std::uint32_t options,
+                         std::uint32_t access, RegKey* result) = 0;
+  // RegEnumKey: the name of the subkey at index, cut at its first NUL; the buffer
+  // holds bufferChars characters including the terminator.
+  virtual long EnumKey(RegKey key, std::uint32_t index, std::string* name,
+                       std::uint32_t bufferChars) = 0;
+  // RegDeleteKey: deletes one subkey of key, which must have no subkeys itself.
+  virtual long DeleteKey(RegKey key, const std::string& subKey) = 0;
+  virtual long CloseKey(RegKey key) = 0;
+};
+
+}  // namespace qc

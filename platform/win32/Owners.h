@@ -1,0 +1,118 @@
+// Move-only owners of Windows resources, so every handle is closed exactly once and
+// on every path.
+#pragma once
+
+#include <oleauto.h>
+#include <objbase.h>
+#include <windows.h>
+
+#include <utility>
+
+namespace qc::win {
+
+// Closes the resource with Traits::Close; GetLastError survives the close, so a
+// caller can still read the failure that made it give up.
+template <typename Traits>
+class UniqueResource {
+ public:
+  using Type = typename Traits::Type;
+  UniqueResource() = default;
+  explicit UniqueResource(Type value) : value_(value) {}
+  UniqueResource(const UniqueResource&) = delete;
+  UniqueResource& operator=(const UniqueResource&) = delete;
+  UniqueResource(UniqueResource&& other) noexcept : value_(other.release()) {}
+  UniqueResource& operator=(UniqueResource&& other) noexcept {
+    if (this != &other) reset(other.release());
+    return *this;
+  }
+  ~UniqueResource() { reset(); }
+
+  Type get() const { return value_; }
+  explicit operator bool() const { return Traits::IsValid(value_); }
+  Type* put() {
+    reset();
+    return &value_;
+  }
+  Type release() { return std::exchange(value_, Traits::Invalid()); }
+  void reset(Type value = Traits::Invalid()) {
+    if (Traits::IsValid(value_)) {
+      const DWORD lastError = GetLastError();
+      Traits::Close(value_);
+      SetLastError(lastError);
+    }
+    value_ = value;
+  }
+
+ private:
+  Type value_ = Traits::Invalid();
+};
+
+struct HandleTraits {
+  using Type = HANDLE;
+  static Type Invalid() { return nullptr; }
+  static bool IsValid(Type h) { return h != nullptr && h != INVALID_HANDLE_VALUE; }
+  static void Close(Type h) { CloseHandle(h); }
+};
+using UniqueHandle = UniqueResource<HandleTraits>;
+
+struct FindTraits {
+  using Type = HANDLE;
+  static Type Invalid() { return INVALID_HANDLE_VALUE; }
+  static bool IsValid(Type h) { return h != INVALID_HANDLE_VALUE && h != nullptr; }
+  static void Close(Type h) { FindClose(h); }
+};
+using UniqueFind = UniqueResource<FindTraits>;
+
+// Never closes a predefined root key (HKEY_LOCAL_MACHINE and friends).
+struct HKeyTraits {
+  using Type = HKEY;
+  static Type Invalid() { return nullptr; }
+  static bool IsValid(Type h) {
+    return h != nullptr && (reinterpret_cast<ULONG_PTR>(h) & 0x80000000u) == 0;
+  }
+  static void Close(Type h) { RegCloseKey(h); }
+};
+using UniqueHKey = UniqueResource<HKeyTraits>;
+
+struct BstrTraits {
+  using Type = BSTR;
+  static Type Invalid() { return nullptr; }
+  static bool IsValid(Type b) { return b != nullptr; }
+  static void Close(Type b) { SysFreeString(b); }
+};
+using UniqueBstr = UniqueResource<BstrTraits>;
+
+class UniqueVariant {
+ public:
+  UniqueVariant() { VariantInit(&v_); }
+  UniqueVariant(const UniqueVariant&) = delete;
+  UniqueVariant& operator=(const UniqueVariant&) = delete;
+  ~UniqueVariant() { VariantClear(&v_); }
+  VARIANT* put() {
+    VariantClear(&v_);
+    return &v_;
+  }
+  const VARIANT& get() const { return v_; }
+
+ private:
+  VARIANT v_;
+};
+
+// Initialises COM for this thread; uninitialises only if initialisation succeeded.
+class ComApartment {
+ public:
+  explicit ComApartment(DWORD model = COINIT_APARTMENTTHREADED)
+      : hr_(CoInitializeEx(nullptr, model)) {}
+  ComApartment(const ComApartment&) = delete;
+  ComApartment& operator=(const ComApartment&) = delete;
+  ~ComApartment() {
+    if (SUCCEEDED(hr_)) CoUninitialize();
+  }
+  // RPC_E_CHANGED_MODE still leaves COM usable in the other model.
+  bool ok() const { return SUCCEEDED(hr_) || hr_ == RPC_E_CHANGED_MODE; }
+
+ private:
+  HRESULT hr_;
+};
+
+}  // namespace qc::win

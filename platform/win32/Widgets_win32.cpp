@@ -1,0 +1,108 @@
+// Shared window pieces: font, icon, banner picture box, sizing.
+#include "platform/win32/Widgets_win32.h"
+
+#include "resources/resource.h"
+
+namespace qc::win {
+namespace {
+
+constexpr wchar_t kPictureClass[] = L"QcPictureBox";
+
+LRESULT CALLBACK PictureProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+  switch (msg) {
+    case WM_PAINT: {
+      PAINTSTRUCT ps;
+      HDC dc = BeginPaint(hwnd, &ps);
+      auto bitmap = reinterpret_cast<HBITMAP>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+      if (bitmap != nullptr) {
+        HDC mem = CreateCompatibleDC(dc);
+        HGDIOBJ old = SelectObject(mem, bitmap);
+        BITMAP bm{};
+        GetObjectW(bitmap, sizeof(bm), &bm);
+        BitBlt(dc, 0, 0, bm.bmWidth, bm.bmHeight, mem, 0, 0, SRCCOPY);
+        SelectObject(mem, old);
+        DeleteDC(mem);
+      }
+      EndPaint(hwnd, &ps);
+      return 0;
+    }
+    case WM_LBUTTONDOWN:
+      SetFocus(hwnd);
+      return 0;
+    default:
+      return DefWindowProcW(hwnd, msg, wp, lp);
+  }
+}
+
+}  // namespace
+
+HFONT CreateDialogFont(bool bold, bool underline) {
+  return CreateFontW(-11, 0, 0, 0, bold ? FW_BOLD : FW_NORMAL, FALSE, underline ? TRUE : FALSE,
+                     FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+                     DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS, L"MS Sans Serif");
+}
+
+ATOM RegisterWindowClass(HINSTANCE instance, const wchar_t* name, WNDPROC proc) {
+  WNDCLASSEXW wc{};
+  if (GetClassInfoExW(instance, name, &wc)) return 1;
+  wc.cbSize = sizeof(wc);
+  wc.lpfnWndProc = proc;
+  wc.hInstance = instance;
+  wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+  wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+  wc.lpszClassName = name;
+  wc.hIcon = static_cast<HICON>(
+      LoadImageW(instance, MAKEINTRESOURCEW(IDI_APP), IMAGE_ICON, 32, 32, LR_DEFAULTCOLOR));
+  wc.hIconSm = static_cast<HICON>(
+      LoadImageW(instance, MAKEINTRESOURCEW(IDI_APP), IMAGE_ICON, 16, 16, LR_DEFAULTCOLOR));
+  return RegisterClassExW(&wc);
+}
+
+HWND CreatePictureBox(HINSTANCE instance, HWND parent, int id, int x, int y, int w, int h,
+                      HBITMAP bitmap) {
+  WNDCLASSEXW wc{};
+  if (!GetClassInfoExW(instance, kPictureClass, &wc)) {
+    wc.cbSize = sizeof(wc);
+    wc.lpfnWndProc = PictureProc;
+    wc.hInstance = instance;
+    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
+    wc.lpszClassName = kPictureClass;
+    RegisterClassExW(&wc);
+  }
+  HWND box = CreateWindowExW(0, kPictureClass, L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP, x, y, w,
+                             h, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+                             instance, nullptr);
+  SetWindowLongPtrW(box, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(bitmap));
+  return box;
+}
+
+void SizeClientAndCentre(HWND hwnd, int w, int h) {
+  RECT r{0, 0, w, h};
+  AdjustWindowRectEx(&r, DWORD(GetWindowLongPtrW(hwnd, GWL_STYLE)), FALSE,
+                     DWORD(GetWindowLongPtrW(hwnd, GWL_EXSTYLE)));
+  const int ww = r.right - r.left;
+  const int wh = r.bottom - r.top;
+  const int x = (GetSystemMetrics(SM_CXSCREEN) - ww) / 2;
+  const int y = (GetSystemMetrics(SM_CYSCREEN) - wh) / 2;
+  SetWindowPos(hwnd, nullptr, x, y, ww, wh, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void SetTabOrder(const HWND* controls, int count) {
+  if (count > 0) {
+    SetWindowPos(controls[0], HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  }
+  for (int i = 1; i < count; ++i) {
+    SetWindowPos(controls[i], controls[i - 1], 0, 0, 0, 0,
+                 SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  }
+}
+
+void ApplyFont(HWND parent, HFONT font) {
+  for (HWND child = GetWindow(parent, GW_CHILD); child != nullptr;
+       child = GetWindow(child, GW_HWNDNEXT)) {
+    SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+  }
+}
+
+}  // namespace qc::win

@@ -1,0 +1,73 @@
+# Sourced by the scripts that run Windows programs: a quiet Wine, a 32-bit prefix kept
+# apart from the user's own ~/.wine, and an X display for the windows.
+export WINEDEBUG=-all
+
+# The product is a 32-bit program and is tested as one wherever the kernel can run
+# 32-bit code. Some hosts (kernels without IA-32 emulation) cannot start the 32-bit
+# Wine loader at all; there the same sources are built for x86_64 and tested under
+# 64-bit Wine, while the shipped .exe stays the i686 build.
+if [ -z "${QC_WIN_ARCH:-}" ]; then
+  if [ -x /usr/lib/wine/wine ] && /usr/lib/wine/wine --version >/dev/null 2>&1; then
+    QC_WIN_ARCH=i686
+  else
+    QC_WIN_ARCH=x86_64
+  fi
+fi
+export QC_WIN_ARCH
+if [ "$QC_WIN_ARCH" = i686 ]; then
+  export WINEARCH=win32
+  QC_WINE=wine
+else
+  export WINEARCH=win64
+  export WINELOADER=/usr/lib/wine/wine64
+  export WINESERVER=/usr/lib/wine/wineserver64
+  QC_WINE=/usr/lib/wine/wine64
+fi
+WINESERVER_BIN="${WINESERVER:-wineserver}"
+export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree=;mshtml=;winemenubuilder.exe=d}"
+QC_CACHE="${QC_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/quenzor-cleaner}"
+
+# Creates the template prefix once; later prefixes are copies of it, which takes a
+# second instead of a full wineboot.
+qc_template_prefix() {
+  local tpl="$QC_CACHE/wine-template-$QC_WIN_ARCH"
+  if [ ! -f "$tpl/.ready" ]; then
+    mkdir -p "$QC_CACHE"
+    local lock="$QC_CACHE/template.lock"
+    (
+      flock 9
+      if [ ! -f "$tpl/.ready" ]; then
+        rm -rf "$tpl"
+        WINEPREFIX="$tpl" "$QC_WINE" wineboot -i >/dev/null 2>&1 || true
+        WINEPREFIX="$tpl" "$WINESERVER_BIN" -w
+        touch "$tpl/.ready"
+      fi
+    ) 9>"$lock"
+  fi
+  echo "$tpl"
+}
+
+# Makes $1 a fresh copy of the template prefix.
+qc_fresh_prefix() {
+  local dest="$1" tpl
+  tpl="$(qc_template_prefix)"
+  if [ -d "$dest" ]; then
+    WINEPREFIX="$dest" "$WINESERVER_BIN" -k >/dev/null 2>&1 || true
+    rm -rf "$dest"
+  fi
+  mkdir -p "$(dirname "$dest")"
+  cp -a "$tpl" "$dest"
+}
+
+# Starts Xvfb when there is no display yet.
+qc_ensure_display() {
+  if [ -n "${DISPLAY:-}" ] && xdpyinfo -display "$DISPLAY" >/dev/null 2>&1; then return; fi
+  if [ -n "${DISPLAY:-}" ] && [ -e "/tmp/.X11-unix/X${DISPLAY#:}" ]; then return; fi
+  local n=99
+  while [ -e "/tmp/.X${n}-lock" ] && ! [ -e "/tmp/.X11-unix/X${n}" ]; do n=$((n + 1)); done
+  export DISPLAY=":$n"
+  if ! [ -e "/tmp/.X11-unix/X${n}" ]; then
+    (Xvfb "$DISPLAY" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &)
+    for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X${n}" ] && break; sleep 0.1; done
+  fi
+}
