@@ -7,15 +7,18 @@ namespace qc {
 
 std::string ArgumentTextFromCommandLine(std::string_view cmd) {
   std::size_t i = 0;
-  // The program path ends at the closing quote when quoted, else at the first blank;
-  // this is how Windows itself splits off argv[0].
+  // The program path ends at the closing quote when quoted, else at the first blank,
+  // as the C runtime's WinMain start-up splits it; then blanks (any control character
+  // or space) are skipped.
+  auto blank = [](char c) { return static_cast<unsigned char>(c) <= ' '; };
   if (i < cmd.size() && cmd[i] == '"') {
     ++i;
     while (i < cmd.size() && cmd[i] != '"') ++i;
     if (i < cmd.size()) ++i;
+  } else {
+    while (i < cmd.size() && !blank(cmd[i])) ++i;
   }
-  while (i < cmd.size() && cmd[i] != ' ' && cmd[i] != '\t') ++i;
-  while (i < cmd.size() && (cmd[i] == ' ' || cmd[i] == '\t')) ++i;
+  while (i < cmd.size() && blank(cmd[i])) ++i;
   return std::string(cmd.substr(i));
 }
 

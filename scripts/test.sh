@@ -1,0 +1,33 @@
+#!/usr/bin/env bash
+# Runs every test: the portable core's unit tests natively under AddressSanitizer and
+# UBSan, then the Windows adapter and end-to-end tests under Wine with Xvfb.
+# Installs what it needs first.
+set -euo pipefail
+root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+"$root/scripts/install-toolchain.sh"
+jobs="$(nproc)"
+
+echo "== native unit tests"
+if [ ! -f "$root/build/native/build.ninja" ]; then
+  cmake -S "$root" -B "$root/build/native" -G Ninja -DCMAKE_BUILD_TYPE=Debug >/dev/null
+fi
+cmake --build "$root/build/native" -j "$jobs"
+native_rc=0
+ctest --test-dir "$root/build/native" -j "$jobs" --output-on-failure || native_rc=$?
+
+echo "== Windows build and tests under Wine"
+. "$root/scripts/wine-env.sh"
+qc_ensure_display
+win_dir="$("$root/scripts/build.sh" --test-arch | tail -n 1)"
+echo "Wine tests run the $QC_WIN_ARCH build in $win_dir"
+# A fresh prefix for every test run, so no run depends on what an earlier one left.
+qc_fresh_prefix "$win_dir/wineprefix"
+win_rc=0
+QC_WINEPREFIX="$win_dir/wineprefix" ctest --test-dir "$win_dir" --output-on-failure || win_rc=$?
+WINEPREFIX="$win_dir/wineprefix" "$WINESERVER_BIN" -k >/dev/null 2>&1 || true
+
+if [ $native_rc -ne 0 ] || [ $win_rc -ne 0 ]; then
+  echo "FAILED: native rc=$native_rc, Wine rc=$win_rc"
+  exit 1
+fi
+echo "All tests passed."

@@ -1,0 +1,224 @@
+// Start-up and the cleaning run: keywords, boxes and their order, the Information
+// line, disabling "&Clean PC", silent No, and the exit code.
+#include "app/Form1.h"
+
+#include <gtest/gtest.h>
+
+#include "app/CommandLine.h"
+#include "fakes/FakeFileSystem.h"
+#include "fakes/FakeSystem.h"
+#include "fakes/FakeUi.h"
+
+namespace qc::test {
+namespace {
+
+constexpr const char* kAckText =
+    "All Quenzor and Internet Explorer applications will be closed.\r\n"
+    "Are you sure you wish to continue?";
+constexpr const char* kContinueText =
+    "Quenzor and Internet Explorer processes Terminated.\r\nPress OK to continue.";
+constexpr const char* kDoneText = "Process Complete.  Press OK to view the results.";
+constexpr const char* kDoneSilentText = "Process Complete.  Would you like to view the results?";
+constexpr const char* kInfoLine = "Information: No Quenzor or Internet Explorer Processes Running";
+
+class EmptyRegistry final : public IRegistry {
+ public:
+  long OpenKeyEx(RegKey, const std::string&, std::uint32_t, std::uint32_t, RegKey*) override {
+    return kErrorFileNotFound;
+  }
+  long EnumKey(RegKey, std::uint32_t, std::string*, std::uint32_t) override {
+    return kErrorNoMoreItems;
+  }
+  long DeleteKey(RegKey, const std::string&) override { return kErrorFileNotFound; }
+  long CloseKey(RegKey) override { return kErrorSuccess; }
+};
+
+struct Rig {
+  FakeUi ui;
+  RecordingList list;
+  FakeCommandLine commandLine;
+  FakeProcesses processes;
+  EmptyRegistry registry;
+  FakeFileSystem fs;
+  FakeEnvironment env;
+  FakeOsVersion os;
+  Form1 form{{ui, list, commandLine, processes, registry, fs, env, os}};
+
+  explicit Rig(std::string args = {}) { commandLine.text = std::move(args); }
+  // Runs the load handler; returns the exit code when the program was ended in it.
+  std::optional<int> Load() {
+    try {
+      form.Form_Load();
+    } catch (const ProgramEnded& e) {
+      return e.exitCode;
+    }
+    return std::nullopt;
+  }
+};
+
+TEST(FormLoad, SelectsSilentModeOnlyForExactlyOneKeyword) {
+  const struct {
+    const char* args;
+    bool silent;
+  } cases[] = {
+      {"silent", true},     {"SILENT", true},     {"SiLeNt", true},   {"/s", true},
+      {"/S", true},         {"", false},          {"silent /s", false}, {"/s silent", false},
+      {"-s", false},        {"s", false},         {"/silent", false}, {" silent", false},
+      {"silent ", false},   {"/s x", false},      {"x /s", false},    {"\"silent\"", false},
+      {"silent\t", false},  {"sil ent", false},
+  };
+  for (const auto& c : cases) {
+    Rig rig(c.args);
+    rig.Load();
+    EXPECT_EQ(rig.form.blnSilent(), c.silent) << "args: [" << c.args << "]";
+    // Interactive starts show the acknowledgement and nothing else; silent ones never do.
+    EXPECT_EQ(rig.ui.acknowledgements, c.silent ? 0 : 1) << c.args;
+    if (!c.silent) {
+      EXPECT_TRUE(rig.ui.boxes.empty()) << c.args;
+    }
+  }
+}
+
+TEST(CommandLine, ArgumentTextFollowsTheProgramPathAndItsBlanks) {
+  const struct {
+    const char* cmd;
+    const char* args;
+  } cases[] = {
+      {"C:\\x\\cleaner.exe", ""},
+      {"C:\\x\\cleaner.exe /s", "/s"},
+      {"\"C:\\Program Files\\x\\cleaner.exe\" silent", "silent"},
+      {"\"C:\\Program Files\\x\\cleaner.exe\"silent", "silent"},
+      {"cleaner.exe    /s  ", "/s  "},
+      {"cleaner.exe\t/s", "/s"},
+      {"cleaner.exe /s silent", "/s silent"},
+      {"\"unterminated", ""},
+      {"", ""},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(ArgumentTextFromCommandLine(c.cmd), c.args) << c.cmd;
+  }
+}
+
+TEST(RunCleaning, InteractiveDeclinedShowsNothingDoneAndTouchesNothing) {
+  Rig rig;
+  rig.processes.running = {{10, "IEXPLORE.EXE"}};
+  rig.ui.answers = {MsgAnswer::No};
+  rig.form.btnClean_Click();
+  EXPECT_EQ(rig.ui.boxes, (std::vector<ShownBox>{{kAckText, "Acknowledge", MsgButtons::YesNo},
+                                                 {"Nothing Done.", "Nothing Done", MsgButtons::Ok}}));
+  EXPECT_TRUE(rig.list.lines.empty());
+  EXPECT_TRUE(rig.processes.events.empty());
+  EXPECT_TRUE(rig.fs.log.empty());
+  EXPECT_TRUE(rig.ui.cleanEnabled);
+
+  // A second click asks again.
+  rig.ui.answers = {MsgAnswer::No};
+  rig.form.btnClean_Click();
+  EXPECT_EQ(rig.ui.boxes.size(), 4u);
+  EXPECT_EQ(rig.ui.boxes[2].title, "Acknowledge");
+  EXPECT_EQ(rig.form.ExitCode(), 0);
+}
+
+TEST(RunCleaning, InteractiveWithNothingRunningWritesInformationAndNoContinueBox) {
+  Rig rig;
+  rig.ui.answers = {MsgAnswer::Yes, MsgAnswer::Ok};
+  rig.form.btnClean_Click();
+  EXPECT_EQ(rig.ui.boxes, (std::vector<ShownBox>{{kAckText, "Acknowledge", MsgButtons::YesNo},
+                                                 {kDoneText, "Done", MsgButtons::Ok}}));
+  ASSERT_FALSE(rig.list.lines.empty());
+  EXPECT_EQ(rig.list.lines.front(), kInfoLine);
+  EXPECT_FALSE(rig.ui.cleanEnabled);
+  EXPECT_EQ(rig.ui.events.back(), "disable");
+  EXPECT_EQ(rig.form.ExitCode(), 0);
+}
+
+TEST(RunCleaning, BoxesFollowTheProcessSearchInBothModes) {
+  // Until the process stage lists anything, every run finds nothing; the table also
+  // pins the silent mode's single box.
+  const struct {
+    bool silent;
+    std::vector<std::string> titles;
+  } cases[] = {
+      {false, {"Acknowledge", "Done"}},
+      {true, {"Done"}},
+  };
+  for (const auto& c : cases) {
+    Rig rig(c.silent ? "/s" : "");
+    rig.processes.running = {{1, "explorer.exe"}};
+    if (c.silent) {
+      rig.Load();
+    } else {
+      rig.form.btnClean_Click();
+    }
+    std::vector<std::string> titles;
+    for (const auto& b : rig.ui.boxes) titles.push_back(b.title);
+    EXPECT_EQ(titles, c.titles);
+    EXPECT_EQ(rig.list.lines.front(), kInfoLine);
+  }
+}
+
+TEST(RunCleaning, SilentYesKeepsTheWindowAndDisablesCleanPc) {
+  Rig rig("silent");
+  rig.ui.answers = {MsgAnswer::Yes};
+  EXPECT_EQ(rig.Load(), std::nullopt);
+  ASSERT_EQ(rig.ui.boxes.size(), 1u);
+  EXPECT_EQ(rig.ui.boxes[0], (ShownBox{kDoneSilentText, "Done", MsgButtons::YesNo}));
+  EXPECT_FALSE(rig.ui.cleanEnabled);
+  EXPECT_EQ(rig.ui.acknowledgements, 0);
+}
+
+TEST(RunCleaning, SilentNoEndsTheProgramBeforeDisabling) {
+  Rig rig("/S");
+  rig.ui.answers = {MsgAnswer::No};
+  EXPECT_EQ(rig.Load(), 0);
+  EXPECT_EQ(rig.ui.events, (std::vector<std::string>{"box:Done", "end:0"}));
+  EXPECT_EQ(rig.list.lines, (std::vector<std::string>{kInfoLine}));
+}
+
+TEST(RunCleaning, SilentOnAnInvisibleWindowStationEndsWithoutAnyBox) {
+  Rig rig("/s");
+  rig.ui.desktopVisible = false;
+  EXPECT_EQ(rig.Load(), 0);
+  EXPECT_TRUE(rig.ui.boxes.empty());
+  EXPECT_EQ(rig.list.lines, (std::vector<std::string>{kInfoLine}));
+}
+
+TEST(RunCleaning, InteractiveRunIgnoresTheWindowStation) {
+  Rig rig;
+  rig.ui.desktopVisible = false;
+  rig.form.btnClean_Click();
+  EXPECT_EQ(rig.ui.boxes.size(), 2u);
+  EXPECT_FALSE(rig.ui.cleanEnabled);
+}
+
+TEST(ExitButton, UnloadsTheMainWindowWithoutAPrompt) {
+  Rig rig;
+  rig.form.btnExit_Click();
+  EXPECT_TRUE(rig.ui.unloaded);
+  EXPECT_TRUE(rig.ui.boxes.empty());
+}
+
+TEST(TrackedList, FailureLinesSetTheExitCode) {
+  const struct {
+    const char* line;
+    bool failure;
+  } cases[] = {
+      {"Folder Deleted: C:\\x", false},
+      {"Folder Not Deleted: C:\\x", true},
+      {"Process Not Terminated: Internet Explorer", true},
+      {"Error: The user profile folder is unknown", true},
+      {"Information: No Quenzor or Internet Explorer Processes Running", false},
+      {"File Deleted: C:\\Notes\\Error: x", false},
+      {"File Deleted: C:\\Nothing\\a.txt", false},
+  };
+  for (const auto& c : cases) {
+    RecordingList box;
+    TrackedList list(box);
+    list.AddItem(c.line);
+    EXPECT_EQ(list.HasFailure(), c.failure) << c.line;
+    EXPECT_EQ(box.lines, (std::vector<std::string>{c.line}));
+  }
+}
+
+}  // namespace
+}  // namespace qc::test
