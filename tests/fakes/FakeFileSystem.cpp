@@ -208,6 +208,7 @@ Status FakeFileSystem::RemoveFolder(const std::string& path) {
   const std::string key = Resolve(path, false);
   auto it = nodes_.find(key);
   if (it == nodes_.end() || !it->second.dir) return Status::Fail(StatusCode::NotFound, 3);
+  if (it->second.locked) return Status::Fail(StatusCode::InUse, 32, "RemoveDirectory");
   if (it->second.linkTarget.empty() && !ChildKeys(key).empty()) {
     return Status::Fail(StatusCode::Failed, 145, "RemoveDirectory");
   }

@@ -20,7 +20,7 @@ class FakeFileSystem final : public IFileSystem {
     std::uint32_t attributes = 0;
     std::string content;
     std::string linkTarget;  // non-empty: a link to this folder
-    bool locked = false;     // held open elsewhere: cannot be deleted
+    bool locked = false;     // held open elsewhere: cannot be deleted or removed
     bool unreadable = false;
     bool unlistable = false;
   };
