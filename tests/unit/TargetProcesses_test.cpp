@@ -1,0 +1,164 @@
+// The process stage: which processes it ends, the order and text of its lines, the
+// found flag, and what it does when the processes cannot be listed.
+#include "processes/TargetProcesses.h"
+
+#include <gtest/gtest.h>
+
+#include "fakes/FakeSystem.h"
+#include "fakes/FakeUi.h"
+
+namespace qc::test {
+namespace {
+
+constexpr const char* kIe = "Process Terminated: Internet Explorer";
+constexpr const char* kFarlumen = "Process Terminated: Kelvora Quenzor Farlumen";
+constexpr const char* kOndrevis = "Process Terminated: Kelvora Quenzor Ondrevis";
+constexpr const char* kPlexarium = "Process Terminated: Kelvora Quenzor Plexarium";
+constexpr const char* kHelvarin = "Process Terminated: Kelvora Quenzor Helvarin";
+constexpr const char* kListFailed =
+    "Error: The running processes could not be listed; none were terminated";
+
+using Lines = std::vector<std::string>;
+using Ids = std::vector<std::uint32_t>;
+
+struct StageCase {
+  const char* what;
+  std::vector<ProcessInfo> running;
+  std::set<std::uint32_t> unkillable;
+  Lines lines;
+  Ids terminated;
+  ProcessSearch result;
+};
+
+TEST(TerminateTargetProcesses, EndsExactlyTheTargetsAndReportsEach) {
+  const StageCase cases[] = {
+      {"nothing runs", {}, {}, {}, {}, ProcessSearch::NoneFound},
+      {"only other programs",
+       {{4, "System"}, {8, "explorer.exe"}, {9, "svchost.exe"}},
+       {},
+       {},
+       {},
+       ProcessSearch::NoneFound},
+      {"every target once, lines in enumeration order, not table order",
+       {{1, "KVASSIST.EXE"},
+        {2, "explorer.exe"},
+        {3, "KVAGENT.EXE"},
+        {4, "KVEMUX.EXE"},
+        {5, "IEXPLORE.EXE"},
+        {6, "KVRDP.EXE"}},
+       {},
+       {kHelvarin, kPlexarium, kOndrevis, kIe, kFarlumen},
+       {1, 3, 4, 5, 6},
+       ProcessSearch::Found},
+      {"several processes of one image name, each when it is reached",
+       {{10, "iexplore.exe"}, {11, "KVAGENT.EXE"}, {12, "iexplore.exe"}, {13, "IEXPLORE.EXE"}},
+       {},
+       {kIe, kPlexarium, kIe, kIe},
+       {10, 11, 12, 13},
+       ProcessSearch::Found},
+      {"any letter case matches",
+       {{1, "iexplore.exe"},
+        {2, "KvRdp.Exe"},
+        {3, "kvemux.EXE"},
+        {4, "kVaGeNt.eXe"},
+        {5, "kvassist.exe"}},
+       {},
+       {kIe, kFarlumen, kOndrevis, kPlexarium, kHelvarin},
+       {1, 2, 3, 4, 5},
+       ProcessSearch::Found},
+      {"Internet Explorer alone counts as found",
+       {{7, "smss.exe"}, {8, "IExplore.exe"}},
+       {},
+       {kIe},
+       {8},
+       ProcessSearch::Found},
+      {"a process that survives gets the Not line in its place and still counts",
+       {{1, "KVRDP.EXE"}, {2, "KVAGENT.EXE"}, {3, "iexplore.exe"}},
+       {2},
+       {kFarlumen, "Process Not Terminated: Kelvora Quenzor Plexarium", kIe},
+       {1, 2, 3},
+       ProcessSearch::Found},
+      {"the only target survives: still found",
+       {{5, "kvemux.exe"}},
+       {5},
+       {"Process Not Terminated: Kelvora Quenzor Ondrevis"},
+       {5},
+       ProcessSearch::Found},
+  };
+  for (const auto& c : cases) {
+    FakeProcesses processes;
+    processes.running = c.running;
+    processes.unkillable = c.unkillable;
+    RecordingList list;
+    EXPECT_EQ(TerminateTargetProcesses(processes, list), c.result) << c.what;
+    EXPECT_EQ(list.lines, c.lines) << c.what;
+    EXPECT_EQ(processes.terminated, c.terminated) << c.what;
+  }
+}
+
+TEST(TerminateTargetProcesses, NearMissNamesAreLeftAlone) {
+  // Whole-name equality after folding ASCII letters only: no prefix, suffix or
+  // substring match, no trimming, no locale folding.
+  const char* const names[] = {
+      "XKVAGENT.EXE",
+      "KVAGENT.EXE.EXE",
+      "KVAGENTS.EXE",
+      "KVAGENT",
+      "IEXPLORE.EX",
+      "IEXPLORE",
+      " IEXPLORE.EXE",
+      "IEXPLORE.EXE ",
+      "KVRDP.EXE.",
+      "KVEMUX.COM",
+      "KVASSIST",
+      "KVASSIST.EXE_",
+      "\xC4\xB1"
+      "explore.exe", /* dotless i */
+      "C:\\Program Files\\Internet Explorer\\IEXPLORE.EXE",
+      "",
+  };
+  for (const char* name : names) {
+    FakeProcesses processes;
+    processes.running = {{42, name}};
+    RecordingList list;
+    EXPECT_EQ(TerminateTargetProcesses(processes, list), ProcessSearch::NoneFound) << name;
+    EXPECT_TRUE(list.lines.empty()) << name;
+    EXPECT_TRUE(processes.terminated.empty()) << name;
+  }
+}
+
+// Writes each line into the fake's own event record, so the order of attempts and
+// lines can be checked together.
+class LinesIntoEvents final : public IResultsList {
+ public:
+  explicit LinesIntoEvents(FakeProcesses& p) : p_(p) {}
+  void AddItem(std::string_view line) override { p_.events.push_back("line:" + std::string(line)); }
+
+ private:
+  FakeProcesses& p_;
+};
+
+TEST(TerminateTargetProcesses, ListsOnceAndWritesEachLineAfterItsAttempt) {
+  FakeProcesses processes;
+  processes.running = {{3, "KVAGENT.EXE"}, {1, "notepad.exe"}, {2, "IEXPLORE.EXE"}};
+  processes.unkillable = {2};
+  LinesIntoEvents list(processes);
+  TerminateTargetProcesses(processes, list);
+  EXPECT_EQ(processes.events,
+            (Lines{"list", "terminate:3", std::string("line:") + kPlexarium, "terminate:2",
+                   "line:Process Not Terminated: Internet Explorer"}));
+}
+
+TEST(TerminateTargetProcesses, ListingFailureWritesOneErrorLineAndEndsNothing) {
+  FakeProcesses processes;
+  processes.running = {{1, "IEXPLORE.EXE"}};
+  processes.listFails = true;
+  RecordingList list;
+  EXPECT_EQ(TerminateTargetProcesses(processes, list), ProcessSearch::ListFailed);
+  EXPECT_EQ(list.lines, Lines{kListFailed});
+  EXPECT_TRUE(processes.terminated.empty());
+  EXPECT_EQ(processes.events, Lines{"list"});
+}
+
+}  // namespace
+}  // namespace qc::test
