@@ -8,6 +8,14 @@
 
 namespace qc {
 
+struct RegistryLocation {
+  RegKey hive;
+  const char* keyPath;
+};
+
+// The keys the product registers, in the order they are deleted and reported.
+extern const RegistryLocation kRegistryCleanupList[17];
+
 void CleanRegistry(IRegistry& registry, IResultsList& listWork);
 
 }  // namespace qc

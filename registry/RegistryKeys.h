@@ -1,0 +1,25 @@
+// Deleting one registry key together with every key below it.
+#pragma once
+
+#include <string>
+
+#include "platform/Registry.h"
+#include "platform/ResultsList.h"
+
+namespace qc {
+
+inline constexpr const char* kKeyDeletedPrefix = "Registry Key Deleted: ";
+inline constexpr const char* kKeyNotDeletedPrefix = "Registry Key Not Deleted: ";
+
+// Deletes the key named by hive and keyPath with its whole subtree and writes one line:
+// "Registry Key Deleted: " when it went, "Registry Key Not Deleted: " when it is still
+// there, nothing when it was never there. One trailing backslash of keyPath is ignored
+// by the registry calls but kept in the line. A path naming the hive itself is refused.
+void DeleteRegistryKey(IRegistry& registry, IResultsList& listWork, RegKey hive,
+                       const std::string& keyPath);
+
+// Deletes every key below keyPath, deepest first; the key itself stays. Failures are
+// passed over: whatever cannot be deleted stays and the rest still goes.
+void DeleteSubkeysRecursive(IRegistry& registry, RegKey hive, const std::string& keyPath);
+
+}  // namespace qc

@@ -1,0 +1,98 @@
+// An in-memory registry with Windows rules: case-insensitive key names, keys that
+// refuse access or deletion, injected enumeration failures, a log of every call and
+// a count of the handles still open.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "platform/Registry.h"
+
+namespace qc::test {
+
+inline constexpr long kErrorInvalidHandle = 6;
+inline constexpr long kErrorKeyDeleted = 1018;
+
+class FakeRegistry final : public IRegistry {
+ public:
+  // One registry call as it was made. `path` is the caller's view: "HKLM\..." or
+  // "HKCR\..." followed by the texts passed, in the caller's letter case.
+  struct Call {
+    std::string op;  // "open", "enum", "delete", "close"
+    std::string path;
+    long status = 0;
+    bool onHive = false;        // the call was made on a hive, not on an opened key
+    std::uint32_t access = 0;   // open
+    std::uint32_t options = 0;  // open
+    std::uint32_t index = 0;    // enum
+  };
+
+  // classesRootIsMachineClasses: HKEY_CLASSES_ROOT shows HKLM\SOFTWARE\Classes (as
+  // under Wine, or a machine without per-user registrations); otherwise it is a
+  // store of its own, like per-user registrations that outlive the machine's.
+  explicit FakeRegistry(bool classesRootIsMachineClasses = true);
+
+  // Creates the key and any missing parents; enumeration follows creation order.
+  void AddKey(RegKey hive, const std::string& path);
+  bool Exists(RegKey hive, const std::string& path) const;
+  // Every key strictly below path, original letter case, in "HKLM\..." form.
+  std::vector<std::string> KeysBelow(RegKey hive, const std::string& path) const;
+
+  void DenyDelete(RegKey hive, const std::string& path);  // deletion: access denied
+  void DenyWrite(RegKey hive, const std::string& path);   // opens beyond KEY_READ fail
+  void DenyOpen(RegKey hive, const std::string& path);    // every open fails
+  // Enumerating the key at this index (and only there) returns status.
+  void FailEnumAt(RegKey hive, const std::string& path, std::uint32_t index, long status);
+
+  // IRegistry
+  long OpenKeyEx(RegKey parent, const std::string& subKey, std::uint32_t options,
+                 std::uint32_t access, RegKey* result) override;
+  long EnumKey(RegKey key, std::uint32_t index, std::string* name,
+               std::uint32_t bufferChars) override;
+  long DeleteKey(RegKey key, const std::string& subKey) override;
+  long CloseKey(RegKey key) override;
+
+  // Paths of the calls of one kind, optionally only those that returned 0.
+  std::vector<std::string> Paths(const std::string& op, bool onlySucceeded = false) const;
+  std::size_t OpenHandles() const { return handles_.size(); }
+
+  std::vector<Call> log;
+  std::size_t maxOpenHandles = 0;
+  int badCloses = 0;  // closes of a hive or of a handle that was not open
+
+ private:
+  struct Key {
+    std::string name;  // own name, original letter case
+    std::string full;  // "HKLM\..." in the letter case of creation
+    std::uint64_t serial = 0;
+    bool denyDelete = false;
+    bool denyWrite = false;
+    bool denyOpen = false;
+    std::map<std::uint32_t, long> enumFailures;
+  };
+  struct Handle {
+    std::string id;        // upper-cased full key id
+    std::uint64_t serial;  // tells a recreated key from the one that was opened
+    std::string display;   // caller's view, for the log
+  };
+
+  std::string RootId(RegKey hive) const;
+  std::string Id(RegKey hive, const std::string& path) const;
+  Key* FindKey(const std::string& id);
+  const Key* FindKey(const std::string& id) const;
+  Key& KeyAt(RegKey hive, const std::string& path);
+  long Resolve(RegKey key, std::string* id, std::string* display) const;
+  std::vector<std::string> ChildIds(const std::string& id) const;
+  long Record(Call call);
+
+  bool classesAlias_;
+  std::map<std::string, Key> keys_;  // by upper-cased id: "HKLM\SOFTWARE\..."
+  std::map<RegKey, Handle> handles_;
+  std::uint64_t nextSerial_ = 1;
+  RegKey nextHandle_ = 0x1000;
+};
+
+}  // namespace qc::test
