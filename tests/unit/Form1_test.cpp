@@ -44,7 +44,11 @@ struct Rig {
   FakeOsVersion os;
   Form1 form{{ui, list, commandLine, processes, registry, fs, env, os}};
 
-  explicit Rig(std::string args = {}) { commandLine.text = std::move(args); }
+  explicit Rig(std::string args = {}) {
+    commandLine.text = std::move(args);
+    // A usable profile, as on any logged-on PC: the file stages refuse to run without one.
+    env.vars["USERPROFILE"] = "C:\\Users\\me";
+  }
   // Runs the load handler; returns the exit code when the program was ended in it.
   std::optional<int> Load() {
     try {
