@@ -1,0 +1,340 @@
+// Folder and file deletion and the fixed clean-up list: lines and their order, paths
+// as passed, truthful Not lines, and the rules for an unusable profile folder.
+#include "files/FileCleaner.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "fakes/FakeFileSystem.h"
+#include "fakes/FakeSystem.h"
+#include "fakes/FakeUi.h"
+#include "files/ProfileFolder.h"
+
+namespace qc::test {
+namespace {
+
+using ::testing::InSequence;
+using ::testing::Return;
+using ::testing::StrictMock;
+
+class MockFileSystem : public IFileSystem {
+ public:
+  MOCK_METHOD(bool, FolderExists, (const std::string&), (override));
+  MOCK_METHOD(bool, FileExists, (const std::string&), (override));
+  MOCK_METHOD(Status, DeleteFolder, (const std::string&), (override));
+  MOCK_METHOD(Status, RemoveFile, (const std::string&, bool), (override));
+  MOCK_METHOD(std::optional<std::vector<DirEntry>>, List, (const std::string&, std::uint32_t),
+              (override));
+  MOCK_METHOD(std::optional<std::uint32_t>, GetAttributes, (const std::string&), (override));
+  MOCK_METHOD(Status, SetAttributes, (const std::string&, std::uint32_t), (override));
+  MOCK_METHOD(Status, RemoveFolder, (const std::string&), (override));
+  MOCK_METHOD(std::unique_ptr<IByteStream>, OpenRead, (const std::string&), (override));
+};
+
+class MockEnvironment : public IEnvironment {
+ public:
+  MOCK_METHOD(std::optional<std::string>, Get, (const std::string&), (override));
+};
+
+const Status kOk = Status::Success();
+const Status kInUse = Status::Fail(StatusCode::InUse, 32, "DeleteFileW");
+
+const std::vector<std::string> kFixedFolders = {
+    "C:\\Kelvora Quenzor 5.1",
+    "C:\\Kelvora Quenzor 5.5",
+    "C:\\Kelvora Quenzor 5.6",
+    "C:\\Kelvora Quenzor 5.9",
+    "C:\\Kelvora Quenzor 6.1",
+    "C:\\Program Files\\Norvane Software\\Kelvora Quenzor 5.1",
+    "C:\\Program Files\\Norvane Software\\Kelvora Quenzor 5.5",
+    "C:\\Program Files\\Norvane Software\\Kelvora Quenzor 5.6",
+    "C:\\Program Files\\Norvane Software\\Kelvora Quenzor 5.9",
+    "C:\\Program Files\\Norvane Software\\Kelvora Quenzor 6.1",
+};
+const std::vector<std::string> kSuffixes = {"\\Norvane", "\\Application Data\\Norvane",
+                                            "\\Local Settings\\Application Data\\Norvane"};
+const std::vector<std::string> kFiles = {
+    "C:\\Windows\\Downloaded Program Files\\RiViruzaravo.exe",
+    "C:\\Windows\\Downloaded Program Files\\RiViruzaravo.dll",
+    "C:\\Windows\\Downloaded Program Files\\RiViruzaravo.inf",
+    "C:\\Windows\\Downloaded Program Files\\DuZide.exe",
+    "C:\\Windows\\Downloaded Program Files\\DiVudava.exe",
+};
+const char* kErrorLine =
+    "Error: The user profile folder is unknown; the per-user folders were not cleaned";
+
+// Every item of the list, each with content: read-only and hidden files, sub-folders.
+void AddEverything(FakeFileSystem& fs, const std::string& profile) {
+  for (const auto& folder : kFixedFolders) {
+    fs.AddFile(folder + "\\bin\\agent.exe", "x", kAttrReadOnly);
+    fs.AddFile(folder + "\\readme.txt", "x", kAttrHidden);
+  }
+  for (const auto& suffix : kSuffixes) fs.AddFile(profile + suffix + "\\cache\\c.dat");
+  for (const auto& file : kFiles) fs.AddFile(file, "x");
+}
+
+std::vector<std::string> AllLines(const std::string& profile) {
+  std::vector<std::string> lines;
+  for (const auto& f : kFixedFolders) lines.push_back("Folder Deleted: " + f);
+  for (const auto& s : kSuffixes) lines.push_back("Folder Deleted: " + profile + s);
+  for (const auto& f : kFiles) lines.push_back("File Deleted: " + f);
+  return lines;
+}
+
+TEST(KillFolder, LineAndResultFollowWhatIsLeft) {
+  const struct {
+    Status deletion;
+    bool existsAfter;
+    const char* line;
+    bool result;
+  } cases[] = {
+      {kOk, false, "Folder Deleted: C:\\P", true},
+      {kInUse, false, "Folder Deleted: C:\\P", false},
+      {kInUse, true, "Folder Not Deleted: C:\\P", false},
+      {kOk, true, "Folder Not Deleted: C:\\P", false},  // a deletion that claims success
+  };
+  for (const auto& c : cases) {
+    StrictMock<MockFileSystem> fs;
+    RecordingList list;
+    InSequence order;
+    EXPECT_CALL(fs, FolderExists("C:\\P")).WillOnce(Return(true));
+    EXPECT_CALL(fs, DeleteFolder("C:\\P")).WillOnce(Return(c.deletion));
+    EXPECT_CALL(fs, FolderExists("C:\\P")).WillOnce(Return(c.existsAfter));
+    EXPECT_EQ(KillFolder(fs, list, "C:\\P"), c.result) << c.line;
+    EXPECT_EQ(list.lines, std::vector<std::string>{c.line});
+  }
+}
+
+TEST(KillFile, LineFollowsWhatIsLeftAndNeverForces) {
+  const struct {
+    Status deletion;
+    bool existsAfter;
+    const char* line;
+    bool result;
+  } cases[] = {
+      {kOk, false, "File Deleted: C:\\D\\a.exe", true},
+      {kInUse, false, "File Deleted: C:\\D\\a.exe", false},
+      {Status::Fail(StatusCode::Denied, 5), true, "File Not Deleted: C:\\D\\a.exe", false},
+      {kOk, true, "File Not Deleted: C:\\D\\a.exe", false},
+  };
+  for (const auto& c : cases) {
+    StrictMock<MockFileSystem> fs;
+    RecordingList list;
+    InSequence order;
+    EXPECT_CALL(fs, FileExists("C:\\D\\a.exe")).WillOnce(Return(true));
+    EXPECT_CALL(fs, RemoveFile("C:\\D\\a.exe", false)).WillOnce(Return(c.deletion));
+    EXPECT_CALL(fs, FileExists("C:\\D\\a.exe")).WillOnce(Return(c.existsAfter));
+    EXPECT_EQ(KillFile(fs, list, "C:\\D\\a.exe"), c.result) << c.line;
+    EXPECT_EQ(list.lines, std::vector<std::string>{c.line});
+  }
+}
+
+TEST(KillFolder, DropsOneTrailingBackslashOnly) {
+  const struct {
+    const char* given;
+    const char* used;  // nullptr: nothing is asked of the file system
+  } cases[] = {
+      {"C:\\Kelvora Quenzor 5.1\\", "C:\\Kelvora Quenzor 5.1"},
+      {"C:\\Kelvora Quenzor 5.1\\\\", "C:\\Kelvora Quenzor 5.1\\"},
+      {"c:\\kelvora QUENZOR 5.1", "c:\\kelvora QUENZOR 5.1"},
+      {"C:\\", "C:"},
+      {"\\", nullptr},
+      {"", nullptr},
+  };
+  for (const auto& c : cases) {
+    StrictMock<MockFileSystem> fs;
+    RecordingList list;
+    if (c.used != nullptr) {
+      InSequence order;
+      EXPECT_CALL(fs, FolderExists(c.used)).WillOnce(Return(true));
+      EXPECT_CALL(fs, DeleteFolder(c.used)).WillOnce(Return(kOk));
+      EXPECT_CALL(fs, FolderExists(c.used)).WillOnce(Return(false));
+    }
+    EXPECT_EQ(KillFolder(fs, list, c.given), c.used != nullptr) << c.given;
+    const auto expected = c.used
+                              ? std::vector<std::string>{std::string("Folder Deleted: ") + c.used}
+                              : std::vector<std::string>{};
+    EXPECT_EQ(list.lines, expected) << c.given;
+  }
+}
+
+TEST(KillFileAndFolder, AbsentItemGivesNoLineAndNoDeletion) {
+  StrictMock<MockFileSystem> fs;
+  RecordingList list;
+  EXPECT_CALL(fs, FolderExists("C:\\P")).WillOnce(Return(false));
+  EXPECT_CALL(fs, FileExists("C:\\P\\f.exe\\")).WillOnce(Return(false));
+  EXPECT_FALSE(KillFolder(fs, list, "C:\\P\\"));
+  EXPECT_FALSE(KillFile(fs, list, "C:\\P\\f.exe\\"));  // a file path keeps its backslash
+  EXPECT_FALSE(KillFile(fs, list, ""));
+  EXPECT_TRUE(list.lines.empty());
+}
+
+TEST(CleanFiles, ReadsTheProfileFirstThenTestsTheEntriesInOrder) {
+  StrictMock<MockFileSystem> fs;
+  StrictMock<MockEnvironment> env;
+  RecordingList list;
+  InSequence order;
+  EXPECT_CALL(env, Get("USERPROFILE")).WillOnce(Return("C:\\Users\\me\\"));
+  for (const auto& f : kFixedFolders) EXPECT_CALL(fs, FolderExists(f)).WillOnce(Return(false));
+  // Used as read: a trailing backslash in the value stays.
+  for (const auto& s : kSuffixes) {
+    EXPECT_CALL(fs, FolderExists("C:\\Users\\me\\" + s)).WillOnce(Return(false));
+  }
+  for (const auto& f : kFiles) EXPECT_CALL(fs, FileExists(f)).WillOnce(Return(false));
+  CleanFiles(fs, env, list);
+  EXPECT_TRUE(list.lines.empty());
+}
+
+TEST(CleanFiles, EverythingPresentIsRemovedWithOneLineEachInOrder) {
+  const std::string profile = "C:\\Users\\Zo\xC3\xAB \xC5\x9C";  // "Zoë Ŝ"
+  FakeFileSystem fs;
+  FakeEnvironment env;
+  RecordingList list;
+  env.vars["USERPROFILE"] = profile;
+  AddEverything(fs, profile);
+  fs.AddFile("C:\\Program Files\\Norvane Software\\Other\\keep.txt");
+  fs.AddFile("C:\\Windows\\Downloaded Program Files\\Other.dll");
+  fs.AddFile(profile + "\\Application Data\\Other\\keep.txt");
+
+  CleanFiles(fs, env, list);
+
+  EXPECT_EQ(list.lines, AllLines(profile));
+  EXPECT_EQ(env.reads["USERPROFILE"], 1);
+  for (const auto& f : kFixedFolders) EXPECT_TRUE(fs.Tree(f).empty()) << f;
+  for (const auto& s : kSuffixes) EXPECT_TRUE(fs.Tree(profile + s).empty()) << s;
+  for (const auto& f : kFiles) EXPECT_FALSE(fs.Exists(f)) << f;
+  EXPECT_TRUE(fs.Exists("C:\\Program Files\\Norvane Software\\Other\\keep.txt"));
+  EXPECT_TRUE(fs.Exists("C:\\Windows\\Downloaded Program Files\\Other.dll"));
+  EXPECT_TRUE(fs.Exists(profile + "\\Application Data\\Other\\keep.txt"));
+
+  // A second run finds nothing: no line, no change.
+  const auto changes = fs.log.size();
+  CleanFiles(fs, env, list);
+  EXPECT_EQ(list.lines.size(), 18u);
+  EXPECT_EQ(fs.log.size(), changes);
+}
+
+TEST(CleanFiles, NothingPresentWritesNothingAndChangesNothing) {
+  FakeFileSystem fs;
+  FakeEnvironment env;
+  RecordingList list;
+  env.vars["USERPROFILE"] = "C:\\Users\\me";
+  fs.AddFile("C:\\Users\\me\\ntuser.dat");
+  fs.AddFile("C:\\Windows\\Downloaded Program Files\\desktop.ini");
+  fs.log.clear();
+  CleanFiles(fs, env, list);
+  EXPECT_TRUE(list.lines.empty());
+  EXPECT_TRUE(fs.log.empty());
+}
+
+TEST(CleanFiles, WhatCannotGoIsReportedAsNotDeletedAndTheRestStillGoes) {
+  FakeFileSystem fs;
+  FakeEnvironment env;
+  RecordingList list;
+  env.vars["USERPROFILE"] = "C:\\Users\\me";
+  AddEverything(fs, "C:\\Users\\me");
+  const std::string locked = "C:\\Kelvora Quenzor 5.5\\bin\\agent.log";
+  fs.AddFile(locked);
+  fs.Find(locked)->locked = true;
+  fs.Find(kFiles[3])->attributes |= kAttrReadOnly;
+
+  CleanFiles(fs, env, list);
+
+  auto expected = AllLines("C:\\Users\\me");
+  expected[1] = "Folder Not Deleted: C:\\Kelvora Quenzor 5.5";
+  expected[16] = "File Not Deleted: " + kFiles[3];
+  EXPECT_EQ(list.lines, expected);
+  EXPECT_EQ(fs.Tree("C:\\Kelvora Quenzor 5.5"),
+            (std::vector<std::string>{"C:\\Kelvora Quenzor 5.5", "C:\\Kelvora Quenzor 5.5\\bin",
+                                      locked}));
+  EXPECT_TRUE(fs.Exists(kFiles[3]));
+  EXPECT_FALSE(fs.Exists(kFiles[4]));
+}
+
+TEST(CleanFiles, LinksInsideATreeAreRemovedNotFollowed) {
+  FakeFileSystem fs;
+  FakeEnvironment env;
+  RecordingList list;
+  env.vars["USERPROFILE"] = "C:\\Users\\me";
+  fs.AddFile("C:\\Kelvora Quenzor 6.1\\agent.exe");
+  fs.AddFile("D:\\Keep\\precious.doc");
+  fs.AddLink("C:\\Kelvora Quenzor 6.1\\Shared", "D:\\Keep");
+  // The listed per-user folder is reached through the profile's own link.
+  fs.AddFile("C:\\Users\\me\\AppData\\Roaming\\Norvane\\c.dat");
+  fs.AddLink("C:\\Users\\me\\Application Data", "C:\\Users\\me\\AppData\\Roaming");
+
+  CleanFiles(fs, env, list);
+
+  EXPECT_EQ(list.lines,
+            (std::vector<std::string>{"Folder Deleted: C:\\Kelvora Quenzor 6.1",
+                                      "Folder Deleted: C:\\Users\\me\\Application Data\\Norvane"}));
+  EXPECT_TRUE(fs.Exists("D:\\Keep\\precious.doc"));
+  EXPECT_FALSE(fs.Exists("C:\\Users\\me\\AppData\\Roaming\\Norvane"));
+  EXPECT_TRUE(fs.Exists("C:\\Users\\me\\AppData\\Roaming"));
+}
+
+TEST(CleanFiles, UnusableProfileSkipsOnlyThePerUserEntries) {
+  const std::optional<std::string> values[] = {
+      std::nullopt, "",           "\\",           "\\Users\\me",
+      "Users\\me",  "C:",         "C:Users\\me",  "C:/Users/me",
+      "\\\\",       "\\\\server", "\\\\server\\", "\\\\\\share",
+      "1:\\Users",
+  };
+  for (const auto& value : values) {
+    const std::string shown = value.value_or("<unset>");
+    FakeFileSystem fs;
+    FakeEnvironment env;
+    RecordingList list;
+    if (value) env.vars["USERPROFILE"] = *value;
+    AddEverything(fs, value.value_or(""));
+    AddEverything(fs, "");  // what "<empty>\Norvane" would name: the current drive's root
+    CleanFiles(fs, env, list);
+
+    auto expected = AllLines("");
+    expected.erase(expected.begin() + 10, expected.begin() + 13);
+    expected.insert(expected.begin() + 10, kErrorLine);
+    EXPECT_EQ(list.lines, expected) << shown;
+    for (const auto& s : kSuffixes) {
+      EXPECT_TRUE(fs.Exists(value.value_or("") + s)) << shown << s;
+      EXPECT_TRUE(fs.Exists(s)) << shown << s;
+    }
+  }
+}
+
+TEST(CleanFiles, AbsoluteProfileIsUsedAsRead) {
+  const std::string values[] = {
+      "C:\\Users\\me",
+      "d:\\home",
+      "C:\\",
+      "\\\\server\\share",
+      "\\\\server\\home$\\me",
+      "C:\\Users\\\xE5\xB1\xB1\xE7\x94\xB0",  // "山田"
+  };
+  for (const auto& value : values) {
+    FakeFileSystem fs;
+    FakeEnvironment env;
+    RecordingList list;
+    env.vars["USERPROFILE"] = value;
+    AddEverything(fs, value);
+    CleanFiles(fs, env, list);
+    EXPECT_EQ(list.lines, AllLines(value)) << value;
+  }
+}
+
+TEST(ProfileFolder, AcceptsOnlyDriveAndSharePaths) {
+  const struct {
+    const char* value;
+    bool usable;
+  } cases[] = {
+      {"C:\\Users\\me", true},  {"z:\\", true},        {"\\\\srv\\share", true},
+      {"\\\\srv\\s\\me", true}, {"", false},           {"\\", false},
+      {"\\Users", false},       {"Users", false},      {"C:", false},
+      {"C:Users", false},       {"C:/Users", false},   {"\\\\", false},
+      {"\\\\srv", false},       {"\\\\srv\\", false},  {"\\\\\\share", false},
+      {"1:\\x", false},         {" C:\\Users", false}, {"\xC3\x84:\\x", false},
+  };
+  for (const auto& c : cases) EXPECT_EQ(IsUsableProfileFolder(c.value), c.usable) << c.value;
+}
+
+}  // namespace
+}  // namespace qc::test
