@@ -51,3 +51,13 @@ if(E2E_SOURCES)
   gtest_discover_tests(e2e_tests DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 120
                        PROPERTIES RUN_SERIAL TRUE TIMEOUT 180)
 endif()
+
+# The demonstration's driver: runs the cleaner silently in a prepared prefix, answers it
+# and prints its results (scripts/demo.sh).
+file(GLOB DEMO_DRIVER_SOURCES CONFIGURE_DEPENDS tests/e2e/driver/*.cpp)
+list(FILTER DEMO_DRIVER_SOURCES EXCLUDE REGEX "_test\\.cpp$")
+add_executable(qc_demo tests/e2e/demo_win32.cpp ${DEMO_DRIVER_SOURCES})
+target_include_directories(qc_demo PRIVATE ${CMAKE_SOURCE_DIR})
+target_link_libraries(qc_demo PRIVATE ${WIN_LIBS})
+target_link_options(qc_demo PRIVATE -municode)
+add_dependencies(qc_demo QuenzorCleaner)
