@@ -46,7 +46,8 @@ file(GLOB E2E_SOURCES CONFIGURE_DEPENDS tests/e2e/*_test.cpp tests/e2e/driver/*.
 if(E2E_SOURCES)
   add_executable(e2e_tests ${E2E_SOURCES})
   target_include_directories(e2e_tests PRIVATE ${CMAKE_SOURCE_DIR}/tests ${CMAKE_SOURCE_DIR})
-  target_link_libraries(e2e_tests PRIVATE GTest::gtest_main ${WIN_LIBS})
+  # qc_core: the tests compare what the windows show with the texts the program holds.
+  target_link_libraries(e2e_tests PRIVATE qc_core GTest::gtest_main ${WIN_LIBS})
   add_dependencies(e2e_tests QuenzorCleaner idle)
   gtest_discover_tests(e2e_tests DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 120
                        PROPERTIES RUN_SERIAL TRUE TIMEOUT 180)
