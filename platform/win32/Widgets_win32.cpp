@@ -34,12 +34,40 @@ LRESULT CALLBACK PictureProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
   }
 }
 
+int CALLBACK NoteFace(const LOGFONTW*, const TEXTMETRICW*, DWORD, LPARAM lp) {
+  *reinterpret_cast<bool*>(lp) = true;
+  return 0;  // one is enough
+}
+
+bool IsFaceInstalled(const wchar_t* face) {
+  LOGFONTW query{};
+  query.lfCharSet = DEFAULT_CHARSET;
+  lstrcpynW(query.lfFaceName, face, LF_FACESIZE);
+  bool found = false;
+  HDC screen = GetDC(nullptr);
+  EnumFontFamiliesExW(screen, &query, NoteFace, reinterpret_cast<LPARAM>(&found), 0);
+  ReleaseDC(nullptr, screen);
+  return found;
+}
+
 }  // namespace
+
+const wchar_t* DialogFontFace() {
+  // Faces that set the fixed layouts' texts at about the width of the first one; the
+  // font mapper's own choice for a missing face can be too wide for the labels.
+  static constexpr const wchar_t* kFaces[] = {L"MS Sans Serif",   L"Microsoft Sans Serif",
+                                              L"Tahoma",          L"Arial",
+                                              L"Liberation Sans", L"DejaVu Sans Condensed"};
+  for (const wchar_t* face : kFaces) {
+    if (IsFaceInstalled(face)) return face;
+  }
+  return kFaces[0];
+}
 
 HFONT CreateDialogFont(bool bold, bool underline) {
   return CreateFontW(-11, 0, 0, 0, bold ? FW_BOLD : FW_NORMAL, FALSE, underline ? TRUE : FALSE,
                      FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
-                     DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS, L"MS Sans Serif");
+                     DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS, DialogFontFace());
 }
 
 ATOM RegisterWindowClass(HINSTANCE instance, const wchar_t* name, WNDPROC proc) {
@@ -70,9 +98,9 @@ HWND CreatePictureBox(HINSTANCE instance, HWND parent, int id, int x, int y, int
     wc.lpszClassName = kPictureClass;
     RegisterClassExW(&wc);
   }
-  HWND box = CreateWindowExW(0, kPictureClass, L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP, x, y, w,
-                             h, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
-                             instance, nullptr);
+  HWND box =
+      CreateWindowExW(0, kPictureClass, L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP, x, y, w, h, parent,
+                      reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance, nullptr);
   SetWindowLongPtrW(box, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(bitmap));
   return box;
 }

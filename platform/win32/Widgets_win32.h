@@ -6,9 +6,11 @@
 
 namespace qc::win {
 
-// "MS Sans Serif" 8.25 pt at 96 dpi (11 pixels); the font mapper substitutes the
-// nearest face where it is missing.
+// "MS Sans Serif" 8.25 pt at 96 dpi (11 pixels); where that face is missing, the first
+// installed face of a short list of faces of about its width.
 HFONT CreateDialogFont(bool bold = false, bool underline = false);
+// The face CreateDialogFont uses on this machine.
+const wchar_t* DialogFontFace();
 
 // Registers the window class once; icon in 32 and 16 pixels from the resources.
 ATOM RegisterWindowClass(HINSTANCE instance, const wchar_t* name, WNDPROC proc);
