@@ -4,6 +4,7 @@
 
 #include "app/Form1.h"
 #include "app/Form1Window_win32.h"
+#include "dialogs/frmAcknowledge_win32.h"
 #include "platform/win32/FileSystem_win32.h"
 #include "platform/win32/Owners.h"
 #include "platform/win32/Processes_win32.h"
@@ -21,9 +22,10 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
 
   qc::win::Form1Window window(instance);
   if (!window.Create()) return 1;
-  qc::Form1 form({window, window, commandLine, processes, registry, fileSystem, environment,
-                  osVersion});
+  qc::Form1 form(
+      {window, window, commandLine, processes, registry, fileSystem, environment, osVersion});
   window.AttachLogic(&form);
+  window.SetAcknowledge([instance] { qc::win::ShowAcknowledge(instance); });
 
   form.Form_Load();
   window.Show();

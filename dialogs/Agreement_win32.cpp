@@ -1,0 +1,99 @@
+// The terms viewer Agreement in raw Win32.
+#include "dialogs/Agreement_win32.h"
+
+#include <string>
+
+#include "dialogs/ModalWindow_win32.h"
+#include "dialogs/TermsText.h"
+#include "platform/win32/Utf.h"
+#include "platform/win32/Widgets_win32.h"
+
+namespace qc::win {
+namespace {
+
+constexpr wchar_t kClassName[] = L"QcAgreement";
+constexpr int kIdText1 = 1200;
+constexpr int kIdCommand1 = 1201;
+
+struct AgreementState : ModalState {
+  HWND text1 = nullptr;
+  HWND command1 = nullptr;
+};
+
+std::wstring TextOf(HWND hwnd) {
+  const int length = GetWindowTextLengthW(hwnd);
+  std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
+  const int copied = GetWindowTextW(hwnd, text.data(), length + 1);
+  text.resize(static_cast<std::size_t>(copied > 0 ? copied : 0));
+  return text;
+}
+
+// The viewer's load: part one first, then the box's own text with part two appended.
+void Form_Load(const AgreementState& s) {
+  SendMessageW(s.text1, EM_SETLIMITTEXT, 0, 0);  // 0: as much as the box can hold
+  SetWindowTextW(s.text1, ToW(TermsPartOne()).c_str());
+  const std::wstring whole = TextOf(s.text1) + ToW(TermsPartTwo());
+  SetWindowTextW(s.text1, whole.c_str());
+}
+
+void CreateControls(AgreementState& s, HWND hwnd) {
+  s.text1 = CreateControl(hwnd, L"EDIT", "",
+                          WS_TABSTOP | WS_VSCROLL | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL,
+                          WS_EX_CLIENTEDGE, {8, 8, 465, 321}, kIdText1);
+  s.command1 = CreateControl(hwnd, L"BUTTON", kAgreementCommand1, WS_TABSTOP | BS_PUSHBUTTON, 0,
+                             {400, 336, 73, 25}, kIdCommand1);
+  const HWND tabOrder[] = {s.command1, s.text1};
+  SetTabOrder(tabOrder, 2);
+}
+
+LRESULT Handle(AgreementState& s, HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+  switch (msg) {
+    case WM_COMMAND:
+      if (LOWORD(wp) == kIdCommand1 && HIWORD(wp) == BN_CLICKED) s.ended = true;
+      return 0;
+    case WM_CLOSE:
+      s.ended = true;  // the close button unloads the viewer as "&OK" does
+      return 0;
+    case WM_CTLCOLORSTATIC:
+      // A read-only box would be painted grey; the terms keep the text-box colours.
+      if (reinterpret_cast<HWND>(lp) == s.text1) {
+        const auto dc = reinterpret_cast<HDC>(wp);
+        SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
+        SetBkColor(dc, GetSysColor(COLOR_WINDOW));
+        return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_WINDOW));
+      }
+      break;
+    case WM_ACTIVATE:
+      if (KeepFocusAcrossActivation(hwnd, wp, s)) return 0;
+      break;
+    default:
+      break;
+  }
+  return DefWindowProcW(hwnd, msg, wp, lp);
+}
+
+LRESULT CALLBACK AgreementProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+  // No C++ exception may unwind through Windows' own frames.
+  try {
+    AgreementState* s = StateOf<AgreementState>(hwnd, msg, lp);
+    if (s != nullptr) return Handle(*s, hwnd, msg, wp, lp);
+  } catch (...) {
+  }
+  return DefWindowProcW(hwnd, msg, wp, lp);
+}
+
+}  // namespace
+
+void ShowAgreement(HINSTANCE instance) {
+  AgreementState s;
+  const UniqueGdi font(CreateDialogFont());
+  HWND hwnd =
+      CreateModalFrame(instance, kClassName, AgreementProc, kAgreementCaption, 482, 367, &s);
+  if (hwnd == nullptr) return;  // nothing to show; the dialog underneath stays usable
+  CreateControls(s, hwnd);
+  ApplyFont(hwnd, static_cast<HFONT>(font.get()));
+  Form_Load(s);
+  RunModal(hwnd, s.command1, s);
+}
+
+}  // namespace qc::win
