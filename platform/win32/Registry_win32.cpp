@@ -1,17 +1,67 @@
-// The registry functions of advapi32.
+// The registry functions of advapi32, wide-character forms so that key names outside
+// the system code page survive the round trip; names are UTF-8 on our side.
 #include "platform/win32/Registry_win32.h"
 
-namespace qc::win {
+#include <windows.h>
 
-// Not built yet: behaves as an empty registry until the registry stage lands.
-long Win32Registry::OpenKeyEx(RegKey, const std::string&, std::uint32_t, std::uint32_t,
-                              RegKey*) {
-  return kErrorFileNotFound;
+#include <vector>
+
+#include "platform/win32/Utf.h"
+
+namespace qc::win {
+namespace {
+
+// The predefined roots are small 32-bit constants that 64-bit Windows sign-extends
+// (HKEY_LOCAL_MACHINE is 0xFFFFFFFF80000002 there); RegKey carries them as 0x8000000x.
+constexpr std::uint32_t kFirstPredefined = 0x80000000u;
+constexpr std::uint32_t kLastPredefined = 0x80000006u;
+
+bool IsPredefined(RegKey key) { return key >= kFirstPredefined && key <= kLastPredefined; }
+
+HKEY ToHKey(RegKey key) {
+  if (IsPredefined(key)) {
+    return reinterpret_cast<HKEY>(static_cast<LONG_PTR>(static_cast<LONG>(key)));
+  }
+  return reinterpret_cast<HKEY>(static_cast<ULONG_PTR>(key));
 }
-long Win32Registry::EnumKey(RegKey, std::uint32_t, std::string*, std::uint32_t) {
-  return kErrorNoMoreItems;
+
+RegKey FromHKey(HKEY key) {
+  const auto value = static_cast<LONG_PTR>(reinterpret_cast<ULONG_PTR>(key));
+  const auto low = static_cast<std::uint32_t>(value);
+  if (IsPredefined(low) && value == static_cast<LONG_PTR>(static_cast<LONG>(low))) return low;
+  return static_cast<RegKey>(reinterpret_cast<ULONG_PTR>(key));
 }
-long Win32Registry::DeleteKey(RegKey, const std::string&) { return kErrorFileNotFound; }
-long Win32Registry::CloseKey(RegKey) { return kErrorSuccess; }
+
+}  // namespace
+
+long Win32Registry::OpenKeyEx(RegKey parent, const std::string& subKey, std::uint32_t options,
+                              std::uint32_t access, RegKey* result) {
+  HKEY opened = nullptr;
+  const LONG status = RegOpenKeyExW(ToHKey(parent), ToW(subKey).c_str(), options, access, &opened);
+  if (status == ERROR_SUCCESS) *result = FromHKey(opened);
+  return status;
+}
+
+long Win32Registry::EnumKey(RegKey key, std::uint32_t index, std::string* name,
+                            std::uint32_t bufferChars) {
+  // A fresh, zeroed buffer each call, so nothing of an earlier name can show through.
+  std::vector<wchar_t> buffer(bufferChars == 0 ? 1 : bufferChars, L'\0');
+  const LONG status = RegEnumKeyW(ToHKey(key), index, buffer.data(), bufferChars);
+  if (status == ERROR_SUCCESS) {
+    const std::wstring_view text(buffer.data(), buffer.size());
+    *name = ToUtf8(text.substr(0, text.find(L'\0')));
+  }
+  return status;
+}
+
+long Win32Registry::DeleteKey(RegKey key, const std::string& subKey) {
+  return RegDeleteKeyW(ToHKey(key), ToW(subKey).c_str());
+}
+
+long Win32Registry::CloseKey(RegKey key) {
+  // A predefined root is shared by the whole process and must never be closed.
+  if (IsPredefined(key)) return ERROR_SUCCESS;
+  return RegCloseKey(ToHKey(key));
+}
 
 }  // namespace qc::win

@@ -1,0 +1,212 @@
+// The registry adapter and the registry stage on a real registry: a temporary subtree
+// for the adapter, and the product's own locations seeded with decoys beside them.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "platform/win32/Owners.h"
+#include "platform/win32/Registry_win32.h"
+#include "platform/win32/Utf.h"
+#include "registry/RegistryCleaner.h"
+#include "registry/RegistryKeys.h"
+
+namespace qc::win {
+namespace {
+
+class Lines final : public IResultsList {
+ public:
+  void AddItem(std::string_view line) override { lines.emplace_back(line); }
+  std::vector<std::string> lines;
+};
+
+bool CreateKey(const std::string& path) {
+  UniqueHKey key;
+  return RegCreateKeyExW(HKEY_LOCAL_MACHINE, ToW(path).c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
+                         nullptr, key.put(), nullptr) == ERROR_SUCCESS;
+}
+
+bool KeyExists(HKEY root, const std::string& path) {
+  UniqueHKey key;
+  return RegOpenKeyExW(root, ToW(path).c_str(), 0, KEY_READ, key.put()) == ERROR_SUCCESS;
+}
+
+void RemoveTree(const std::string& path) { RegDeleteTreeW(HKEY_LOCAL_MACHINE, ToW(path).c_str()); }
+
+std::string TestRoot() { return "SOFTWARE\\QcTest-" + std::to_string(GetCurrentProcessId()); }
+
+class RegistryAdapter : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    root_ = TestRoot();
+    RemoveTree(root_);
+    ASSERT_TRUE(CreateKey(root_));
+  }
+  void TearDown() override {
+    RemoveTree(root_);
+    RegDeleteKeyW(HKEY_LOCAL_MACHINE, ToW(root_).c_str());
+  }
+  std::vector<std::string> Names(const std::string& path, std::uint32_t buffer = 256) {
+    std::vector<std::string> names;
+    RegKey key = 0;
+    if (reg_.OpenKeyEx(kHkeyLocalMachine, path, 0, kKeyRead, &key) != kErrorSuccess) return {};
+    std::string name;
+    for (std::uint32_t i = 0; reg_.EnumKey(key, i, &name, buffer) == kErrorSuccess; ++i) {
+      names.push_back(name);
+    }
+    reg_.CloseKey(key);
+    return names;
+  }
+
+  Win32Registry reg_;
+  std::string root_;
+};
+
+TEST_F(RegistryAdapter, StatusesOfOpenEnumDeleteAreThoseOfTheRegistry) {
+  ASSERT_TRUE(CreateKey(root_ + "\\Parent\\Child"));
+  RegKey key = 0;
+  EXPECT_EQ(reg_.OpenKeyEx(kHkeyLocalMachine, root_ + "\\Missing", 0, kKeyAllAccess, &key),
+            kErrorFileNotFound);
+  ASSERT_EQ(reg_.OpenKeyEx(kHkeyLocalMachine, root_, 0, kKeyAllAccess, &key), kErrorSuccess);
+  EXPECT_NE(key, kHkeyLocalMachine);
+  std::string name;
+  EXPECT_EQ(reg_.EnumKey(key, 0, &name, 256), kErrorSuccess);
+  EXPECT_EQ(name, "Parent");
+  EXPECT_EQ(reg_.EnumKey(key, 1, &name, 256), kErrorNoMoreItems);
+  // A key that still has a subkey is not deleted; once empty it is.
+  EXPECT_NE(reg_.DeleteKey(key, "Parent"), kErrorSuccess);
+  EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, root_ + "\\Parent\\Child"));
+  EXPECT_EQ(reg_.DeleteKey(key, "Nowhere"), kErrorFileNotFound);
+  EXPECT_EQ(reg_.CloseKey(key), kErrorSuccess);
+  // Through the hive handle, a path rather than a single name.
+  EXPECT_EQ(reg_.DeleteKey(kHkeyLocalMachine, root_ + "\\Parent\\Child"), kErrorSuccess);
+  EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, root_ + "\\Parent\\Child"));
+}
+
+TEST_F(RegistryAdapter, PredefinedRootsAreUsableAndNeverClosed) {
+  ASSERT_TRUE(CreateKey(root_ + "\\X"));
+  EXPECT_EQ(reg_.CloseKey(kHkeyLocalMachine), kErrorSuccess);
+  EXPECT_EQ(reg_.CloseKey(kHkeyClassesRoot), kErrorSuccess);
+  RegKey key = 0;
+  ASSERT_EQ(reg_.OpenKeyEx(kHkeyLocalMachine, root_ + "\\X", 0, kKeyAllAccess, &key),
+            kErrorSuccess);
+  reg_.CloseKey(key);
+  ASSERT_EQ(reg_.OpenKeyEx(kHkeyClassesRoot, "CLSID", 0, kKeyRead, &key), kErrorSuccess);
+  reg_.CloseKey(key);
+}
+
+TEST_F(RegistryAdapter, NamesOutsideTheCodePageAndOfFullLengthRoundTrip) {
+  const std::string wide = "Kl\xC3\xBC\xC3\x9F\x65l-\xE6\x97\xA5\xE6\x9C\xAC";  // "Klüßel-日本"
+  const std::string longest(255, 'L');
+  ASSERT_TRUE(CreateKey(root_ + "\\" + wide));
+  ASSERT_TRUE(CreateKey(root_ + "\\" + longest));
+  std::vector<std::string> names = Names(root_);
+  ASSERT_EQ(names.size(), 2u);
+  EXPECT_NE(std::find(names.begin(), names.end(), wide), names.end());
+  EXPECT_NE(std::find(names.begin(), names.end(), longest), names.end());
+  // The name and its terminator must fit the buffer.
+  RegKey key = 0;
+  ASSERT_EQ(reg_.OpenKeyEx(kHkeyLocalMachine, root_, 0, kKeyAllAccess, &key), kErrorSuccess);
+  std::string name;
+  const std::uint32_t longIndex = names[0] == longest ? 0 : 1;
+  EXPECT_EQ(reg_.EnumKey(key, longIndex, &name, 255), kErrorMoreData);
+  EXPECT_EQ(reg_.DeleteKey(key, wide), kErrorSuccess);
+  EXPECT_EQ(reg_.DeleteKey(key, longest), kErrorSuccess);
+  reg_.CloseKey(key);
+  EXPECT_TRUE(Names(root_).empty());
+}
+
+TEST_F(RegistryAdapter, DeleteRegistryKeyRemovesARealSubtree) {
+  const std::string app = root_ + "\\App";
+  for (const char* sub : {"\\a\\a1\\a1x", "\\a\\a2", "\\b", "\\\xC3\xA9t\xC3\xA9"}) {
+    ASSERT_TRUE(CreateKey(app + sub));
+  }
+  ASSERT_TRUE(CreateKey(root_ + "\\AppSibling\\keep"));
+  Lines list;
+  DeleteRegistryKey(reg_, list, kHkeyLocalMachine, app + "\\");
+  DeleteRegistryKey(reg_, list, kHkeyLocalMachine, app);
+  EXPECT_EQ(list.lines,
+            std::vector<std::string>{"Registry Key Deleted: HKEY_LOCAL_MACHINE\\" + app + "\\"});
+  EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, app));
+  EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, root_ + "\\AppSibling\\keep"));
+}
+
+// The product's registrations with a subtree each, upper-case where a differently
+// cased entry must still find them, and decoys that merely look alike.
+const char* const kSeeded[] = {
+    "SOFTWARE\\Classes\\CLSID\\{3F9A2C61-8B47-4D1E-9C25-6E0B7A4D1F38}\\InprocServer32",
+    "SOFTWARE\\Classes\\CLSID\\{3F9A2C61-8B47-4D1E-9C25-6E0B7A4D1F38}\\ProgID",
+    "SOFTWARE\\Classes\\TypeLib\\{5D2E8B90-1C3F-4A67-B8E4-2F7C9D0A6B15}\\1.0\\0\\win32",
+    "SOFTWARE\\Classes\\TypeLib\\{A84B1E27-6D09-4F3C-95A1-7C3E2B8D4F60}\\1.0\\FLAGS",
+    "SOFTWARE\\Classes\\AppID\\{C2E7F048-3A95-4B1D-8E6C-1D9F5A2B7E43}\\Sub",
+    "SOFTWARE\\Classes\\AppID\\DIVUDAVA.EXE\\Sub",
+    "SOFTWARE\\Classes\\AppID\\RiViruzaravo.exe",
+    "SOFTWARE\\Microsoft\\Code Store Database\\Distribution Units\\"
+    "{3F9A2C61-8B47-4D1E-9C25-6E0B7A4D1F38}\\Contains\\Files",
+    "SOFTWARE\\Classes\\Kelvora.DownloadBroker\\CLSID",
+    "SOFTWARE\\Classes\\Kelvora.DownloadBroker.1\\CLSID",
+    "SOFTWARE\\Classes\\Kelvora.DownloadBroker.2",
+    "SOFTWARE\\Classes\\Kelvora.Downloader\\CurVer",
+    "SOFTWARE\\Classes\\Kelvora.Downloader.1\\CLSID",
+    "SOFTWARE\\Classes\\Kelvora.Downloader.2\\CLSID",
+};
+const char* const kDecoys[] = {
+    "SOFTWARE\\Classes\\Kelvora.DownloadBroker.3\\CLSID",
+    "SOFTWARE\\Classes\\AppID\\DiVudava.exe.old",
+    "SOFTWARE\\Classes\\CLSID\\{3F9A2C61-8B47-4D1E-9C25-6E0B7A4D1F39}",
+};
+const char* const kDistributionUnits = "SOFTWARE\\Microsoft\\Code Store Database";
+
+TEST(RegistryStage, RemovesTheSeededProductAndLeavesTheDecoys) {
+  const bool hadCodeStore = KeyExists(HKEY_LOCAL_MACHINE, kDistributionUnits);
+  for (const char* path : kSeeded) ASSERT_TRUE(CreateKey(path)) << path;
+  for (const char* path : kDecoys) ASSERT_TRUE(CreateKey(path)) << path;
+
+  Win32Registry reg;
+  Lines list;
+  CleanRegistry(reg, list);
+
+  const std::string m = "Registry Key Deleted: HKEY_LOCAL_MACHINE\\SOFTWARE\\";
+  const std::string c = "Registry Key Deleted: HKEY_CLASSES_ROOT\\";
+  // Classes root shows the machine's classes here, so entries 10 and 17 find their keys
+  // gone, and so do the upper-case twins of entries 5 and 7.
+  EXPECT_EQ(list.lines, (std::vector<std::string>{
+                            m + "Classes\\CLSID\\{3F9A2C61-8B47-4D1E-9C25-6E0B7A4D1F38}",
+                            m + "Classes\\TypeLib\\{5D2E8B90-1C3F-4A67-B8E4-2F7C9D0A6B15}",
+                            m + "Classes\\TypeLib\\{A84B1E27-6D09-4F3C-95A1-7C3E2B8D4F60}",
+                            m + "Classes\\AppID\\{C2E7F048-3A95-4B1D-8E6C-1D9F5A2B7E43}",
+                            m + "Classes\\AppID\\DiVudava.exe",
+                            m + "Classes\\AppID\\RiViruzaravo.exe",
+                            m + "Microsoft\\Code Store Database\\Distribution Units\\"
+                                "{3F9A2C61-8B47-4D1E-9C25-6E0B7A4D1F38}",
+                            c + "Kelvora.DownloadBroker",
+                            c + "Kelvora.DownloadBroker.1",
+                            c + "Kelvora.DownloadBroker.2",
+                            c + "Kelvora.Downloader",
+                            c + "Kelvora.Downloader.1",
+                            c + "Kelvora.Downloader.2",
+                        }));
+  for (const RegistryLocation& entry : kRegistryCleanupList) {
+    const HKEY root = entry.hive == kHkeyLocalMachine ? HKEY_LOCAL_MACHINE : HKEY_CLASSES_ROOT;
+    EXPECT_FALSE(KeyExists(root, entry.keyPath)) << entry.keyPath;
+  }
+  for (const char* path : kDecoys) {
+    EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, path)) << path;
+    RemoveTree(path);
+    RegDeleteKeyW(HKEY_LOCAL_MACHINE, ToW(path).c_str());
+  }
+  if (!hadCodeStore) {
+    RemoveTree(kDistributionUnits);
+    RegDeleteKeyW(HKEY_LOCAL_MACHINE, ToW(kDistributionUnits).c_str());
+  }
+
+  // A second run finds nothing left to report.
+  Lines again;
+  CleanRegistry(reg, again);
+  EXPECT_TRUE(again.lines.empty());
+}
+
+}  // namespace
+}  // namespace qc::win
