@@ -1,0 +1,313 @@
+// Existence tests and deletion on real files in a temporary folder: whole trees with
+// awkward attributes, files in use, read-only files, links and non-ASCII profiles.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "fakes/FakeUi.h"
+#include "files/FileCleaner.h"
+#include "platform/win32/FileSystem_win32.h"
+#include "platform/win32/Owners.h"
+#include "platform/win32/Utf.h"
+
+namespace qc::win {
+namespace {
+
+using test::RecordingList;
+
+std::wstring Long(const std::string& path) { return L"\\\\?\\" + ToW(path); }
+
+void MakeDir(const std::string& path, DWORD attributes = 0) {
+  ASSERT_TRUE(CreateDirectoryW(Long(path).c_str(), nullptr)) << path << " " << GetLastError();
+  if (attributes) {
+    ASSERT_TRUE(SetFileAttributesW(Long(path).c_str(), attributes));
+  }
+}
+
+void MakeFile(const std::string& path, DWORD attributes = FILE_ATTRIBUTE_NORMAL) {
+  UniqueHandle h(
+      CreateFileW(Long(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, attributes, nullptr));
+  ASSERT_TRUE(h) << path << " " << GetLastError();
+  DWORD written = 0;
+  ASSERT_TRUE(WriteFile(h.get(), "data", 4, &written, nullptr));
+}
+
+bool Exists(const std::string& path) {
+  return GetFileAttributesW(Long(path).c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+std::vector<std::string> Names(const std::string& folder) {
+  std::vector<std::string> names;
+  WIN32_FIND_DATAW data;
+  UniqueFind find(FindFirstFileW((Long(folder) + L"\\*").c_str(), &data));
+  if (!find) return names;
+  do {
+    const std::wstring name = data.cFileName;
+    if (name != L"." && name != L"..") names.push_back(ToUtf8(name));
+  } while (FindNextFileW(find.get(), &data));
+  return names;
+}
+
+bool UnderWine() {
+  return GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr;
+}
+
+// Runs a Unix tool through Wine's Z: drive and waits until `done` holds. Wine hands
+// back a process handle that cannot be waited on, hence the polling.
+bool RunUnix(const wchar_t* tool, std::wstring args, const std::string& cwd,
+             bool (*done)(const std::string&), const std::string& watched) {
+  STARTUPINFOW si{};
+  si.cb = sizeof(si);
+  PROCESS_INFORMATION pi{};
+  if (!CreateProcessW(tool, args.data(), nullptr, nullptr, FALSE, 0, nullptr, ToW(cwd).c_str(), &si,
+                      &pi)) {
+    return false;
+  }
+  UniqueHandle process(pi.hProcess), thread(pi.hThread);
+  for (int i = 0; i < 250 && !done(watched); ++i) Sleep(20);
+  return done(watched);
+}
+
+// A directory link at folder\name pointing at ..\target, by the means the platform has.
+bool MakeFolderLink(const std::string& folder, const std::string& name, const std::string& target) {
+  if (UnderWine()) {
+    // Wine accepts CreateSymbolicLinkW but makes nothing; a Unix link shows as a
+    // reparse-point directory, which is what a junction looks like on Windows.
+    return RunUnix(L"Z:\\bin\\ln", L"ln -s ../" + ToW(target) + L" " + ToW(name), folder, Exists,
+                   folder + "\\" + name);
+  }
+  const std::string link = folder + "\\" + name;
+  const std::string to = folder.substr(0, folder.rfind('\\')) + "\\" + target;
+  return CreateSymbolicLinkW(ToW(link).c_str(), ToW(to).c_str(),
+                             SYMBOLIC_LINK_FLAG_DIRECTORY | 0x2 /* unprivileged */) != 0;
+}
+
+void RemoveFolderLink(const std::string& folder, const std::string& name) {
+  const std::string link = folder + "\\" + name;
+  if (!Exists(link)) return;
+  if (UnderWine()) {
+    RunUnix(
+        L"Z:\\bin\\rm", L"rm " + ToW(name), folder, [](const std::string& p) { return !Exists(p); },
+        link);
+  } else {
+    RemoveDirectoryW(ToW(link).c_str());
+  }
+}
+
+class FileSystemTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    wchar_t temp[MAX_PATH + 1];
+    ASSERT_NE(GetTempPathW(MAX_PATH + 1, temp), 0u);
+    static int counter = 0;
+    root_ = ToUtf8(temp) + "qc-fs-" + std::to_string(GetCurrentProcessId()) + "-" +
+            std::to_string(GetTickCount64()) + "-" + std::to_string(++counter);
+    MakeDir(root_);
+  }
+  void TearDown() override {
+    for (const auto& [folder, name] : links_) RemoveFolderLink(folder, name);
+    open_.clear();
+    fs_.DeleteFolder(root_);
+  }
+  std::string At(const std::string& relative) const { return root_ + "\\" + relative; }
+  bool Link(const std::string& relativeFolder, const std::string& name, const std::string& target) {
+    links_.push_back({At(relativeFolder), name});
+    return MakeFolderLink(At(relativeFolder), name, target);
+  }
+
+  std::string root_;
+  Win32FileSystem fs_;
+  RecordingList list_;
+  std::vector<std::pair<std::string, std::string>> links_;
+  std::vector<UniqueHandle> open_;
+};
+
+TEST_F(FileSystemTest, ExistenceTestsTellFilesFromFolders) {
+  MakeDir(At("Dir \xC3\xA9t\xC3\xA9"));  // "Dir été"
+  MakeFile(At("f\xC5\x9C.txt"), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_READONLY);
+  const struct {
+    std::string path;
+    bool folder, file;
+  } cases[] = {
+      {At("Dir \xC3\xA9t\xC3\xA9"), true, false},
+      {At("DIR \xC3\xA9T\xC3\xA9"), true, false},
+      {At("Dir \xC3\xA9t\xC3\xA9\\"), true, false},
+      {At("f\xC5\x9C.txt"), false, true},
+      {At("missing"), false, false},
+      {At("missing\\deeper"), false, false},
+      {"", false, false},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(fs_.FolderExists(c.path), c.folder) << c.path;
+    EXPECT_EQ(fs_.FileExists(c.path), c.file) << c.path;
+  }
+}
+
+TEST_F(FileSystemTest, NestedTreeWithReadOnlyHiddenAndSystemItemsGoesWhole) {
+  const std::string product = At("Kelvora Quenzor 5.1");
+  MakeDir(product);
+  MakeFile(product + "\\agent.exe", FILE_ATTRIBUTE_READONLY);
+  MakeDir(product + "\\sub", FILE_ATTRIBUTE_HIDDEN);
+  MakeFile(product + "\\sub\\hidden.dat", FILE_ATTRIBUTE_HIDDEN);
+  MakeDir(product + "\\sub\\deeper");
+  MakeFile(product + "\\sub\\deeper\\sys.bin",
+           FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN);
+  MakeDir(product + "\\locked-down", FILE_ATTRIBUTE_READONLY);
+  MakeFile(product + "\\locked-down\\x.ini", FILE_ATTRIBUTE_READONLY);
+  MakeDir(product + "\\empty");
+
+  EXPECT_TRUE(KillFolder(fs_, list_, product + "\\"));
+  EXPECT_EQ(list_.lines, std::vector<std::string>{"Folder Deleted: " + product});
+  EXPECT_FALSE(Exists(product));
+  EXPECT_TRUE(Names(root_).empty());
+}
+
+TEST_F(FileSystemTest, PathsLongerThanMaxPathInsideATreeAreRemoved) {
+  const std::string product = At("Kelvora Quenzor 5.5");
+  MakeDir(product);
+  std::string deep = product;
+  while (deep.size() < 400) {
+    deep += "\\a-rather-long-folder-name-for-depth";
+    MakeDir(deep);
+  }
+  MakeFile(deep + "\\bottom.txt", FILE_ATTRIBUTE_READONLY);
+
+  EXPECT_TRUE(KillFolder(fs_, list_, product));
+  EXPECT_EQ(list_.lines, std::vector<std::string>{"Folder Deleted: " + product});
+  EXPECT_FALSE(Exists(product));
+}
+
+TEST_F(FileSystemTest, FileInUseKeepsItsFolderAndEverythingElseGoes) {
+  const std::string product = At("Kelvora Quenzor 5.6");
+  MakeDir(product);
+  MakeDir(product + "\\a");
+  MakeFile(product + "\\a\\first.txt", FILE_ATTRIBUTE_READONLY);
+  MakeDir(product + "\\m");
+  MakeFile(product + "\\m\\in-use.log");
+  MakeFile(product + "\\m\\other.log");
+  MakeFile(product + "\\z.txt", FILE_ATTRIBUTE_HIDDEN);
+  // Open without delete sharing, as a running program holds its log.
+  open_.emplace_back(CreateFileW(Long(product + "\\m\\in-use.log").c_str(), GENERIC_READ,
+                                 FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
+                                 nullptr));
+  ASSERT_TRUE(open_.back());
+
+  EXPECT_FALSE(KillFolder(fs_, list_, product));
+  EXPECT_EQ(list_.lines, std::vector<std::string>{"Folder Not Deleted: " + product});
+  EXPECT_EQ(Names(product), std::vector<std::string>{"m"});
+  EXPECT_EQ(Names(product + "\\m"), std::vector<std::string>{"in-use.log"});
+
+  const Status again = fs_.DeleteFolder(product);
+  EXPECT_EQ(again.code, StatusCode::InUse);
+  EXPECT_EQ(again.error, DWORD(ERROR_SHARING_VIOLATION));
+  EXPECT_STREQ(again.call, "DeleteFileW");
+}
+
+TEST_F(FileSystemTest, KillFileNeverForcesButRemoveFileCanBeForced) {
+  const struct {
+    const char* name;
+    DWORD attributes;
+    const char* line;
+    bool stays;
+  } cases[] = {
+      {"RiViruzaravo.exe", FILE_ATTRIBUTE_NORMAL, "File Deleted: ", false},
+      {"RiViruzaravo.inf", FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM, "File Deleted: ", false},
+      {"DuZide.exe", FILE_ATTRIBUTE_READONLY, "File Not Deleted: ", true},
+  };
+  for (const auto& c : cases) {
+    RecordingList list;
+    MakeFile(At(c.name), c.attributes);
+    EXPECT_EQ(KillFile(fs_, list, At(c.name)), !c.stays) << c.name;
+    EXPECT_EQ(list.lines, std::vector<std::string>{c.line + At(c.name)}) << c.name;
+    EXPECT_EQ(Exists(At(c.name)), c.stays) << c.name;
+  }
+  EXPECT_EQ(fs_.RemoveFile(At("DuZide.exe"), false).code, StatusCode::Denied);
+  EXPECT_TRUE(fs_.RemoveFile(At("DuZide.exe"), true).ok());
+  EXPECT_FALSE(Exists(At("DuZide.exe")));
+  EXPECT_EQ(fs_.RemoveFile(At("DuZide.exe"), true).code, StatusCode::NotFound);
+}
+
+TEST_F(FileSystemTest, LinkInsideAProductFolderIsNotFollowed) {
+  MakeDir(At("outside"));
+  MakeFile(At("outside\\precious.doc"));
+  MakeDir(At("outside\\sub"));
+  MakeFile(At("outside\\sub\\more.doc"));
+  const std::string product = At("Kelvora Quenzor 5.9");
+  MakeDir(product);
+  MakeFile(product + "\\agent.exe", FILE_ATTRIBUTE_READONLY);
+  if (!Link("Kelvora Quenzor 5.9", "shared", "outside")) GTEST_SKIP() << "no links here";
+
+  const bool result = KillFolder(fs_, list_, product);
+
+  EXPECT_TRUE(Exists(At("outside\\precious.doc")));
+  EXPECT_TRUE(Exists(At("outside\\sub\\more.doc")));
+  EXPECT_FALSE(Exists(product + "\\agent.exe"));
+  // Windows removes the link; Wine cannot remove a Unix link, and then says so.
+  const bool left = Exists(product);
+  EXPECT_EQ(result, !left);
+  EXPECT_EQ(list_.lines, std::vector<std::string>{
+                             (left ? "Folder Not Deleted: " : "Folder Deleted: ") + product});
+  if (left) {
+    EXPECT_EQ(Names(product), std::vector<std::string>{"shared"});
+  }
+}
+
+TEST_F(FileSystemTest, ListedFolderThatIsALinkLosesOnlyTheLink) {
+  MakeDir(At("real"));
+  MakeFile(At("real\\precious.doc"));
+  MakeDir(At("profile"));
+  if (!Link("profile", "Norvane", "real")) GTEST_SKIP() << "no links here";
+
+  const Status status = fs_.DeleteFolder(At("profile\\Norvane"));
+
+  EXPECT_TRUE(Exists(At("real\\precious.doc")));
+  EXPECT_EQ(status.ok(), !Exists(At("profile\\Norvane")));
+}
+
+class ProfileOnly final : public IEnvironment {
+ public:
+  explicit ProfileOnly(std::string profile) : profile_(std::move(profile)) {}
+  std::optional<std::string> Get(const std::string& name) override {
+    if (name == "USERPROFILE") return profile_;
+    return std::nullopt;
+  }
+
+ private:
+  std::string profile_;
+};
+
+TEST_F(FileSystemTest, ProfileWithNonAsciiLettersIsCleaned) {
+  // The fixed entries are absolute C: paths; run only where none of them is present.
+  for (const char* fixed :
+       {"C:\\Kelvora Quenzor 5.1", "C:\\Kelvora Quenzor 6.1", "C:\\Program Files\\Norvane Software",
+        "C:\\Windows\\Downloaded Program Files\\DuZide.exe"}) {
+    if (Exists(fixed)) GTEST_SKIP() << fixed << " exists on this PC";
+  }
+  const std::string profile = At("Zo\xC3\xAB \xC5\x9C \xE5\xB1\xB1\xE7\x94\xB0");  // "Zoë Ŝ 山田"
+  for (const char* dir :
+       {"", "\\Norvane", "\\Application Data", "\\Application Data\\Norvane", "\\Local Settings",
+        "\\Local Settings\\Application Data", "\\Local Settings\\Application Data\\Norvane"}) {
+    MakeDir(profile + dir);
+  }
+  MakeFile(profile + "\\Norvane\\s\xC3\xB8.dat");
+  MakeFile(profile + "\\Application Data\\Norvane\\c.dat", FILE_ATTRIBUTE_READONLY);
+  MakeFile(profile + "\\Local Settings\\Application Data\\Norvane\\d.dat");
+  MakeFile(profile + "\\ntuser.dat");
+  ProfileOnly env(profile);
+
+  CleanFiles(fs_, env, list_);
+
+  EXPECT_EQ(list_.lines,
+            (std::vector<std::string>{
+                "Folder Deleted: " + profile + "\\Norvane",
+                "Folder Deleted: " + profile + "\\Application Data\\Norvane",
+                "Folder Deleted: " + profile + "\\Local Settings\\Application Data\\Norvane"}));
+  EXPECT_FALSE(Exists(profile + "\\Norvane"));
+  EXPECT_TRUE(Exists(profile + "\\ntuser.dat"));
+  EXPECT_TRUE(Exists(profile + "\\Local Settings\\Application Data"));
+}
+
+}  // namespace
+}  // namespace qc::win
