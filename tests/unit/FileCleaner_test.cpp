@@ -274,12 +274,9 @@ TEST(CleanFiles, LinksInsideATreeAreRemovedNotFollowed) {
 }
 
 TEST(CleanFiles, UnusableProfileSkipsOnlyThePerUserEntries) {
-  const std::optional<std::string> values[] = {
-      std::nullopt, "",           "\\",           "\\Users\\me",
-      "Users\\me",  "C:",         "C:Users\\me",  "C:/Users/me",
-      "\\\\",       "\\\\server", "\\\\server\\", "\\\\\\share",
-      "1:\\Users",
-  };
+  // The full set of shapes is in the ProfileFolder table; these cover each way out.
+  const std::optional<std::string> values[] = {std::nullopt, "", "\\Users\\me", "Users\\me",
+                                               "\\\\server"};
   for (const auto& value : values) {
     const std::string shown = value.value_or("<unset>");
     FakeFileSystem fs;
@@ -298,26 +295,6 @@ TEST(CleanFiles, UnusableProfileSkipsOnlyThePerUserEntries) {
       EXPECT_TRUE(fs.Exists(value.value_or("") + s)) << shown << s;
       EXPECT_TRUE(fs.Exists(s)) << shown << s;
     }
-  }
-}
-
-TEST(CleanFiles, AbsoluteProfileIsUsedAsRead) {
-  const std::string values[] = {
-      "C:\\Users\\me",
-      "d:\\home",
-      "C:\\",
-      "\\\\server\\share",
-      "\\\\server\\home$\\me",
-      "C:\\Users\\\xE5\xB1\xB1\xE7\x94\xB0",  // "山田"
-  };
-  for (const auto& value : values) {
-    FakeFileSystem fs;
-    FakeEnvironment env;
-    RecordingList list;
-    env.vars["USERPROFILE"] = value;
-    AddEverything(fs, value);
-    CleanFiles(fs, env, list);
-    EXPECT_EQ(list.lines, AllLines(value)) << value;
   }
 }
 
