@@ -1,6 +1,8 @@
 // Removing the product's shortcuts from the user's Desktop, Start Menu and StartUp.
 #pragma once
 
+#include <string>
+
 #include "platform/Environment.h"
 #include "platform/FileSystem.h"
 #include "platform/OsVersion.h"
@@ -8,6 +10,24 @@
 
 namespace qc {
 
+inline constexpr const char* kProfileUnknownLine =
+    "Error: The user profile folder is unknown; the shortcuts were not cleaned";
+
+// Scans the three shortcut folders of the user's profile, in order, none of them removed.
 void CleanProfile(IFileSystem& fs, IEnvironment& env, IOsVersion& os, IResultsList& listWork);
+
+// Lists dirname completely, then deletes what it selected in listing order: shortcut
+// files that name the agent, and any other entry whose path holds tofind. Selected
+// folders are scanned the same way and removed at the end of their own scan; links are
+// removed, never entered. With delatend, dirname itself is removed at the end.
+void SearchDirDel(IFileSystem& fs, IResultsList& listWork, const std::string& dirname,
+                  const std::string& tofind, bool delatend);
+
+// True when the file's bytes, upper-cased as single-byte characters, contain the agent's
+// image name. A folder or a file that cannot be read gives false.
+bool ShortcutTargetsAgent(IFileSystem& fs, const std::string& path);
+
+// True exactly when the version query succeeded and reports major version 6 on NT.
+bool IsNtVersion6(IOsVersion& os);
 
 }  // namespace qc

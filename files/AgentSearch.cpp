@@ -1,0 +1,37 @@
+// Streaming search for the agent's image name.
+#include "files/AgentSearch.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "platform/AsciiCase.h"
+
+namespace qc {
+
+AgentSearch::AgentSearch(std::size_t blockSize, std::string_view needle)
+    : blockSize_(std::max<std::size_t>(blockSize, 1)) {
+  for (char c : needle) needle_.push_back(AsciiUpper(c));
+  const std::size_t carry = needle_.empty() ? 0 : needle_.size() - 1;
+  buffer_.resize(carry + blockSize_);
+}
+
+std::optional<bool> AgentSearch::Scan(IByteStream& stream) {
+  if (needle_.empty()) return true;
+  const std::size_t carryMax = needle_.size() - 1;
+  std::size_t held = 0;  // bytes at the front of buffer_ carried over from earlier blocks
+  for (;;) {
+    const std::optional<std::size_t> got = stream.Read(buffer_.data() + held, blockSize_);
+    if (!got) return std::nullopt;
+    if (*got == 0) return false;
+    const std::size_t n = std::min(*got, blockSize_);  // never trust a stream past its size
+    char* fresh = buffer_.data() + held;
+    std::transform(fresh, fresh + n, fresh, AsciiUpper);
+    const std::size_t total = held + n;
+    char* end = buffer_.data() + total;
+    if (std::search(buffer_.data(), end, needle_.begin(), needle_.end()) != end) return true;
+    held = std::min(total, carryMax);
+    std::memmove(buffer_.data(), end - held, held);
+  }
+}
+
+}  // namespace qc

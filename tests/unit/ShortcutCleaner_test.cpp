@@ -1,0 +1,294 @@
+// The shortcut scan on the in-memory file system: which entries are selected, the order
+// and wording of the lines, failures, links, the scan folders and the profile check.
+#include "files/ShortcutCleaner.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "fakes/FakeFileSystem.h"
+#include "fakes/FakeSystem.h"
+#include "fakes/FakeUi.h"
+
+namespace qc::test {
+namespace {
+
+using namespace std::string_literals;
+using Lines = std::vector<std::string>;
+
+const std::string kProfile = "C:\\Users\\Ann";
+const std::string kDesktop = kProfile + "\\Desktop";
+const std::string kStartMenu = kProfile + "\\AppData\\Roaming\\Microsoft\\Windows\\Start Menu";
+const std::string kOldStartMenu = kProfile + "\\Start Menu";
+const std::string kStartUp = kStartMenu + "\\Programs\\StartUp";
+const std::string kAgentLink = "L\0\0\0\x01\x14\x02\0C:\\Program Files\\Norvane\\KVAGENT.EXE\0"s;
+const std::string kOtherLink = "L\0\0\0\x01\x14\x02\0C:\\Program Files\\Norvane\\KVVIEW.EXE\0"s;
+
+struct Rig {
+  FakeFileSystem fs;
+  FakeEnvironment env;
+  FakeOsVersion os;  // NT 6.1
+  RecordingList list;
+
+  Rig() {
+    env.vars["USERPROFILE"] = kProfile;
+    fs.AddFolder(kDesktop);
+    fs.AddFolder(kStartUp);
+  }
+  void Clean() { CleanProfile(fs, env, os, list); }
+  void Scan(const std::string& dir, const std::string& tofind, bool delatend = false) {
+    SearchDirDel(fs, list, dir, tofind, delatend);
+  }
+  std::vector<std::string> Listed() const {
+    std::vector<std::string> out;
+    for (const std::string& e : fs.log) {
+      if (e.starts_with("list ")) out.push_back(e.substr(5));
+    }
+    return out;
+  }
+};
+
+enum class Kind { File, Folder };
+
+TEST(ShortcutSelection, DecidesByEntryPathAndShortcutContents) {
+  const struct {
+    const char* what;
+    std::string path;
+    Kind kind;
+    std::string content;
+    bool removed;
+  } cases[] = {
+      {"agent shortcut, any name", kDesktop + "\\Remote.lnk", Kind::File, kAgentLink, true},
+      {"agent name in lower case", kStartMenu + "\\x.LNK", Kind::File, "c:\\kvagent.exe", true},
+      {"agent name in mixed case", kStartUp + "\\y.lNk", Kind::File, "KvAgent.Exe", true},
+      {"module-named shortcut without the agent", kStartMenu + "\\Kelvora Quenzor Plexarium.lnk",
+       Kind::File, kOtherLink, false},
+      {"agent only as UTF-16", kDesktop + "\\z.lnk", Kind::File,
+       "K\0V\0A\0G\0E\0N\0T\0.\0E\0X\0E\0"s, false},
+      {"Readme.lnk.txt naming the agent", kDesktop + "\\Readme.lnk.txt", Kind::File, kAgentLink,
+       true},
+      {"Readme.lnk.txt with the fragment only",
+       kStartMenu + "\\Kelvora Quenzor Plexarium Readme.lnk.txt", Kind::File, "hello", false},
+      {"fragment in lower case", kStartMenu + "\\kelvora quenzor plexarium notes.txt", Kind::File,
+       "", true},
+      {"desktop: start menu fragment only", kDesktop + "\\Kelvora Quenzor Plexarium", Kind::Folder,
+       "", false},
+      {"desktop: full fragment", kDesktop + "\\KELVORA QUENZOR PLEXARIUM BY NORVANE", Kind::Folder,
+       "", true},
+      {"start menu: folder with the fragment", kStartMenu + "\\Kelvora Quenzor Plexarium",
+       Kind::Folder, "", true},
+      {"startup: file with the fragment", kStartUp + "\\Kelvora Quenzor Plexarium Agent.url",
+       Kind::File, "", true},
+      {"inside Programs: not entered", kStartMenu + "\\Programs\\Kelvora Quenzor Plexarium",
+       Kind::Folder, "", false},
+      {"shortcut candidate that is a folder", kStartMenu + "\\Kelvora Quenzor Plexarium.lnk",
+       Kind::Folder, "", false},
+      {"unrelated file", kStartMenu + "\\Notes.txt", Kind::File, "KVAGENT.EXE", false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    Rig rig;
+    if (c.kind == Kind::Folder) {
+      rig.fs.AddFolder(c.path);
+    } else {
+      rig.fs.AddFile(c.path, c.content);
+    }
+    rig.Clean();
+    EXPECT_EQ(rig.fs.Exists(c.path), !c.removed);
+    const std::string line =
+        (c.kind == Kind::Folder ? "Directory Removed: " : "File Deleted: ") + c.path;
+    EXPECT_EQ(rig.list.lines, c.removed ? Lines{line} : Lines{});
+    // The scan folders stay, even emptied.
+    EXPECT_TRUE(rig.fs.Exists(kDesktop) && rig.fs.Exists(kStartMenu) && rig.fs.Exists(kStartUp));
+  }
+}
+
+TEST(ShortcutSelection, UnreadableShortcutStaysAndClosesEveryFile) {
+  Rig rig;
+  rig.fs.AddFile(kStartMenu + "\\locked.lnk", kAgentLink);
+  rig.fs.Find(kStartMenu + "\\locked.lnk")->unreadable = true;
+  rig.fs.AddFile(kStartMenu + "\\a.lnk", kOtherLink);
+  rig.fs.AddFile(kStartMenu + "\\b.lnk", kAgentLink);
+  rig.Clean();
+  EXPECT_EQ(rig.list.lines, Lines{"File Deleted: " + kStartMenu + "\\b.lnk"});
+  EXPECT_TRUE(rig.fs.Exists(kStartMenu + "\\locked.lnk"));
+  EXPECT_EQ(rig.fs.openStreams, 0);
+  EXPECT_EQ(rig.fs.maxOpenStreams, 1);
+}
+
+TEST(ShortcutScan, EmptyFragmentSelectsAllButDotEntriesAndShortcuts) {
+  Rig rig;
+  const std::string dir = "C:\\Scan";
+  rig.fs.AddFile(dir + "\\a.txt");
+  rig.fs.AddFile(dir + "\\Sub\\b.txt");
+  rig.fs.AddFile(dir + "\\keep.lnk", kOtherLink);
+  rig.Scan(dir, "");
+  EXPECT_EQ(rig.list.lines,
+            (Lines{"File Deleted: " + dir + "\\a.txt", "Directory Removed: " + dir + "\\Sub",
+                   "File Deleted: " + dir + "\\Sub\\b.txt"}));
+  EXPECT_EQ(rig.fs.Tree(dir), (Lines{dir, dir + "\\keep.lnk"}));
+}
+
+TEST(ShortcutScan, SelectedFolderLineComesBeforeItsContents) {
+  Rig rig;
+  const std::string k = kStartMenu + "\\Kelvora Quenzor Plexarium";
+  rig.fs.AddFile(k + "\\Help.txt", "", kAttrReadOnly);
+  rig.fs.AddFile(k + "\\Docs\\Guide.txt", "", kAttrHidden | kAttrSystem);
+  rig.fs.AddFile(k + "\\Zed.lnk", kAgentLink, kAttrReadOnly | kAttrHidden);
+  rig.Clean();
+  EXPECT_EQ(rig.list.lines,
+            (Lines{"Directory Removed: " + k, "Directory Removed: " + k + "\\Docs",
+                   "File Deleted: " + k + "\\Docs\\Guide.txt", "File Deleted: " + k + "\\Help.txt",
+                   "File Deleted: " + k + "\\Zed.lnk"}));
+  EXPECT_FALSE(rig.fs.Exists(k));
+  // Each folder is listed and judged whole before anything in it changes.
+  const Lines expectedLog = {"list " + kDesktop + "\\*.*",
+                             "list " + kStartMenu + "\\*.*",
+                             "list " + k + "\\*.*",
+                             "read " + k + "\\Zed.lnk",
+                             "list " + k + "\\Docs\\*.*",
+                             "attr " + k + "\\Docs\\Guide.txt",
+                             "rmfile " + k + "\\Docs\\Guide.txt",
+                             "rmdir " + k + "\\Docs",
+                             "attr " + k + "\\Help.txt",
+                             "rmfile " + k + "\\Help.txt",
+                             "attr " + k + "\\Zed.lnk",
+                             "rmfile " + k + "\\Zed.lnk",
+                             "rmdir " + k,
+                             "list " + kStartUp + "\\*.*"};
+  EXPECT_EQ(rig.fs.log, expectedLog);
+}
+
+TEST(ShortcutScan, FailuresAreReportedAndTheScanGoesOn) {
+  Rig rig;
+  const std::string k = kStartMenu + "\\Kelvora Quenzor Plexarium";
+  rig.fs.AddFile(k + "\\a.txt");
+  rig.fs.AddFile(k + "\\In Use.txt");
+  rig.fs.Find(k + "\\In Use.txt")->locked = true;
+  rig.fs.AddFile(k + "\\Viewer.lnk", kOtherLink);
+  rig.fs.AddFile(k + "\\z.txt");
+  rig.fs.AddFile(kStartMenu + "\\Kelvora Quenzor Plexarium.txt");
+  rig.fs.Find(kStartMenu + "\\Kelvora Quenzor Plexarium.txt")->locked = true;
+  rig.fs.AddFile(kStartMenu + "\\Kelvora Quenzor Plexarium.url");
+  rig.Clean();
+  EXPECT_EQ(rig.list.lines,
+            (Lines{"Directory Not Removed: " + k, "File Deleted: " + k + "\\a.txt",
+                   "File Not Deleted: " + k + "\\In Use.txt", "File Deleted: " + k + "\\z.txt",
+                   "File Not Deleted: " + kStartMenu + "\\Kelvora Quenzor Plexarium.txt",
+                   "File Deleted: " + kStartMenu + "\\Kelvora Quenzor Plexarium.url"}));
+  EXPECT_EQ(rig.fs.Tree(k), (Lines{k, k + "\\In Use.txt", k + "\\Viewer.lnk"}));
+}
+
+TEST(ShortcutScan, LinksAreRemovedNeverFollowed) {
+  Rig rig;
+  const std::string link = kStartMenu + "\\Kelvora Quenzor Plexarium";
+  const std::string stuck = kDesktop + "\\Kelvora Quenzor Plexarium by Norvane";
+  rig.fs.AddFile("D:\\Data\\keep.txt");
+  rig.fs.AddFile("D:\\Data\\Kelvora Quenzor Plexarium.txt");
+  rig.fs.AddFile("D:\\Data\\agent.lnk", kAgentLink);
+  rig.fs.AddLink(link, "D:\\Data");
+  rig.fs.AddLink(stuck, "D:\\Data");
+  rig.fs.Find(stuck)->locked = true;
+  rig.Clean();
+  EXPECT_EQ(rig.list.lines,
+            (Lines{"Directory Not Removed: " + stuck, "Directory Removed: " + link}));
+  EXPECT_FALSE(rig.fs.Exists(link));
+  EXPECT_EQ(rig.fs.Tree("D:\\Data"), (Lines{"D:\\Data", "D:\\Data\\agent.lnk", "D:\\Data\\keep.txt",
+                                            "D:\\Data\\Kelvora Quenzor Plexarium.txt"}));
+  for (const std::string& listed : rig.Listed()) EXPECT_FALSE(listed.starts_with(link)) << listed;
+}
+
+TEST(ShortcutScan, ScanFolderMayBeALink) {
+  Rig rig;
+  const std::string desktop = kProfile + "\\Desktop";
+  rig.fs.AddFile("D:\\Desk\\Kelvora Quenzor Plexarium by Norvane.url");
+  rig.fs.AddFile("D:\\Desk\\mine.txt");
+  rig.fs.AddLink(desktop, "D:\\Desk");
+  rig.Clean();
+  EXPECT_EQ(rig.list.lines,
+            Lines{"File Deleted: " + desktop + "\\Kelvora Quenzor Plexarium by Norvane.url"});
+  EXPECT_EQ(rig.fs.Tree("D:\\Desk"), (Lines{"D:\\Desk", "D:\\Desk\\mine.txt"}));
+  EXPECT_TRUE(rig.fs.Exists(desktop));
+}
+
+TEST(ShortcutScan, MissingOrUnlistableFoldersGiveNoEntries) {
+  Rig rig;
+  rig.fs.AddFile(kStartMenu + "\\Kelvora Quenzor Plexarium.url");
+  rig.fs.Find(kStartMenu)->unlistable = true;
+  rig.env.vars["USERPROFILE"] = "C:\\Users\\Nobody";
+  rig.Clean();
+  rig.env.vars["USERPROFILE"] = kProfile;
+  rig.Clean();
+  EXPECT_EQ(rig.list.lines, Lines{});
+  EXPECT_EQ(rig.Listed().size(), 6u);
+  EXPECT_TRUE(rig.fs.Exists(kStartMenu + "\\Kelvora Quenzor Plexarium.url"));
+}
+
+TEST(ShortcutScan, NoLimitOnSelectedEntries) {
+  Rig rig;
+  const std::string dir = "C:\\Many";
+  for (int i = 0; i < 32800; ++i) rig.fs.AddFile(dir + "\\f" + std::to_string(i));
+  rig.Scan(dir, "");
+  EXPECT_EQ(rig.list.lines.size(), 32800u);
+  EXPECT_EQ(rig.fs.Tree(dir), Lines{dir});
+}
+
+TEST(ShortcutVersion, ChoosesTheStartMenuByVersion) {
+  const struct {
+    const char* what;
+    std::optional<OsVersionInfo> version;
+    bool nt6;
+  } cases[] = {
+      {"6.0", OsVersionInfo{6, 0, 6002, kVerPlatformWin32Nt}, true},
+      {"6.1", OsVersionInfo{6, 1, 7601, kVerPlatformWin32Nt}, true},
+      {"6.3", OsVersionInfo{6, 3, 9600, kVerPlatformWin32Nt}, true},
+      {"5.1", OsVersionInfo{5, 1, 2600, kVerPlatformWin32Nt}, false},
+      {"6.1 not NT", OsVersionInfo{6, 1, 0, kVerPlatformWin32Windows}, false},
+      {"10.0", OsVersionInfo{10, 0, 19045, kVerPlatformWin32Nt}, false},
+      {"call failed", std::nullopt, false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    Rig rig;
+    rig.os.version = c.version;
+    EXPECT_EQ(IsNtVersion6(rig.os), c.nt6);
+    rig.Clean();
+    const std::string menu = c.nt6 ? kStartMenu : kOldStartMenu;
+    EXPECT_EQ(rig.Listed(),
+              (Lines{kDesktop + "\\*.*", menu + "\\*.*", menu + "\\Programs\\StartUp\\*.*"}));
+  }
+}
+
+TEST(ShortcutProfile, UnusableProfileSkipsTheScansWithOneErrorLine) {
+  const struct {
+    std::optional<std::string> profile;
+    bool usable;
+  } cases[] = {
+      {std::nullopt, false},        {"", false},        {"Users\\Ann", false},
+      {"\\Users\\Ann", false},      {"C:Users", false}, {"C:\\Users\\Ann", true},
+      {"\\\\srv\\home\\Ann", true},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.profile.value_or("<unset>"));
+    Rig rig;
+    if (c.profile) {
+      rig.env.vars["USERPROFILE"] = *c.profile;
+    } else {
+      rig.env.vars.erase("USERPROFILE");
+    }
+    rig.Clean();
+    EXPECT_EQ(rig.env.reads["USERPROFILE"], 1);
+    if (c.usable) {
+      EXPECT_EQ(rig.list.lines, Lines{});
+      EXPECT_EQ(rig.Listed().front(), *c.profile + "\\Desktop\\*.*");
+    } else {
+      EXPECT_EQ(rig.list.lines, Lines{kProfileUnknownLine});
+      EXPECT_TRUE(rig.Listed().empty());
+    }
+  }
+}
+
+}  // namespace
+}  // namespace qc::test
