@@ -1,13 +1,244 @@
 // Listing and ending processes on Windows.
 #include "platform/win32/Processes_win32.h"
 
+// windows.h first: the other Windows headers build on its types.
+// clang-format off
+#include <windows.h>
+#include <tlhelp32.h>
+#include <wbemcli.h>
+#include <wrl/client.h>
+// clang-format on
+
+#include "platform/win32/Owners.h"
+#include "platform/win32/Utf.h"
+
 namespace qc::win {
 
-// Not built yet: reports no running process until the process stage lands.
-std::optional<std::vector<ProcessInfo>> Win32Processes::List() {
-  return std::vector<ProcessInfo>{};
+using Microsoft::WRL::ComPtr;
+
+// The connection is kept for the adapter's life so that ending a process does not
+// reconnect; the apartment is declared first so it is left last.
+struct Win32Processes::Wmi {
+  ComApartment com;
+  ComPtr<IWbemServices> services;
+};
+
+namespace {
+
+// A damaged repository can stall the enumeration; after this long the snapshot is used.
+constexpr long kNextTimeoutMs = 15000;
+// How long a process is given to go after it was told to end.
+constexpr DWORD kExitWaitMs = 5000;
+
+UniqueBstr Bstr(const wchar_t* text) { return UniqueBstr(SysAllocString(text)); }
+
+// WMI acts as the calling user. An in-process provider has no proxy to configure,
+// which COM reports as E_NOINTERFACE; that is not a failure.
+bool Impersonate(IUnknown* proxy) {
+  const HRESULT hr =
+      CoSetProxyBlanket(proxy, RPC_C_AUTHN_WINNT, RPC_C_AUTHZ_NONE, nullptr, RPC_C_AUTHN_LEVEL_CALL,
+                        RPC_C_IMP_LEVEL_IMPERSONATE, nullptr, EOAC_NONE);
+  return SUCCEEDED(hr) || hr == E_NOINTERFACE;
 }
 
-bool Win32Processes::Terminate(const ProcessInfo&) { return false; }
+ComPtr<IWbemServices> ConnectWmi(const std::wstring& wmiNamespace) {
+  ComPtr<IWbemLocator> locator;
+  if (FAILED(CoCreateInstance(CLSID_WbemLocator, nullptr, CLSCTX_INPROC_SERVER,
+                              IID_PPV_ARGS(&locator)))) {
+    return nullptr;
+  }
+  const UniqueBstr path = Bstr(wmiNamespace.c_str());
+  ComPtr<IWbemServices> services;
+  if (!path || FAILED(locator->ConnectServer(path.get(), nullptr, nullptr, nullptr, 0, nullptr,
+                                             nullptr, &services))) {
+    return nullptr;
+  }
+  if (!Impersonate(services.Get())) return nullptr;
+  return services;
+}
+
+std::optional<std::uint32_t> ReadUint32(IWbemClassObject* object, const wchar_t* property) {
+  UniqueVariant value;
+  if (FAILED(object->Get(property, 0, value.put(), nullptr, nullptr))) return std::nullopt;
+  switch (value.get().vt) {
+    case VT_I4:
+      return std::uint32_t(value.get().lVal);
+    case VT_UI4:
+      return std::uint32_t(value.get().ulVal);
+    default:
+      return std::nullopt;
+  }
+}
+
+std::optional<std::string> ReadString(IWbemClassObject* object, const wchar_t* property) {
+  UniqueVariant value;
+  if (FAILED(object->Get(property, 0, value.put(), nullptr, nullptr))) return std::nullopt;
+  if (value.get().vt != VT_BSTR) return std::nullopt;
+  const BSTR text = value.get().bstrVal;
+  return ToUtf8(std::wstring_view(text, SysStringLen(text)));
+}
+
+// A process without a readable id could not be ended, nor could one without a name be
+// matched: either makes the whole WMI list unfit, and the snapshot is used instead.
+std::optional<ProcessInfo> ReadProcess(IWbemClassObject* object) {
+  const auto id = ReadUint32(object, L"ProcessId");
+  auto name = ReadString(object, L"Name");
+  if (!id || !name) return std::nullopt;
+  return ProcessInfo{*id, std::move(*name)};
+}
+
+ComPtr<IEnumWbemClassObject> QueryAllProcesses(IWbemServices* services) {
+  const UniqueBstr language = Bstr(L"WQL");
+  const UniqueBstr query = Bstr(L"Select * from Win32_Process");
+  ComPtr<IEnumWbemClassObject> rows;
+  if (!language || !query ||
+      FAILED(services->ExecQuery(language.get(), query.get(),
+                                 WBEM_FLAG_FORWARD_ONLY | WBEM_FLAG_RETURN_IMMEDIATELY, nullptr,
+                                 &rows)) ||
+      !Impersonate(rows.Get())) {
+    return nullptr;
+  }
+  return rows;
+}
+
+std::optional<std::vector<ProcessInfo>> ListThroughWmi(IWbemServices* services) {
+  const ComPtr<IEnumWbemClassObject> rows = QueryAllProcesses(services);
+  if (!rows) return std::nullopt;
+  std::vector<ProcessInfo> processes;
+  for (;;) {
+    ComPtr<IWbemClassObject> row;
+    ULONG returned = 0;
+    const HRESULT hr = rows->Next(kNextTimeoutMs, 1, &row, &returned);
+    if (hr == WBEM_S_FALSE && returned == 0) return processes;
+    if (hr != WBEM_S_NO_ERROR || returned != 1) return std::nullopt;  // failed or timed out
+    auto process = ReadProcess(row.Get());
+    if (!process) return std::nullopt;
+    processes.push_back(std::move(*process));
+  }
+}
+
+std::optional<std::vector<ProcessInfo>> ListThroughSnapshot() {
+  const UniqueHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+  if (!snapshot) return std::nullopt;
+  PROCESSENTRY32W entry{};
+  entry.dwSize = sizeof(entry);
+  // The list can never be empty: this program itself is running.
+  if (!Process32FirstW(snapshot.get(), &entry)) return std::nullopt;
+  std::vector<ProcessInfo> processes;
+  do {
+    processes.push_back({entry.th32ProcessID, ToUtf8(entry.szExeFile)});
+  } while (Process32NextW(snapshot.get(), &entry));
+  if (GetLastError() != ERROR_NO_MORE_FILES) return std::nullopt;
+  return processes;
+}
+
+// The in-parameters of Win32_Process.Terminate, left at their defaults; nullptr when
+// the provider does not describe the method.
+ComPtr<IWbemClassObject> TerminateInParameters(IWbemServices* services) {
+  const UniqueBstr className = Bstr(L"Win32_Process");
+  ComPtr<IWbemClassObject> processClass;
+  ComPtr<IWbemClassObject> definition;
+  ComPtr<IWbemClassObject> parameters;
+  if (!className ||
+      FAILED(services->GetObject(className.get(), 0, nullptr, &processClass, nullptr)) ||
+      FAILED(processClass->GetMethod(L"Terminate", 0, &definition, nullptr)) || !definition ||
+      FAILED(definition->SpawnInstance(0, &parameters))) {
+    return nullptr;
+  }
+  return parameters;
+}
+
+// True when WMI accepted the request; whether the process has gone is checked apart,
+// because a method that returns 0 has only promised to end it.
+bool AskWmiToTerminate(IWbemServices* services, std::uint32_t id) {
+  const ComPtr<IWbemClassObject> in = TerminateInParameters(services);
+  if (!in) return false;
+  const std::wstring objectPath = L"Win32_Process.Handle=\"" + std::to_wstring(id) + L"\"";
+  const UniqueBstr path = Bstr(objectPath.c_str());
+  const UniqueBstr method = Bstr(L"Terminate");
+  ComPtr<IWbemClassObject> out;
+  if (!path || !method ||
+      FAILED(services->ExecMethod(path.get(), method.get(), 0, nullptr, in.Get(), &out, nullptr)) ||
+      !out) {
+    return false;
+  }
+  return ReadUint32(out.Get(), L"ReturnValue") == 0u;
+}
+
+struct OpenedProcess {
+  UniqueHandle handle;
+  bool mayTerminate = false;
+  DWORD error = ERROR_SUCCESS;
+};
+
+// A handle to wait on, with the right to end the process when the user has it. A
+// process we may not end can still be watched while WMI is asked to end it.
+OpenedProcess OpenForEnding(std::uint32_t id) {
+  constexpr DWORD kWatch = SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION;
+  OpenedProcess opened;
+  opened.handle.reset(OpenProcess(kWatch | PROCESS_TERMINATE, FALSE, id));
+  if (opened.handle) {
+    opened.mayTerminate = true;
+    return opened;
+  }
+  opened.error = GetLastError();
+  if (opened.error != ERROR_ACCESS_DENIED) return opened;
+  opened.handle.reset(OpenProcess(kWatch, FALSE, id));
+  if (!opened.handle) opened.error = GetLastError();
+  return opened;
+}
+
+bool HasExited(HANDLE process, DWORD waitMs) {
+  return WaitForSingleObject(process, waitMs) == WAIT_OBJECT_0;
+}
+
+}  // namespace
+
+Win32Processes::Win32Processes(std::wstring wmiNamespace)
+    : wmiNamespace_(std::move(wmiNamespace)) {}
+
+Win32Processes::~Win32Processes() = default;
+
+Win32Processes::Wmi* Win32Processes::ConnectedWmi() {
+  if (wmi_ || wmiUnreachable_) return wmi_.get();
+  // COM may not be set up on this thread (it is when the program's entry point runs).
+  auto wmi = std::make_unique<Wmi>();
+  if (wmi->com.ok()) wmi->services = ConnectWmi(wmiNamespace_);
+  if (!wmi->services) {
+    wmiUnreachable_ = true;
+    return nullptr;
+  }
+  wmi_ = std::move(wmi);
+  return wmi_.get();
+}
+
+void Win32Processes::GiveUpWmi() {
+  wmi_.reset();
+  wmiUnreachable_ = true;
+}
+
+std::optional<std::vector<ProcessInfo>> Win32Processes::List() {
+  if (Wmi* wmi = ConnectedWmi()) {
+    if (auto processes = ListThroughWmi(wmi->services.Get())) {
+      lastListing_ = ProcessListing::Wmi;
+      return processes;
+    }
+    GiveUpWmi();
+  }
+  auto processes = ListThroughSnapshot();
+  lastListing_ = processes ? ProcessListing::ToolHelp : ProcessListing::None;
+  return processes;
+}
+
+bool Win32Processes::Terminate(const ProcessInfo& process) {
+  const OpenedProcess opened = OpenForEnding(process.id);
+  // No process has this id any more: it ended by itself after it was listed.
+  if (!opened.handle) return opened.error == ERROR_INVALID_PARAMETER;
+  if (HasExited(opened.handle.get(), 0)) return true;
+  Wmi* wmi = wmiUnreachable_ ? nullptr : ConnectedWmi();
+  const bool asked = wmi != nullptr && AskWmiToTerminate(wmi->services.Get(), process.id);
+  if (!asked && opened.mayTerminate) TerminateProcess(opened.handle.get(), 1);
+  return HasExited(opened.handle.get(), kExitWaitMs);
+}
 
 }  // namespace qc::win

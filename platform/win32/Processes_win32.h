@@ -1,14 +1,42 @@
-// Listing and ending processes on Windows.
+// Listing and ending processes on Windows: through WMI, and through a Tool Help
+// snapshot when WMI cannot be reached.
 #pragma once
+
+#include <memory>
+#include <string>
 
 #include "platform/Processes.h"
 
 namespace qc::win {
 
+// How the last List() reached the running processes.
+enum class ProcessListing { None, Wmi, ToolHelp };
+
+inline constexpr const wchar_t* kLocalCimv2 = L"\\\\.\\root\\cimv2";
+
 class Win32Processes final : public IProcesses {
  public:
+  // wmiNamespace is where Win32_Process lives; tests name one that does not exist to
+  // see the snapshot take over, as it must on a PC whose WMI repository is damaged.
+  explicit Win32Processes(std::wstring wmiNamespace = kLocalCimv2);
+  ~Win32Processes() override;
+  Win32Processes(const Win32Processes&) = delete;
+  Win32Processes& operator=(const Win32Processes&) = delete;
+
   std::optional<std::vector<ProcessInfo>> List() override;
   bool Terminate(const ProcessInfo& process) override;
+
+  ProcessListing LastListing() const { return lastListing_; }
+
+ private:
+  struct Wmi;
+  Wmi* ConnectedWmi();
+  void GiveUpWmi();
+
+  std::wstring wmiNamespace_;
+  std::unique_ptr<Wmi> wmi_;
+  bool wmiUnreachable_ = false;
+  ProcessListing lastListing_ = ProcessListing::None;
 };
 
 }  // namespace qc::win

@@ -2,8 +2,6 @@
 // "Continue" box, the listing failure, and the exit code.
 #include <gtest/gtest.h>
 
-#include <algorithm>
-
 #include "app/Form1.h"
 #include "fakes/FakeFileSystem.h"
 #include "fakes/FakeSystem.h"
@@ -76,9 +74,6 @@ struct Rig {
     std::vector<std::string> t;
     for (const auto& b : ui.boxes) t.push_back(b.title);
     return t;
-  }
-  bool HasLine(const std::string& line) const {
-    return std::find(list.lines.begin(), list.lines.end(), line) != list.lines.end();
   }
   // The lines written before the registry stage began, i.e. by the process stage and
   // the run's own report of it.
@@ -164,16 +159,6 @@ TEST(ProcessStageInRun, BoxesLinesAndExitCodeFollowTheOutcome) {
     // The run goes on to the registry stage and completes whatever the outcome.
     EXPECT_GT(rig.registry.opens, 0) << c.what;
     EXPECT_FALSE(rig.ui.cleanEnabled) << c.what;
-  }
-}
-
-TEST(ProcessStageInRun, ListingFailureLeavesNoInformationLineAnywhere) {
-  for (const bool silent : {false, true}) {
-    Rig rig(silent);
-    rig.processes.listFails = true;
-    rig.Run();
-    EXPECT_FALSE(rig.HasLine(kInfoLine)) << silent;
-    EXPECT_EQ(rig.processes.events, std::vector<std::string>{"list"}) << silent;
   }
 }
 

@@ -1,0 +1,321 @@
+// The process adapter and the process stage against real processes: renamed copies of
+// the idle program play the targets and the near misses.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "fakes/FakeUi.h"
+#include "platform/AsciiCase.h"
+#include "platform/win32/Owners.h"
+#include "platform/win32/Processes_win32.h"
+#include "platform/win32/Utf.h"
+#include "processes/TargetProcesses.h"
+
+namespace qc::win {
+
+// Found by argument-dependent lookup, so it must sit in the enum's own namespace.
+static void PrintTo(ProcessListing listing, std::ostream* os) {
+  constexpr const char* kNames[] = {"None", "Wmi", "ToolHelp"};
+  *os << kNames[int(listing)];
+}
+
+namespace {
+
+// A namespace no WMI has: connecting fails, as on a PC with a damaged repository.
+constexpr const wchar_t* kMissingNamespace = L"\\\\.\\root\\qcnosuchnamespace";
+
+std::wstring ExeFolder() {
+  std::wstring path(MAX_PATH, L'\0');
+  const DWORD n = GetModuleFileNameW(nullptr, path.data(), DWORD(path.size()));
+  path.resize(n);
+  return path.substr(0, path.find_last_of(L'\\'));
+}
+
+std::wstring NewTempFolder() {
+  std::wstring base(MAX_PATH, L'\0');
+  base.resize(GetTempPathW(DWORD(base.size()), base.data()));
+  const std::wstring folder = base + L"qc-proc-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
+                              std::to_wstring(GetTickCount64());
+  CreateDirectoryW(folder.c_str(), nullptr);
+  return folder;
+}
+
+std::wstring EnvironmentValue(const wchar_t* name) {
+  std::wstring value(32767, L'\0');
+  value.resize(GetEnvironmentVariableW(name, value.data(), DWORD(value.size())));
+  return value;
+}
+
+struct Child {
+  std::string name;
+  DWORD id = 0;
+  UniqueHandle process;
+  bool Running() const { return WaitForSingleObject(process.get(), 0) == WAIT_TIMEOUT; }
+};
+
+// Forwards to the real adapter and records what the stage asked of it.
+class Recorder final : public IProcesses {
+ public:
+  explicit Recorder(IProcesses& inner) : inner_(inner) {}
+  std::optional<std::vector<ProcessInfo>> List() override { return inner_.List(); }
+  bool Terminate(const ProcessInfo& p) override {
+    terminated.push_back(p.id);
+    return inner_.Terminate(p);
+  }
+  std::vector<std::uint32_t> terminated;
+
+ private:
+  IProcesses& inner_;
+};
+
+class ProcessesOnWine : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    folder_ = NewTempFolder();
+    ASSERT_NE(GetFileAttributesW(folder_.c_str()), INVALID_FILE_ATTRIBUTES);
+  }
+
+  // Every process this test started is ended here, whatever the test did to it.
+  void TearDown() override {
+    for (Child& c : children_) {
+      if (c.Running()) TerminateProcess(c.process.get(), 0);
+      WaitForSingleObject(c.process.get(), 5000);
+    }
+    children_.clear();
+    for (const std::wstring& file : files_) DeleteFileW(file.c_str());
+    RemoveDirectoryW(folder_.c_str());
+  }
+
+  // Starts a copy of the idle program under the given file name.
+  Child& Start(const std::string& name) {
+    const std::wstring path = folder_ + L"\\" + ToW(name);
+    if (std::find(files_.begin(), files_.end(), path) == files_.end()) {
+      EXPECT_TRUE(CopyFileW((ExeFolder() + L"\\idle.exe").c_str(), path.c_str(), TRUE)) << name;
+      files_.push_back(path);
+    }
+    STARTUPINFOW si{};
+    si.cb = sizeof(si);
+    PROCESS_INFORMATION pi{};
+    std::wstring commandLine = L"\"" + path + L"\"";
+    EXPECT_TRUE(CreateProcessW(path.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0,
+                               nullptr, nullptr, &si, &pi))
+        << name << " error " << GetLastError();
+    UniqueHandle thread(pi.hThread);
+    children_.push_back({name, pi.dwProcessId, UniqueHandle(pi.hProcess)});
+    return children_.back();
+  }
+
+  std::wstring folder_;
+  std::vector<std::wstring> files_;
+  std::vector<Child> children_;
+};
+
+struct Started {
+  const char* name;
+  const char* line;  // nullptr: a near miss that must survive
+};
+
+const Started kCast[] = {
+    {"KvAgent.exe", "Process Terminated: Kelvora Quenzor Plexarium"}, {"XKVAGENT.EXE", nullptr},
+    {"iexplore.EXE", "Process Terminated: Internet Explorer"},        {"KVAGENTS.EXE", nullptr},
+    {"kvRDP.exe", "Process Terminated: Kelvora Quenzor Farlumen"},    {"KVAGENT.EXE.EXE", nullptr},
+    {"iexplore.EXE", "Process Terminated: Internet Explorer"},  // a second one
+    {"KVEMUX.exe", "Process Terminated: Kelvora Quenzor Ondrevis"},   {"iexplorer.exe", nullptr},
+    {"kvassist.Exe", "Process Terminated: Kelvora Quenzor Helvarin"},
+};
+
+TEST_F(ProcessesOnWine, StageEndsExactlyTheTargetsThroughEitherListing) {
+  const struct {
+    const wchar_t* wmiNamespace;
+    ProcessListing listing;
+  } cases[] = {
+      {kLocalCimv2, ProcessListing::Wmi},
+      {kMissingNamespace, ProcessListing::ToolHelp},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(ToUtf8(c.wmiNamespace));
+    TearDown();
+    SetUp();
+    std::vector<std::string> expectedLines;
+    std::vector<std::uint32_t> expectedIds;
+    for (const Started& s : kCast) {
+      const Child& child = Start(s.name);
+      if (s.line) {
+        expectedLines.push_back(s.line);
+        expectedIds.push_back(child.id);
+      }
+    }
+    Win32Processes adapter(c.wmiNamespace);
+    Recorder recorder(adapter);
+    test::RecordingList list;
+    EXPECT_EQ(TerminateTargetProcesses(recorder, list), ProcessSearch::Found);
+    EXPECT_EQ(adapter.LastListing(), c.listing);
+
+    // The order of the lines is the system's; which lines and which processes is ours.
+    std::sort(list.lines.begin(), list.lines.end());
+    std::sort(expectedLines.begin(), expectedLines.end());
+    EXPECT_EQ(list.lines, expectedLines);
+    std::sort(recorder.terminated.begin(), recorder.terminated.end());
+    std::sort(expectedIds.begin(), expectedIds.end());
+    EXPECT_EQ(recorder.terminated, expectedIds);
+    for (std::size_t i = 0; i < std::size(kCast); ++i) {
+      EXPECT_EQ(children_[i].Running(), kCast[i].line == nullptr) << kCast[i].name;
+    }
+  }
+}
+
+TEST_F(ProcessesOnWine, ListingNamesThisProgramInEveryApartment) {
+  const struct {
+    const char* what;
+    const wchar_t* wmiNamespace;
+    int apartment;  // -1: COM left uninitialised on this thread
+    ProcessListing listing;
+  } cases[] = {
+      {"no COM", kLocalCimv2, -1, ProcessListing::Wmi},
+      {"single-threaded", kLocalCimv2, COINIT_APARTMENTTHREADED, ProcessListing::Wmi},
+      {"multi-threaded", kLocalCimv2, COINIT_MULTITHREADED, ProcessListing::Wmi},
+      {"WMI unreachable", kMissingNamespace, COINIT_APARTMENTTHREADED, ProcessListing::ToolHelp},
+  };
+  for (const auto& c : cases) {
+    std::optional<ComApartment> com;
+    if (c.apartment >= 0) com.emplace(DWORD(c.apartment));
+    Win32Processes adapter(c.wmiNamespace);
+    const auto processes = adapter.List();
+    ASSERT_TRUE(processes.has_value()) << c.what;
+    EXPECT_EQ(adapter.LastListing(), c.listing) << c.what;
+    const auto self = std::find_if(processes->begin(), processes->end(), [](const ProcessInfo& p) {
+      return p.id == GetCurrentProcessId();
+    });
+    ASSERT_NE(self, processes->end()) << c.what;
+    EXPECT_EQ(ToUpperAscii(self->name), "WIN32_TESTS.EXE") << c.what;
+  }
+}
+
+TEST_F(ProcessesOnWine, ProcessThatIsAlreadyGoneCountsAsEnded) {
+  Child& child = Start("KVAGENT.EXE");
+  ASSERT_TRUE(TerminateProcess(child.process.get(), 7));
+  ASSERT_EQ(WaitForSingleObject(child.process.get(), 5000), WAIT_OBJECT_0);
+  const struct {
+    const char* what;
+    std::uint32_t id;
+  } cases[] = {
+      {"exited, handle still held here", child.id},
+      {"no such id", 0xFFFFFFF0u},
+  };
+  for (const wchar_t* ns : {kLocalCimv2, kMissingNamespace}) {
+    Win32Processes adapter(ns);
+    for (const auto& c : cases) {
+      EXPECT_TRUE(adapter.Terminate({c.id, "KVAGENT.EXE"})) << c.what;
+    }
+  }
+  // The process kept its own exit code: nothing ended it a second time.
+  DWORD code = 0;
+  GetExitCodeProcess(child.process.get(), &code);
+  EXPECT_EQ(code, 7u);
+}
+
+TEST_F(ProcessesOnWine, TerminateWithoutListingFirstEndsTheProcess) {
+  for (const wchar_t* ns : {kLocalCimv2, kMissingNamespace}) {
+    Child& child = Start("KVASSIST.EXE");
+    Win32Processes adapter(ns);
+    EXPECT_TRUE(adapter.Terminate({child.id, child.name}));
+    EXPECT_FALSE(child.Running());
+  }
+}
+
+// Run in a child process that Wine starts with its WMI provider switched off, so that
+// creating the WMI locator itself fails; the parent test below starts it.
+TEST_F(ProcessesOnWine, DISABLED_ChildWithoutWmiEndsTheTargets) {
+  const Started cast[] = {
+      {"KvAgent.exe", "Process Terminated: Kelvora Quenzor Plexarium"},
+      {"XKVAGENT.EXE", nullptr},
+      {"IEXPLORE.exe", "Process Terminated: Internet Explorer"},
+      {"KVAGENTS.EXE", nullptr},
+  };
+  for (const Started& s : cast) Start(s.name);
+  Win32Processes adapter;
+  test::RecordingList list;
+  EXPECT_EQ(TerminateTargetProcesses(adapter, list), ProcessSearch::Found);
+  EXPECT_EQ(adapter.LastListing(), ProcessListing::ToolHelp);
+  std::sort(list.lines.begin(), list.lines.end());
+  EXPECT_EQ(list.lines,
+            (std::vector<std::string>{"Process Terminated: Internet Explorer",
+                                      "Process Terminated: Kelvora Quenzor Plexarium"}));
+  for (std::size_t i = 0; i < std::size(cast); ++i) {
+    EXPECT_EQ(children_[i].Running(), cast[i].line == nullptr) << cast[i].name;
+  }
+  const std::wstring marker = EnvironmentValue(L"QC_PROCESS_CHILD_MARKER");
+  if (!HasFailure() && !marker.empty()) {
+    UniqueHandle file(
+        CreateFileW(marker.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr));
+  }
+}
+
+bool RunningUnderWine() {
+  return GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr;
+}
+
+// Wine reads DLL overrides per program name from this key when a program starts;
+// removed again when the test ends.
+class WmiSwitchedOffFor {
+ public:
+  explicit WmiSwitchedOffFor(const std::wstring& exeName)
+      : key_(L"Software\\Wine\\AppDefaults\\" + exeName) {
+    UniqueHKey overrides;
+    ok_ = RegCreateKeyExW(HKEY_CURRENT_USER, (key_ + L"\\DllOverrides").c_str(), 0, nullptr, 0,
+                          KEY_SET_VALUE, nullptr, overrides.put(), nullptr) == ERROR_SUCCESS &&
+          RegSetValueExW(overrides.get(), L"wbemprox", 0, REG_SZ,
+                         reinterpret_cast<const BYTE*>(L""), sizeof(wchar_t)) == ERROR_SUCCESS;
+  }
+  ~WmiSwitchedOffFor() { RegDeleteTreeW(HKEY_CURRENT_USER, key_.c_str()); }
+  bool ok() const { return ok_; }
+
+ private:
+  std::wstring key_;
+  bool ok_ = false;
+};
+
+TEST_F(ProcessesOnWine, FallbackEndsTheTargetsWhenWmiIsSwitchedOff) {
+  if (!RunningUnderWine()) GTEST_SKIP() << "switches WMI off through a Wine DLL override";
+  // A copy of this program under its own name, with the idle program beside it.
+  const std::wstring childName = L"qc-nowmi-child.exe";
+  const std::wstring child = folder_ + L"\\" + childName;
+  wchar_t self[MAX_PATH];
+  GetModuleFileNameW(nullptr, self, MAX_PATH);
+  for (const auto& [from, to] : {std::pair{std::wstring(self), child},
+                                 std::pair{ExeFolder() + L"\\idle.exe", folder_ + L"\\idle.exe"}}) {
+    ASSERT_TRUE(CopyFileW(from.c_str(), to.c_str(), TRUE));
+    files_.push_back(to);
+  }
+  const WmiSwitchedOffFor noWmi(childName);
+  ASSERT_TRUE(noWmi.ok());
+
+  const std::wstring marker = folder_ + L"\\child-passed";
+  files_.push_back(marker);
+  SetEnvironmentVariableW(L"QC_PROCESS_CHILD_MARKER", marker.c_str());
+  std::wstring commandLine =
+      L"\"" + child +
+      L"\" --gtest_also_run_disabled_tests "
+      L"--gtest_filter=ProcessesOnWine.DISABLED_ChildWithoutWmiEndsTheTargets";
+  STARTUPINFOW si{};
+  si.cb = sizeof(si);
+  PROCESS_INFORMATION pi{};
+  const BOOL started = CreateProcessW(child.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0,
+                                      nullptr, nullptr, &si, &pi);
+  SetEnvironmentVariableW(L"QC_PROCESS_CHILD_MARKER", nullptr);
+  ASSERT_TRUE(started) << GetLastError();
+  UniqueHandle thread(pi.hThread);
+  children_.push_back({"child", pi.dwProcessId, UniqueHandle(pi.hProcess)});
+  ASSERT_EQ(WaitForSingleObject(pi.hProcess, 60000), WAIT_OBJECT_0);
+  DWORD code = 1;
+  GetExitCodeProcess(pi.hProcess, &code);
+  EXPECT_EQ(code, 0u);
+  // Proves the child ran its checks to the end, not merely that it exited with 0.
+  EXPECT_NE(GetFileAttributesW(marker.c_str()), INVALID_FILE_ATTRIBUTES);
+}
+
+}  // namespace
+}  // namespace qc::win
