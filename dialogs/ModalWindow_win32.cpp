@@ -26,10 +26,12 @@ bool IsButton(HWND hwnd) {
   return lstrcmpiW(cls, L"Button") == 0;
 }
 
-// Enter presses the focused button (there is no default button to press instead);
-// everything else the dialog manager handles: Tab, Alt+access key, Space.
+// Enter presses the focused button (there is no default button to press instead).
+// Escape does nothing anywhere: a multi-line text box would otherwise ask its window
+// to close. Everything else the dialog manager handles: Tab, Alt+access key, Space.
 bool PreTranslate(HWND window, MSG& msg) {
   if (!IsChild(window, msg.hwnd) && msg.hwnd != window) return false;
+  if (msg.message == WM_KEYDOWN && msg.wParam == VK_ESCAPE) return true;
   if (msg.message == WM_KEYDOWN && msg.wParam == VK_RETURN && IsButton(msg.hwnd)) {
     SendMessageW(msg.hwnd, BM_CLICK, 0, 0);
     return true;
@@ -103,6 +105,15 @@ bool KeepFocusAcrossActivation(HWND window, WPARAM wp, ModalState& state) {
     return true;
   }
   return false;
+}
+
+void MoveFocus(HWND window, WPARAM wp, LPARAM lp) {
+  if (LOWORD(lp) != 0) {
+    SetFocus(reinterpret_cast<HWND>(wp));
+    return;
+  }
+  HWND next = GetNextDlgTabItem(window, GetFocus(), wp != 0 ? TRUE : FALSE);
+  if (next != nullptr) SetFocus(next);
 }
 
 }  // namespace qc::win

@@ -62,4 +62,8 @@ void RunModal(HWND window, HWND focus, ModalState& state);
 // the focus back when it is activated again. True when the message was handled.
 bool KeepFocusAcrossActivation(HWND window, WPARAM wp, ModalState& state);
 
+// WM_NEXTDLGCTL, which a multi-line text box sends for Tab: moves the focus to the next
+// (wp 0) or previous tab stop, or to the control in wp when lp is true.
+void MoveFocus(HWND window, WPARAM wp, LPARAM lp);
+
 }  // namespace qc::win

@@ -84,6 +84,9 @@ LRESULT Handle(AckState& s, HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
       }
       break;
+    case WM_NEXTDLGCTL:
+      MoveFocus(hwnd, wp, lp);
+      return 0;
     case WM_ACTIVATE:
       if (KeepFocusAcrossActivation(hwnd, wp, s)) return 0;
       break;
