@@ -235,7 +235,7 @@ bool Win32Processes::Terminate(const ProcessInfo& process) {
   // No process has this id any more: it ended by itself after it was listed.
   if (!opened.handle) return opened.error == ERROR_INVALID_PARAMETER;
   if (HasExited(opened.handle.get(), 0)) return true;
-  Wmi* wmi = wmiUnreachable_ ? nullptr : ConnectedWmi();
+  Wmi* wmi = ConnectedWmi();
   const bool asked = wmi != nullptr && AskWmiToTerminate(wmi->services.Get(), process.id);
   if (!asked && opened.mayTerminate) TerminateProcess(opened.handle.get(), 1);
   return HasExited(opened.handle.get(), kExitWaitMs);
