@@ -29,7 +29,7 @@ HWND FindChild(HWND parent, const std::wstring& className, const std::wstring& c
 HWND FindChildAt(HWND parent, const std::wstring& className, POINT clientPoint) {
   for (HWND c : ChildrenOf(parent)) {
     const RECT r = RectInParent(c);
-    if (SameClass(c, className) && PtInRect(&r, clientPoint)) return c;
+    if ((className.empty() || SameClass(c, className)) && PtInRect(&r, clientPoint)) return c;
   }
   return nullptr;
 }

@@ -92,8 +92,8 @@ std::vector<HWND> ChildrenOf(HWND parent);  // direct children, in z (creation) 
 // The first direct child of this class (case-insensitive) whose caption matches; an
 // empty caption matches any.
 HWND FindChild(HWND parent, const std::wstring& className, const std::wstring& caption = L"");
-// The first direct child of this class whose rectangle in the parent's client area
-// contains the point.
+// The first direct child of this class (an empty class matches any) whose rectangle in
+// the parent's client area contains the point.
 HWND FindChildAt(HWND parent, const std::wstring& className, POINT clientPoint);
 // Posts BM_CLICK to the push button with this caption; false when there is none.
 bool PressButton(HWND parent, const std::wstring& caption);

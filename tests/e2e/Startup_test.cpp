@@ -1,0 +1,342 @@
+// End-to-end tests of the start-up, the main window and the cleaning run's prompts,
+// driving the real program through its windows. The prefix holds none of the product's
+// traces, so a completed run finds nothing but reports that no target process runs.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+#include "tests/e2e/driver/Driver.h"
+
+namespace qc::e2e {
+namespace {
+
+using Lines = std::vector<std::wstring>;
+
+constexpr DWORD kTimeout = 20000;
+constexpr wchar_t kMainCaption[] = L"Quenzor v5.x Client Cache Cleaner";
+constexpr wchar_t kAckCaption[] = L"Quenzor Brevikit";
+constexpr wchar_t kNoProcessesLine[] =
+    L"Information: No Quenzor or Internet Explorer Processes Running";
+
+const MessageBoxInfo kSilentDone{
+    nullptr, L"Done", L"Process Complete.  Would you like to view the results?", {L"&Yes", L"&No"}};
+const MessageBoxInfo kInteractiveDone{
+    nullptr, L"Done", L"Process Complete.  Press OK to view the results.", {L"OK"}};
+const MessageBoxInfo kAcknowledge{nullptr,
+                                  L"Acknowledge",
+                                  L"All Quenzor and Internet Explorer applications will be "
+                                  L"closed.\r\nAre you sure you wish to continue?",
+                                  {L"&Yes", L"&No"}};
+const MessageBoxInfo kNothingDone{nullptr, L"Nothing Done", L"Nothing Done.", {L"OK"}};
+
+void ExpectBox(HWND box, const MessageBoxInfo& want) {
+  ASSERT_NE(box, nullptr) << "no \"" << std::string(want.title.begin(), want.title.end())
+                          << "\" box";
+  const MessageBoxInfo got = ReadMessageBox(box);
+  EXPECT_EQ(got.title, want.title);
+  EXPECT_EQ(got.text, want.text);
+  EXPECT_EQ(got.buttons, want.buttons);
+}
+
+// One started cleaner with the windows the tests look at.
+class StartupTest : public ::testing::Test {
+ protected:
+  void Start(const LaunchOptions& options) {
+    auto started = StartCleaner(options);
+    ASSERT_TRUE(started) << "CreateProcessW failed: " << GetLastError();
+    cleaner_ = std::move(*started);
+  }
+  DWORD pid() const { return cleaner_.pid(); }
+  HWND MainWindow() const { return FindTopWindow(pid(), kMainCaption); }
+  HWND Button(const wchar_t* caption) const { return FindChild(MainWindow(), L"Button", caption); }
+  Lines ListLines() const { return ListBoxLines(FindChild(MainWindow(), L"ListBox")); }
+
+  // Waits for a box of the program, checks it completely and presses `answer`.
+  void AnswerBox(const MessageBoxInfo& want, const wchar_t* answer) {
+    HWND box = WaitForMessageBox(pid(), kTimeout);
+    ExpectBox(box, want);
+    if (box == nullptr) return;
+    ASSERT_TRUE(PressButton(box, answer));
+    ASSERT_TRUE(WaitUntil([&] { return !IsWindow(box); }, kTimeout)) << "box stays open";
+  }
+
+  // The interactive start up to the shown main window, accepting the acknowledgement
+  // dialog when the program shows one.
+  HWND ReachMainWindow() {
+    HWND main = nullptr;
+    const bool shown = WaitUntil(
+        [&] {
+          HWND ack = FindTopWindow(pid(), kAckCaption);
+          if (ack != nullptr && IsVisible(ack)) {
+            main = MainWindow();
+            EXPECT_FALSE(main != nullptr && IsVisible(main)) << "main window shown too early";
+            PressButton(ack, L"I &Accept");
+            WaitUntil([&] { return !IsWindow(ack) || !IsVisible(ack); }, kTimeout);
+          }
+          main = MainWindow();
+          return main != nullptr && IsVisible(main);
+        },
+        kTimeout);
+    return shown ? main : nullptr;
+  }
+
+  // Clicks "&Clean PC" and checks that the main window takes no input while the box that
+  // follows is open.
+  void ClickClean() {
+    ASSERT_TRUE(PressButton(MainWindow(), L"&Clean PC"));
+    ASSERT_NE(WaitForMessageBox(pid(), kTimeout), nullptr);
+    EXPECT_FALSE(IsEnabled(MainWindow())) << "main window takes input under a box";
+  }
+
+  void ExpectExit(DWORD code) {
+    const auto exitCode = cleaner_.WaitForExit(kTimeout);
+    ASSERT_TRUE(exitCode) << "the program did not end";
+    EXPECT_EQ(*exitCode, code);
+  }
+
+  Process cleaner_;
+};
+
+// --- Silent start ---
+
+TEST_F(StartupTest, SilentNoEndsTheProgramWithoutShowingTheMainWindow) {
+  Start({.arguments = L"/s"});
+  HWND box = WaitForMessageBox(pid(), kTimeout);
+  ExpectBox(box, kSilentDone);
+  ASSERT_NE(MainWindow(), nullptr) << "the main window exists while loading";
+  EXPECT_FALSE(IsVisible(MainWindow()));
+  ASSERT_TRUE(PressButton(box, L"&No"));
+  bool everShown = false;
+  WaitUntil(
+      [&] {
+        HWND main = MainWindow();
+        everShown = everShown || (main != nullptr && IsVisible(main));
+        return !cleaner_.IsRunning();
+      },
+      kTimeout);
+  EXPECT_FALSE(everShown);
+  ExpectExit(0);
+}
+
+TEST_F(StartupTest, SilentYesShowsTheFinishedMainWindow) {
+  Start({.arguments = L"/s"});
+  HWND box = WaitForMessageBox(pid(), kTimeout);
+  ExpectBox(box, kSilentDone);
+  // Only the "Done" box is seen: the main window stays hidden until it is answered.
+  EXPECT_FALSE(IsVisible(MainWindow()));
+  EXPECT_EQ(FindTopWindow(pid(), kAckCaption), nullptr);
+  ASSERT_TRUE(PressButton(box, L"&Yes"));
+  HWND main = WaitForWindow(pid(), kMainCaption, kTimeout);
+  ASSERT_NE(main, nullptr);
+  EXPECT_EQ(ListLines(), Lines{kNoProcessesLine});
+  EXPECT_FALSE(IsEnabled(Button(L"&Clean PC")));
+  EXPECT_TRUE(IsEnabled(Button(L"E&xit")));
+  EXPECT_EQ(FocusOf(cleaner_.threadId()), Button(L"E&xit"));
+  EXPECT_EQ(FindTopWindow(pid(), kAckCaption), nullptr) << "no acknowledgement after a run";
+  ASSERT_TRUE(PressButton(main, L"E&xit"));
+  ExpectExit(0);
+}
+
+// --- The main window as shown ---
+
+struct ControlPlace {
+  const wchar_t* name;
+  const wchar_t* className;  // empty: any class (the banner's is our own)
+  const wchar_t* caption;
+  RECT rect;
+};
+
+const ControlPlace kControls[] = {
+    {L"Picture1", L"", L"", {0, 0, 697, 57}},
+    {L"btnClean", L"Button", L"&Clean PC", {704, 8, 849, 33}},
+    {L"listWork", L"ListBox", L"", {8, 64, 849, 406}},
+    {L"btnExit", L"Button", L"E&xit", {704, 32, 849, 57}},
+};
+
+void ExpectFixedCentredWindow(HWND main) {
+  const SIZE client = ClientSize(main);
+  EXPECT_EQ(client.cx, 856);
+  EXPECT_EQ(client.cy, 412);
+  RECT r{};
+  GetWindowRect(main, &r);
+  EXPECT_LE(std::abs((r.left + r.right) - GetSystemMetrics(SM_CXSCREEN)), 1);
+  EXPECT_LE(std::abs((r.top + r.bottom) - GetSystemMetrics(SM_CYSCREEN)), 1);
+  const LONG style = GetWindowLongW(main, GWL_STYLE);
+  EXPECT_EQ(style & (WS_THICKFRAME | WS_MAXIMIZEBOX | WS_MINIMIZEBOX), 0);
+  EXPECT_NE(style & WS_SYSMENU, 0);
+  EXPECT_EQ(GetMenu(main), nullptr);
+}
+
+// The controls in table order, each checked at its place; empty when one is missing.
+std::vector<HWND> ExpectControlsAtTheirPlaces(HWND main) {
+  std::vector<HWND> found;
+  for (const ControlPlace& c : kControls) {
+    SCOPED_TRACE(testing::Message() << std::string(c.name, c.name + wcslen(c.name)));
+    const POINT inside{c.rect.left + 2, c.rect.top + 2};
+    HWND control = FindChildAt(main, c.className, inside);
+    EXPECT_NE(control, nullptr);
+    if (control == nullptr) return {};
+    EXPECT_EQ(WindowText(control), c.caption);
+    const RECT r = RectInParent(control);
+    EXPECT_EQ((std::vector<LONG>{r.left, r.top, r.right, r.bottom}),
+              (std::vector<LONG>{c.rect.left, c.rect.top, c.rect.right, c.rect.bottom}));
+    found.push_back(control);
+  }
+  EXPECT_EQ(ChildrenOf(main).size(), std::size(kControls));
+  return found;
+}
+
+TEST_F(StartupTest, MainWindowLayout) {
+  Start({.arguments = L"/s"});
+  ASSERT_NO_FATAL_FAILURE(AnswerBox(kSilentDone, L"&Yes"));
+  HWND main = WaitForWindow(pid(), kMainCaption, kTimeout);
+  ASSERT_NE(main, nullptr);
+  ExpectFixedCentredWindow(main);
+  const std::vector<HWND> c = ExpectControlsAtTheirPlaces(main);
+  ASSERT_EQ(c.size(), 4u);
+  // Tab order: "E&xit", the list, (the disabled "&Clean PC" is skipped), the banner.
+  EXPECT_EQ(GetNextDlgTabItem(main, c[3], FALSE), c[2]);
+  EXPECT_EQ(GetNextDlgTabItem(main, c[2], FALSE), c[0]);
+  EXPECT_EQ(GetNextDlgTabItem(main, c[0], FALSE), c[3]);
+  EXPECT_TRUE(SaveScreenshot(main, BesideExe(L"e2e-main-window.bmp")));
+}
+
+// --- Interactive start and run ---
+
+TEST_F(StartupTest, InteractiveStartShowsReadyMainWindow) {
+  Start({});
+  HWND main = ReachMainWindow();
+  ASSERT_NE(main, nullptr);
+  EXPECT_TRUE(ListLines().empty());
+  EXPECT_TRUE(IsEnabled(Button(L"&Clean PC")));
+  EXPECT_EQ(FocusOf(cleaner_.threadId()), Button(L"E&xit"));
+  EXPECT_EQ(WaitForMessageBox(pid(), 300), nullptr) << "no box before a click";
+}
+
+TEST_F(StartupTest, DeclinedConfirmationChangesNothingAndAsksAgain) {
+  Start({});
+  ASSERT_NE(ReachMainWindow(), nullptr);
+  for (int attempt = 0; attempt < 2; ++attempt) {
+    SCOPED_TRACE(attempt);
+    ASSERT_NO_FATAL_FAILURE(ClickClean());
+    ASSERT_NO_FATAL_FAILURE(AnswerBox(kAcknowledge, L"&No"));
+    ASSERT_NO_FATAL_FAILURE(AnswerBox(kNothingDone, L"OK"));
+    EXPECT_TRUE(ListLines().empty());
+    EXPECT_TRUE(IsEnabled(Button(L"&Clean PC")));
+    EXPECT_TRUE(IsEnabled(MainWindow()));
+  }
+  ASSERT_TRUE(PressButton(MainWindow(), L"E&xit"));
+  ExpectExit(0);
+}
+
+TEST_F(StartupTest, AcceptedConfirmationRunsAndFinishes) {
+  Start({});
+  ASSERT_NE(ReachMainWindow(), nullptr);
+  ASSERT_NO_FATAL_FAILURE(ClickClean());
+  ASSERT_NO_FATAL_FAILURE(AnswerBox(kAcknowledge, L"&Yes"));
+  // No target process runs here: no "Continue" box, straight on to "Done".
+  HWND done = WaitForMessageBox(pid(), kTimeout);
+  ExpectBox(done, kInteractiveDone);
+  EXPECT_EQ(ListLines(), Lines{kNoProcessesLine}) << "lines are in before the box";
+  ASSERT_TRUE(PressButton(done, L"OK"));
+  ASSERT_TRUE(WaitUntil([&] { return !IsEnabled(Button(L"&Clean PC")); }, kTimeout));
+  EXPECT_EQ(ListLines(), Lines{kNoProcessesLine});
+  EXPECT_TRUE(IsEnabled(Button(L"E&xit")));
+  EXPECT_EQ(WaitForMessageBox(pid(), 300), nullptr);
+  ASSERT_TRUE(PressButton(MainWindow(), L"E&xit"));
+  ExpectExit(0);
+}
+
+// --- Command line ---
+
+struct CommandCase {
+  const char* name;
+  // The whole command line; "{exe}" stands for the program's path.
+  const wchar_t* commandLine;
+  bool silent;
+};
+
+const CommandCase kCommandCases[] = {
+    {"ShortKeyword", L"\"{exe}\" /s", true},
+    {"LongKeyword", L"\"{exe}\" silent", true},
+    {"ShortUpper", L"\"{exe}\" /S", true},
+    {"LongUpper", L"\"{exe}\" SILENT", true},
+    {"LongMixed", L"\"{exe}\" sIlEnT", true},
+    {"BlanksAfterPath", L"\"{exe}\"    /s", true},
+    {"TabAfterPath", L"\"{exe}\"\tsilent", true},
+    {"UnquotedPath", L"{exe} /s", true},
+    {"Empty", L"\"{exe}\"", false},
+    {"OnlyBlanks", L"\"{exe}\"   ", false},
+    {"BothKeywords", L"\"{exe}\" /s silent", false},
+    {"KeywordThenArgument", L"\"{exe}\" /s x", false},
+    {"ArgumentThenKeyword", L"\"{exe}\" x silent", false},
+    {"TrailingBlank", L"\"{exe}\" /s ", false},
+    {"DashForSlash", L"\"{exe}\" -s", false},
+    {"LetterOnly", L"\"{exe}\" s", false},
+    {"SlashBeforeLong", L"\"{exe}\" /silent", false},
+    {"QuotedKeyword", L"\"{exe}\" \"/s\"", false},
+};
+
+std::wstring Expand(const wchar_t* pattern) {
+  std::wstring out = pattern;
+  const std::wstring exe = CleanerPath();
+  for (std::size_t at; (at = out.find(L"{exe}")) != std::wstring::npos;) {
+    out.replace(at, 5, exe);
+  }
+  return out;
+}
+
+// Silent mode shows its "Done" box first; the interactive start shows a window and no box.
+TEST_F(StartupTest, CommandLineSelectsTheStart) {
+  for (const CommandCase& c : kCommandCases) {
+    SCOPED_TRACE(c.name);
+    Start({.rawCommandLine = Expand(c.commandLine)});
+    HWND box = nullptr;
+    HWND shown = nullptr;
+    ASSERT_TRUE(WaitUntil(
+        [&] {
+          box = WaitForMessageBox(pid(), 0);
+          shown = WaitForWindow(pid(), kAckCaption, 0);
+          if (shown == nullptr) shown = WaitForWindow(pid(), kMainCaption, 0);
+          return box != nullptr || shown != nullptr;
+        },
+        kTimeout));
+    if (c.silent) {
+      EXPECT_EQ(shown, nullptr);
+      ExpectBox(box, kSilentDone);
+      ASSERT_TRUE(PressButton(box, L"&No"));
+      ExpectExit(0);
+    } else {
+      EXPECT_EQ(box, nullptr);
+      EXPECT_NE(shown, nullptr);
+    }
+  }
+}
+
+// --- Leaving the program ---
+
+struct LeaveCase {
+  const char* name;
+  void (*leave)(HWND main);
+};
+
+const LeaveCase kLeaveCases[] = {
+    {"ExitButton", [](HWND main) { PressButton(main, L"E&xit"); }},
+    {"CloseMessage", [](HWND main) { PostClose(main, /*viaSysCommand=*/false); }},
+    {"CloseCommand", [](HWND main) { PostClose(main, /*viaSysCommand=*/true); }},
+};
+
+TEST_F(StartupTest, LeavingEndsTheProgramWithCodeZero) {
+  for (const LeaveCase& c : kLeaveCases) {
+    SCOPED_TRACE(c.name);
+    Start({});
+    HWND main = ReachMainWindow();
+    ASSERT_NE(main, nullptr);
+    c.leave(main);
+    ExpectExit(0);
+    EXPECT_TRUE(TopWindowsOf(pid()).empty());
+  }
+}
+
+}  // namespace
+}  // namespace qc::e2e
