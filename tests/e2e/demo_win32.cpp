@@ -1,6 +1,8 @@
 // The demonstration: starts the cleaner in silent mode, answers its "Done" box with Yes,
 // prints the box and the results list, closes the main window and prints the exit code.
 // Runs inside the sandboxed Wine prefix that scripts/demo.sh prepares.
+#include <fcntl.h>
+#include <io.h>
 #include <windows.h>
 
 #include <cstdio>
@@ -79,6 +81,8 @@ int RunDemo() {
 }  // namespace
 
 int wmain() {
+  // Unix line ends: the output goes to a Linux terminal or script.
+  _setmode(_fileno(stdout), _O_BINARY);
   try {
     return RunDemo();
   } catch (...) {
