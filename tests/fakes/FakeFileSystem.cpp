@@ -155,6 +155,9 @@ Status FakeFileSystem::DeleteTree(const std::string& key) {
 }
 
 Status FakeFileSystem::DeleteFolder(const std::string& path) {
+  // A folder that is itself a link loses the link only, as on Windows.
+  Node* named = Find(path);
+  if (named != nullptr && !named->linkTarget.empty()) return RemoveFolder(path);
   const std::string key = Resolve(path, true);
   auto it = nodes_.find(key);
   if (it == nodes_.end() || !it->second.dir) return Status::Fail(StatusCode::NotFound, 3);
