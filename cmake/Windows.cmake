@@ -20,7 +20,9 @@ add_executable(QuenzorCleaner WIN32 app/main_win32.cpp resources/QuenzorCleaner.
 target_link_libraries(QuenzorCleaner PRIVATE qc_win32)
 target_link_options(QuenzorCleaner PRIVATE -municode)
 set_source_files_properties(resources/QuenzorCleaner.rc PROPERTIES
-  OBJECT_DEPENDS "${CMAKE_SOURCE_DIR}/resources/QuenzorCleaner.manifest")
+  OBJECT_DEPENDS "${CMAKE_SOURCE_DIR}/resources/QuenzorCleaner.manifest;\
+${CMAKE_SOURCE_DIR}/resources/app.ico;${CMAKE_SOURCE_DIR}/resources/banner_main.bmp;\
+${CMAKE_SOURCE_DIR}/resources/banner_ack.bmp")
 
 set(gtest_disable_pthreads OFF CACHE BOOL "" FORCE)
 set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
