@@ -3,7 +3,10 @@
 // and pictures of the three windows written beside the test program.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
+#include <cstring>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -310,6 +313,293 @@ TEST_P(ViewerKeysTest, OnlyOkClosesTheViewer) {
 
 INSTANTIATE_TEST_SUITE_P(Dialogs, ViewerKeysTest, ::testing::ValuesIn(kViewerKeyCases),
                          [](const auto& info) { return std::string(info.param.name); });
+
+// --- Layout ---
+
+struct Place {
+  const char* name;
+  const wchar_t* className;  // empty: the banner, whose class is our own
+  std::wstring caption;
+  RECT rect;
+  bool tabStop;
+};
+
+// In the order the windows hold them, which is also their tab order.
+const Place kAckPlaces[] = {
+    {"btnOK", L"Button", W(kAckBtnOK), {16, 280, 121, 305}, true},
+    {"Label3", L"Static", W(kAckLabel3), {16, 72, 281, 89}, false},
+    {"Label4", L"Static", W(kAckLabel4), {16, 88, 257, 113}, false},
+    {"Picture1", L"", L"", {0, 0, 281, 57}, true},
+    {"Label6", L"Static", W(kAckLabel6), {16, 128, 249, 225}, false},
+    {"Label1", L"Static", W(kAckLabel1), {16, 232, 249, 249}, false},
+    {"Label2", L"Static", W(kAckLabel2), {16, 248, 249, 265}, false},
+    {"btnCANCEL", L"Button", W(kAckBtnCANCEL), {160, 280, 265, 305}, true},
+};
+
+const Place kViewerPlaces[] = {
+    {"Command1", L"Button", W(kAgreementCommand1), {400, 336, 473, 361}, true},
+    {"Text1", L"Edit", L"", {8, 8, 473, 329}, true},
+};
+
+// Finds each control, checks its place and its tab stop, and that the window holds
+// exactly these, in this order.
+template <std::size_t N>
+std::vector<HWND> ExpectPlaces(HWND window, const Place (&places)[N]) {
+  std::vector<HWND> found;
+  for (const Place& p : places) {
+    SCOPED_TRACE(p.name);
+    HWND c = *p.className == L'\0'
+                 ? FindChildAt(window, L"", POINT{p.rect.left + 2, p.rect.top + 2})
+                 : FindChild(window, p.className, p.caption);
+    EXPECT_NE(c, nullptr);
+    if (c == nullptr) continue;
+    const RECT r = RectInParent(c);
+    EXPECT_EQ((std::vector<LONG>{r.left, r.top, r.right, r.bottom}),
+              (std::vector<LONG>{p.rect.left, p.rect.top, p.rect.right, p.rect.bottom}));
+    EXPECT_EQ((StyleOf(c) & WS_TABSTOP) != 0, p.tabStop);
+    found.push_back(c);
+  }
+  EXPECT_EQ(ChildrenOf(window), found) << "other controls, or another order";
+  return found;
+}
+
+void ExpectFixedCentredFrame(HWND window, SIZE client) {
+  EXPECT_EQ(ClientSize(window).cx, client.cx);
+  EXPECT_EQ(ClientSize(window).cy, client.cy);
+  RECT r{};
+  GetWindowRect(window, &r);
+  EXPECT_LE(std::abs((r.left + r.right) - GetSystemMetrics(SM_CXSCREEN)), 1);
+  EXPECT_LE(std::abs((r.top + r.bottom) - GetSystemMetrics(SM_CYSCREEN)), 1);
+  const LONG style = StyleOf(window);
+  EXPECT_EQ(style & (WS_THICKFRAME | WS_MAXIMIZEBOX | WS_MINIMIZEBOX), 0);
+  EXPECT_EQ(style & WS_CAPTION, WS_CAPTION);
+  EXPECT_NE(style & WS_SYSMENU, 0) << "no close button";
+  EXPECT_EQ(GetMenu(window), nullptr);
+  EXPECT_EQ(GetWindow(window, GW_OWNER), nullptr);
+}
+
+TEST_F(DialogsTest, AcknowledgementLayout) {
+  ExpectFixedCentredFrame(ack_, {281, 318});
+  const std::vector<HWND> c = ExpectPlaces(ack_, kAckPlaces);
+  ASSERT_EQ(c.size(), 8u);
+  for (HWND label : {c[1], c[2], c[4], c[5], c[6]}) {
+    EXPECT_EQ(StyleOf(label) & SS_TYPEMASK, SS_LEFT) << "labels wrap at word boundaries";
+    EXPECT_NE(StyleOf(label) & SS_NOPREFIX, 0) << "no label has an access key";
+    EXPECT_EQ((StyleOf(label) & SS_NOTIFY) != 0, label == c[6]) << "only Label2 is a link";
+  }
+  for (HWND button : {c[0], c[7]}) {
+    EXPECT_EQ(StyleOf(button) & BS_TYPEMASK, BS_PUSHBUTTON) << "no default button";
+  }
+}
+
+TEST_F(DialogsTest, ViewerLayout) {
+  HWND viewer = OpenViewer();
+  ASSERT_NE(viewer, nullptr);
+  ExpectFixedCentredFrame(viewer, {482, 367});
+  const std::vector<HWND> c = ExpectPlaces(viewer, kViewerPlaces);
+  ASSERT_EQ(c.size(), 2u);
+  const LONG style = StyleOf(c[1]);
+  EXPECT_EQ(style & (ES_MULTILINE | ES_READONLY | WS_VSCROLL),
+            ES_MULTILINE | ES_READONLY | WS_VSCROLL);
+  EXPECT_EQ(style & (WS_HSCROLL | ES_AUTOHSCROLL), 0) << "long lines must wrap";
+  EXPECT_GE(static_cast<std::size_t>(SendMessageW(c[1], EM_GETLIMITTEXT, 0, 0)),
+            std::size_t{0x7FFFFFFE})
+      << "the box sets a length limit of its own";
+  EXPECT_EQ(StyleOf(c[0]) & BS_TYPEMASK, BS_PUSHBUTTON) << "no default button";
+}
+
+// The pixels of a control as the screen shows them.
+std::vector<COLORREF> Pixels(HWND control, SIZE& size) {
+  RECT r{};
+  GetWindowRect(control, &r);
+  size = {r.right - r.left, r.bottom - r.top};
+  HDC screen = GetDC(nullptr);
+  std::vector<COLORREF> pixels;
+  for (LONG y = 0; y < size.cy; ++y) {
+    for (LONG x = 0; x < size.cx; ++x) pixels.push_back(GetPixel(screen, r.left + x, r.top + y));
+  }
+  ReleaseDC(nullptr, screen);
+  return pixels;
+}
+
+TEST_F(DialogsTest, LinkIsUnderlinedInTheActiveTitleBarColour) {
+  RedrawWindow(ack_, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+  Sleep(300);
+  const COLORREF link = GetSysColor(COLOR_ACTIVECAPTION);
+  SIZE size{};
+  const std::vector<COLORREF> label2 = Pixels(AckLabel(kAckLabel2), size);
+  // The underline is the longest run of the link colour in one row.
+  LONG longestRun = 0;
+  for (LONG y = 0; y < size.cy; ++y) {
+    LONG run = 0;
+    for (LONG x = 0; x < size.cx; ++x) {
+      run = label2[static_cast<std::size_t>(y * size.cx + x)] == link ? run + 1 : 0;
+      longestRun = std::max(longestRun, run);
+    }
+  }
+  EXPECT_GT(longestRun, 60) << "no underline in the link colour";
+  const std::vector<COLORREF> label1 = Pixels(AckLabel(kAckLabel1), size);
+  EXPECT_EQ(std::count(label1.begin(), label1.end(), link), 0) << "Label1 is no link";
+}
+
+// --- Pictures for people to look at ---
+
+// Without a window manager nobody draws the title bars under Wine; asked to, Wine draws
+// them itself, and the pictures show captions and icons. Programs read the setting when
+// they start; it is taken back at the end.
+class WineDrawsFrames {
+ public:
+  WineDrawsFrames() {
+    if (GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") == nullptr) return;
+    if (RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\Wine\\X11 Driver", 0, nullptr, 0,
+                        KEY_ALL_ACCESS, nullptr, &key_, nullptr) != ERROR_SUCCESS) {
+      key_ = nullptr;
+      return;
+    }
+    set_ = RegQueryValueExW(key_, kValue, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS;
+    if (set_) RegSetValueExW(key_, kValue, 0, REG_SZ, reinterpret_cast<const BYTE*>(L"N"), 4);
+  }
+  WineDrawsFrames(const WineDrawsFrames&) = delete;
+  WineDrawsFrames& operator=(const WineDrawsFrames&) = delete;
+  ~WineDrawsFrames() {
+    if (key_ == nullptr) return;
+    if (set_) RegDeleteValueW(key_, kValue);
+    RegCloseKey(key_);
+  }
+
+ private:
+  static constexpr wchar_t kValue[] = L"Decorated";
+  HKEY key_ = nullptr;
+  bool set_ = false;
+};
+
+class PicturesTest : public DialogsTest {
+ protected:
+  void SetUp() override {
+    frames_.emplace();
+    ASSERT_NO_FATAL_FAILURE(StartAndWaitForDialog());
+  }
+  std::optional<WineDrawsFrames> frames_;
+};
+
+TEST_F(PicturesTest, OfTheThreeWindows) {
+  EXPECT_TRUE(SaveScreenshot(ack_, BesideExe(L"e2e-acknowledge.bmp")));
+  HWND viewer = OpenViewer();
+  ASSERT_NE(viewer, nullptr);
+  EXPECT_TRUE(SaveScreenshot(viewer, BesideExe(L"e2e-agreement.bmp")));
+  ASSERT_TRUE(PressButton(viewer, W(kAgreementCommand1)));
+  ASSERT_TRUE(WaitUntil([&] { return !IsWindow(viewer); }, kTimeout));
+  ASSERT_TRUE(PressButton(ack_, W(kAckBtnOK)));
+  HWND main = WaitForWindow(pid(), kMainCaption, kTimeout);
+  ASSERT_NE(main, nullptr);
+  EXPECT_TRUE(SaveScreenshot(main, BesideExe(L"e2e-main-after-accept.bmp")));
+  ExpectAccepted();
+}
+
+// --- Declining touches nothing ---
+
+// Traces of the product in the test prefix: a folder with a file, a registry key, a
+// shortcut in the Start Menu, and a running agent. Only what was created is removed again.
+class PlantedTraces {
+ public:
+  PlantedTraces() {
+    for (const std::wstring& dir : {kProductRoot, kProductDir}) {
+      if (CreateDirectoryW(dir.c_str(), nullptr)) createdDirs_.insert(createdDirs_.begin(), dir);
+    }
+    WriteFile(kProductDir + L"\\keep.txt", "data");
+    // In the Start Menu: the prefix's Desktop is a link into the host's home folder.
+    shortcut_ =
+        Profile() + L"\\AppData\\Roaming\\Microsoft\\Windows\\Start Menu\\Quenzor Agent.lnk";
+    WriteFile(shortcut_, "C:\\Program Files\\Norvane Software\\KVAGENT.EXE");
+    DWORD disposition = 0;
+    HKEY key = nullptr;
+    if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, kKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
+                        &disposition) == ERROR_SUCCESS) {
+      RegCloseKey(key);
+      createdKey_ = disposition == REG_CREATED_NEW_KEY;
+    }
+    StartAgent();
+  }
+  ~PlantedTraces() {
+    agent_.reset();
+    DeleteFileW(agentExe_.c_str());
+    RemoveDirectoryW(agentDir_.c_str());
+    DeleteFileW(shortcut_.c_str());
+    DeleteFileW((kProductDir + L"\\keep.txt").c_str());
+    for (const std::wstring& dir : createdDirs_) RemoveDirectoryW(dir.c_str());
+    if (createdKey_) RegDeleteKeyW(HKEY_LOCAL_MACHINE, kKey);
+  }
+
+  void ExpectAllThere() const {
+    EXPECT_NE(GetFileAttributesW((kProductDir + L"\\keep.txt").c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_NE(GetFileAttributesW(shortcut_.c_str()), INVALID_FILE_ATTRIBUTES);
+    HKEY key = nullptr;
+    EXPECT_EQ(RegOpenKeyExW(HKEY_LOCAL_MACHINE, kKey, 0, KEY_READ, &key), ERROR_SUCCESS);
+    if (key != nullptr) RegCloseKey(key);
+    EXPECT_TRUE(agent_ && agent_->IsRunning()) << "the agent was ended";
+  }
+
+ private:
+  static inline const std::wstring kProductRoot = L"C:\\Program Files\\Norvane Software";
+  static inline const std::wstring kProductDir = kProductRoot + L"\\Kelvora Quenzor 5.1";
+  static constexpr wchar_t kKey[] = L"SOFTWARE\\Classes\\AppID\\DiVudava.exe";
+
+  static std::wstring Profile() {
+    wchar_t buffer[MAX_PATH]{};
+    GetEnvironmentVariableW(L"USERPROFILE", buffer, MAX_PATH);
+    return buffer;
+  }
+  static void WriteFile(const std::wstring& path, const char* text) {
+    HANDLE f = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    if (f == INVALID_HANDLE_VALUE) return;
+    DWORD written = 0;
+    ::WriteFile(f, text, static_cast<DWORD>(strlen(text)), &written, nullptr);
+    CloseHandle(f);
+  }
+  void StartAgent() {
+    wchar_t temp[MAX_PATH]{};
+    GetTempPathW(MAX_PATH, temp);
+    agentDir_ = std::wstring(temp) + L"qc-e2e-agent-" + std::to_wstring(GetCurrentProcessId());
+    CreateDirectoryW(agentDir_.c_str(), nullptr);
+    agentExe_ = agentDir_ + L"\\KVAGENT.EXE";
+    CopyFileW(BesideExe(L"idle.exe").c_str(), agentExe_.c_str(), FALSE);
+    agent_ = Process::Start(agentExe_, {});
+  }
+
+  std::vector<std::wstring> createdDirs_;  // deepest first
+  std::wstring shortcut_, agentDir_, agentExe_;
+  bool createdKey_ = false;
+  std::optional<Process> agent_;
+};
+
+class UntouchedTest : public DialogsTest {
+ protected:
+  void SetUp() override {
+    traces_.emplace();
+    ASSERT_NO_FATAL_FAILURE(StartAndWaitForDialog());
+  }
+  void TearDown() override { traces_.reset(); }
+  std::optional<PlantedTraces> traces_;
+};
+
+TEST_F(UntouchedTest, DeclineTouchesNothingAndNeverShowsTheMainWindow) {
+  traces_->ExpectAllThere();
+  ASSERT_TRUE(PressButton(ack_, W(kAckBtnCANCEL)));
+  ExpectDeclined();
+  traces_->ExpectAllThere();
+}
+
+TEST_F(UntouchedTest, DeclineAfterReadingTheTermsTouchesNothing) {
+  traces_->ExpectAllThere();
+  HWND viewer = OpenViewer();
+  ASSERT_NE(viewer, nullptr);
+  ASSERT_NO_FATAL_FAILURE(Press({Key::Enter}));
+  ASSERT_TRUE(WaitUntil([&] { return !IsWindow(viewer); }, kTimeout));
+  ASSERT_TRUE(WaitUntil([&] { return Focus() == AckButton(kAckBtnOK); }, kTimeout));
+  ASSERT_NO_FATAL_FAILURE(Press({Key::Tab, Key::Tab, Key::Enter}));
+  ExpectDeclined();
+  traces_->ExpectAllThere();
+}
 
 }  // namespace
 }  // namespace qc::e2e
