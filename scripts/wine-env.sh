@@ -57,6 +57,13 @@ qc_fresh_prefix() {
   fi
   mkdir -p "$(dirname "$dest")"
   cp -a "$tpl" "$dest"
+  # Wine links the profile's Desktop, Documents and the like to the Unix home folder;
+  # in a sandbox they are plain folders, so nothing a test or a cleaning run does to the
+  # Desktop reaches the real home.
+  local link
+  for link in "$dest"/drive_c/users/*/*; do
+    if [ -L "$link" ]; then rm -f "$link" && mkdir -p "$link"; fi
+  done
 }
 
 # Starts Xvfb when there is no display yet.
