@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <string_view>
 
 #include "platform/AsciiCase.h"
 
@@ -28,7 +29,12 @@ std::optional<bool> AgentSearch::Scan(IByteStream& stream) {
     std::transform(fresh, fresh + n, fresh, AsciiUpper);
     const std::size_t total = held + n;
     char* end = buffer_.data() + total;
-    if (std::search(buffer_.data(), end, needle_.begin(), needle_.end()) != end) return true;
+    // string_view's find looks for the first letter with memchr, several times faster
+    // than a byte-by-byte std::search on data where that letter is rare.
+    const std::string_view window(buffer_.data(), total);
+    if (window.find(std::string_view(needle_.data(), needle_.size())) != std::string_view::npos) {
+      return true;
+    }
     held = std::min(total, carryMax);
     std::memmove(buffer_.data(), end - held, held);
   }
