@@ -15,22 +15,11 @@ echo "== Building"
 [ -n "$win_dir" ] || win_dir="$("$root/scripts/build.sh" --test-arch | tail -n 1)"
 cmake --build "$win_dir" --target qc_demo >&2
 
-# Wine links the profile's Desktop, Documents and the like to the Unix home folder; in the
-# sandbox they become plain folders, so the cleaner's Desktop scan (and anything put on
-# the Desktop) stays inside the prefix.
-sandbox_profile() {  # prefix
-  local link
-  for link in "$1"/drive_c/users/*/*; do
-    if [ -L "$link" ]; then rm -f "$link" && mkdir -p "$link"; fi
-  done
-}
-
 . "$root/scripts/wine-env.sh"
 qc_ensure_display
 prefix="$root/build/demo/wineprefix"
 echo "== Preparing a fresh Wine prefix: $prefix"
 qc_fresh_prefix "$prefix"
-sandbox_profile "$prefix"
 export WINEPREFIX="$prefix"
 stop_wine() { "$WINESERVER_BIN" -k >/dev/null 2>&1 || true; }
 trap stop_wine EXIT

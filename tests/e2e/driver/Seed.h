@@ -1,0 +1,83 @@
+// Lays down the traces the product leaves on a PC, plus decoys that a cleaning run must
+// leave alone, in the prefix the seeding program runs in; takes them away again.
+#pragma once
+
+#include <windows.h>
+
+#include <span>
+#include <string>
+#include <vector>
+
+#include "tests/e2e/driver/Driver.h"
+
+namespace qc::e2e {
+
+enum class TraceKind { RegistryKey, Folder, File, Process };
+
+// One thing seeded: a target the cleaner must remove, or a decoy it must keep.
+struct Trace {
+  TraceKind kind;
+  std::wstring path;  // "HKLM\..." / "HKCR\..." for keys, a full path, or an image name
+  bool decoy;
+};
+
+struct SeedOptions {
+  std::wstring profile;     // the profile folder the cleaner will see
+  std::wstring startMenu;   // the Start Menu folder the cleaner will scan
+  std::wstring idleExe;     // the idle program whose copies play the processes
+  std::wstring workFolder;  // where the process copies live (removed on teardown)
+  bool processes = true;
+};
+
+// Options for this prefix: USERPROFILE, the Start Menu the reported Windows version
+// selects, idle.exe beside the running program, and a work folder on C:.
+SeedOptions DefaultSeedOptions();
+
+class Seeder {
+ public:
+  explicit Seeder(SeedOptions options) : options_(std::move(options)) {}
+  Seeder(const Seeder&) = delete;
+  Seeder& operator=(const Seeder&) = delete;
+  ~Seeder() { Remove(); }
+
+  // Creates every trace and decoy; false with a reason when one could not be made.
+  bool LayDown(std::wstring* error);
+  // Takes away whatever of the seed is still there (targets and decoys alike).
+  void Remove();
+
+  const std::vector<Trace>& traces() const { return traces_; }
+  const SeedOptions& options() const { return options_; }
+  // Whether a trace is on the machine now.
+  static bool Exists(const Trace& trace);
+
+ private:
+  bool SeedRegistry(std::wstring* error);
+  bool SeedFolders(std::wstring* error);
+  bool SeedShortcuts(std::wstring* error);
+  bool SeedProcesses(std::wstring* error);
+  void Add(TraceKind kind, std::wstring path, bool decoy);
+  // Notes what creating path will add, so that teardown removes exactly that.
+  void Track(const std::wstring& path);
+  bool SeedKeys(std::span<const wchar_t* const> keys, bool decoy, std::wstring* error);
+  bool StartCopies(std::span<const wchar_t* const> images, bool decoy, std::wstring* error);
+  bool SeedFolder(const std::wstring& folder, bool decoy);
+  bool SeedShortcut(const std::wstring& link, const std::wstring& target,
+                    const std::wstring& arguments, bool decoy);
+
+  SeedOptions options_;
+  std::vector<Trace> traces_;
+  std::vector<std::wstring> createdRoots_;  // folders and files to delete on teardown
+  std::vector<Process> running_;
+};
+
+// Helpers the seeding uses, open to tests.
+bool WriteTextFile(const std::wstring& path, const std::string& content, DWORD attributes = 0);
+bool MakeFolders(const std::wstring& path);  // with every missing parent
+void DeleteTree(const std::wstring& path);   // files, folders and attributes alike
+// A shell link at linkPath to target, with optional arguments; uses IShellLinkW.
+bool MakeShortcut(const std::wstring& linkPath, const std::wstring& target,
+                  const std::wstring& arguments = L"");
+// Whether the file's bytes hold the text as consecutive single-byte characters.
+bool FileHoldsAscii(const std::wstring& path, const std::string& text);
+
+}  // namespace qc::e2e
