@@ -22,7 +22,6 @@ constexpr wchar_t kMainCaption[] = L"Quenzor v5.x Client Cache Cleaner";
 
 // The dialog texts are plain ASCII.
 std::wstring W(const std::string& s) { return std::wstring(s.begin(), s.end()); }
-std::string N(const std::wstring& s) { return std::string(s.begin(), s.end()); }
 
 std::wstring EditText(HWND edit) {
   const LRESULT length = SendMessageW(edit, WM_GETTEXTLENGTH, 0, 0);
