@@ -64,3 +64,27 @@ target_include_directories(qc_demo PRIVATE ${CMAKE_SOURCE_DIR})
 target_link_libraries(qc_demo PRIVATE ${WIN_LIBS})
 target_link_options(qc_demo PRIVATE -municode)
 add_dependencies(qc_demo QuenzorCleaner)
+
+# Benchmarks under Wine (bench/run-wine-benchmarks.sh): small console programs timing the
+# adapters and the whole program against Windows' own tools. Built on request only
+# (target wine_benchmarks), so the ordinary build stays as fast as before.
+file(GLOB WINE_BENCH_SOURCES CONFIGURE_DEPENDS bench/wine/*_win32.cpp)
+if(WINE_BENCH_SOURCES)
+  file(GLOB WINE_BENCH_DRIVER CONFIGURE_DEPENDS tests/e2e/driver/*.cpp)
+  list(FILTER WINE_BENCH_DRIVER EXCLUDE REGEX "_test\\.cpp$")
+  add_library(qc_bench_driver STATIC EXCLUDE_FROM_ALL ${WINE_BENCH_DRIVER})
+  target_include_directories(qc_bench_driver PUBLIC ${CMAKE_SOURCE_DIR})
+  target_link_libraries(qc_bench_driver PUBLIC ${WIN_LIBS})
+  add_custom_target(wine_benchmarks)
+  foreach(src ${WINE_BENCH_SOURCES})
+    get_filename_component(stem ${src} NAME_WE)
+    string(REGEX REPLACE "_win32$" "" stem ${stem})
+    add_executable(bench_${stem} EXCLUDE_FROM_ALL ${src})
+    target_link_libraries(bench_${stem} PRIVATE qc_win32 qc_bench_driver)
+    target_link_options(bench_${stem} PRIVATE -municode)
+    add_dependencies(wine_benchmarks bench_${stem})
+  endforeach()
+  # The yardstick of the silent run is a window program, as the cleaner is.
+  set_target_properties(bench_one_box PROPERTIES WIN32_EXECUTABLE TRUE)
+  add_dependencies(wine_benchmarks QuenzorCleaner)
+endif()
