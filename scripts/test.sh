@@ -22,6 +22,11 @@ win_dir="$("$root/scripts/build.sh" --test-arch | tail -n 1)"
 echo "Wine tests run the $QC_WIN_ARCH build in $win_dir"
 # A fresh prefix for every test run, so no run depends on what an earlier one left.
 qc_fresh_prefix "$win_dir/wineprefix"
+# One wineserver for the whole run instead of one per test program. Wine's own
+# services are started here, detached from ctest's output pipes: started from a test,
+# they would hold its pipe open and ctest would wait for them until the time-out.
+WINEPREFIX="$win_dir/wineprefix" "$WINESERVER_BIN" -p >/dev/null 2>&1 || true
+WINEPREFIX="$win_dir/wineprefix" "$QC_WINE" cmd /c exit </dev/null >/dev/null 2>&1 || true
 win_rc=0
 QC_WINEPREFIX="$win_dir/wineprefix" ctest --test-dir "$win_dir" --output-on-failure || win_rc=$?
 WINEPREFIX="$win_dir/wineprefix" "$WINESERVER_BIN" -k >/dev/null 2>&1 || true
