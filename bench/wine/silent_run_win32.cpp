@@ -47,9 +47,12 @@ int wmain(int argc, wchar_t** argv) {
   oneBoxBox.clear();
   const qc::bench::Timings t = qc::bench::Alternate(cleaner, oneBox, rounds);
   qc::bench::Report("Silent run vs one message box", cleaner, oneBox, t, 0);
+  // Start to box is the cleaner's whole work; box to exit is Wine ending a window
+  // program, the same for both.
+  const double a = qc::bench::Median(cleanerBox), b = qc::bench::Median(oneBoxBox);
   std::printf(
-      "The \"Done\" box showed after: silent run %.1f ms, one message box %.1f ms"
-      " (medians, warm-up included)\n",
-      qc::bench::Median(cleanerBox) * 1e3, qc::bench::Median(oneBoxBox) * 1e3);
+      "Start to \"Done\" box: silent run median %.1f ms, one message box median %.1f ms,"
+      " ratio %.2f\n",
+      a * 1e3, b * 1e3, b > 0 ? a / b : 0.0);
   return t.ok ? 0 : 1;
 }
