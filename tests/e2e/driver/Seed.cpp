@@ -176,6 +176,9 @@ void Seeder::Track(const std::wstring& path) {
 
 void Seeder::Remove() {
   running_.clear();  // each owner ends its process
+  // Links first, so that no deletion below can reach through one into its target.
+  for (const std::wstring& link : links_) RemoveFolderLink(link);
+  links_.clear();
   for (auto it = createdRoots_.rbegin(); it != createdRoots_.rend(); ++it) {
     if (it->starts_with(L"reg:")) {
       DeleteKeyTree(it->substr(4));

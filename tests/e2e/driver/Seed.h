@@ -44,6 +44,10 @@ class Seeder {
   bool LayDown(std::wstring* error);
   // Takes away whatever of the seed is still there (targets and decoys alike).
   void Remove();
+  // A folder link at link pointing at target, a new folder filled like a product folder
+  // that a cleaning run must leave intact (it and its readme.txt become decoy traces).
+  // The link itself is neither target nor decoy: it is removed on teardown.
+  bool AddFolderLink(const std::wstring& link, const std::wstring& target, std::wstring* error);
 
   const std::vector<Trace>& traces() const { return traces_; }
   const SeedOptions& options() const { return options_; }
@@ -67,6 +71,7 @@ class Seeder {
   SeedOptions options_;
   std::vector<Trace> traces_;
   std::vector<std::wstring> createdRoots_;  // folders and files to delete on teardown
+  std::vector<std::wstring> links_;         // folder links, removed before anything else
   std::vector<Process> running_;
 };
 
@@ -79,5 +84,15 @@ bool MakeShortcut(const std::wstring& linkPath, const std::wstring& target,
                   const std::wstring& arguments = L"");
 // Whether the file's bytes hold the text as consecutive single-byte characters.
 bool FileHoldsAscii(const std::wstring& path, const std::string& text);
+// The names in a folder (without "." and ".."), in the order the file system lists them.
+std::vector<std::wstring> ListNames(const std::wstring& folder);
+bool IsFolderLink(const std::wstring& path);
+// A directory link at linkPath to target. Under Wine, which accepts CreateSymbolicLinkW
+// but makes nothing, it is a Unix symbolic link made by ln; Wine shows it as a
+// reparse-point folder, as Windows shows a junction.
+bool MakeFolderLink(const std::wstring& linkPath, const std::wstring& target);
+// Removes the link only (Wine cannot remove a Unix link through Win32: rm does it).
+bool RemoveFolderLink(const std::wstring& linkPath);
+bool RunningUnderWine();
 
 }  // namespace qc::e2e

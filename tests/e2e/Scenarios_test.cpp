@@ -1,0 +1,249 @@
+// Whole cleaning runs on a seeded machine: the complete results list in its order, every
+// box, the machine afterwards (targets gone, decoys intact), the main window and the exit
+// code, in both modes and with the faults a real PC has.
+#include <gtest/gtest.h>
+#include <windows.h>
+// clang-format off
+#include <tlhelp32.h>
+// clang-format on
+
+#include <algorithm>
+#include <functional>
+#include <optional>
+
+#include "tests/e2e/driver/Driver.h"
+#include "tests/e2e/driver/Seed.h"
+#include "tests/e2e/driver/SeedExpectation.h"
+
+namespace qc::e2e {
+namespace {
+
+// A whole run under Wine, WMI start-up included, can take a while on a busy machine.
+constexpr DWORD kTimeout = 60000;
+constexpr wchar_t kMainCaption[] = L"Quenzor v5.x Client Cache Cleaner";
+constexpr wchar_t kAckCaption[] = L"Quenzor Brevikit";
+const MessageBoxInfo kSilentDone{
+    nullptr, L"Done", L"Process Complete.  Would you like to view the results?", {L"&Yes", L"&No"}};
+const MessageBoxInfo kInteractiveDone{
+    nullptr, L"Done", L"Process Complete.  Press OK to view the results.", {L"OK"}};
+const MessageBoxInfo kAcknowledge{nullptr,
+                                  L"Acknowledge",
+                                  L"All Quenzor and Internet Explorer applications will be "
+                                  L"closed.\r\nAre you sure you wish to continue?",
+                                  {L"&Yes", L"&No"}};
+const MessageBoxInfo kContinue{
+    nullptr,
+    L"Continue",
+    L"Quenzor and Internet Explorer processes Terminated.\r\nPress OK to continue.",
+    {L"OK"}};
+const MessageBoxInfo kNothingDone{nullptr, L"Nothing Done", L"Nothing Done.", {L"OK"}};
+
+bool LoadsModule(DWORD pid, const wchar_t* module) {
+  HANDLE snap = CreateToolhelp32Snapshot(TH32CS_SNAPMODULE, pid);
+  if (snap == INVALID_HANDLE_VALUE) return false;
+  MODULEENTRY32W entry{};
+  entry.dwSize = sizeof(entry);
+  bool found = false;
+  for (BOOL ok = Module32FirstW(snap, &entry); ok && !found; ok = Module32NextW(snap, &entry)) {
+    found = SameText(entry.szModule, module);
+  }
+  CloseHandle(snap);
+  return found;
+}
+
+void ExpectBox(HWND box, const MessageBoxInfo& want) {
+  ASSERT_NE(box, nullptr) << "no \"" << Utf8(want.title) << "\" box";
+  const MessageBoxInfo got = ReadMessageBox(box);
+  EXPECT_EQ(got.title, want.title);
+  EXPECT_EQ(got.text, want.text);
+  EXPECT_EQ(got.buttons, want.buttons);
+}
+
+// The process lines come first, in the order the processes were enumerated; everything
+// after them is in a fixed order.
+void ExpectLines(const Lines& got, const Expectation& want) {
+  Lines processes = want.processLines();
+  ASSERT_GE(got.size(), processes.size());
+  Lines gotProcesses(got.begin(), got.begin() + std::ptrdiff_t(processes.size()));
+  std::sort(processes.begin(), processes.end());
+  std::sort(gotProcesses.begin(), gotProcesses.end());
+  EXPECT_EQ(gotProcesses, processes);
+  EXPECT_EQ(Lines(got.begin() + std::ptrdiff_t(processes.size()), got.end()), want.rest());
+}
+
+class ScenarioTest : public ::testing::Test {
+ protected:
+  void TearDown() override {
+    cleaner_.Kill();
+    seed_.reset();
+  }
+
+  void Seed(SeedOptions options = DefaultSeedOptions()) {
+    cleaner_.Kill();
+    seed_.reset();
+    seed_.emplace(std::move(options));
+    std::wstring error;
+    ASSERT_TRUE(seed_->LayDown(&error)) << Utf8(error);
+  }
+  void Start(const LaunchOptions& options, const std::wstring& exe = CleanerPath()) {
+    auto started = Process::Start(exe, options);
+    ASSERT_TRUE(started) << "CreateProcessW failed: " << GetLastError();
+    cleaner_ = std::move(*started);
+  }
+  DWORD pid() const { return cleaner_.pid(); }
+  HWND MainWindow() const { return FindTopWindow(pid(), kMainCaption); }
+  HWND Button(const wchar_t* caption) const { return FindChild(MainWindow(), L"Button", caption); }
+  Lines ListLines() const { return ListBoxLines(FindChild(MainWindow(), L"ListBox")); }
+
+  // Waits for the program's next box, checks it completely and presses `answer`.
+  void AnswerBox(const MessageBoxInfo& want, const wchar_t* answer) {
+    HWND box = WaitForMessageBox(pid(), kTimeout);
+    ExpectBox(box, want);
+    if (box == nullptr) return;
+    ASSERT_TRUE(PressButton(box, answer));
+    ASSERT_TRUE(WaitUntil([&] { return !IsWindow(box); }, kTimeout)) << "box stays open";
+  }
+
+  HWND ReachMainWindow() {
+    HWND ack = WaitForWindow(pid(), kAckCaption, kTimeout);
+    if (ack == nullptr || !PressButton(ack, L"I &Accept")) return nullptr;
+    return WaitForWindow(pid(), kMainCaption, kTimeout);
+  }
+
+  void ExpectExit(int code) {
+    const auto exitCode = cleaner_.WaitForExit(kTimeout);
+    ASSERT_TRUE(exitCode) << "the program did not end";
+    EXPECT_EQ(*exitCode, DWORD(code));
+  }
+
+  // Every decoy is there; every target is gone unless `stays` says it should be there.
+  void ExpectMachineAfter(const std::function<bool(const Trace&)>& stays) {
+    for (const Trace& t : seed_->traces()) {
+      const bool there = Seeder::Exists(t);
+      EXPECT_EQ(there, t.decoy || stays(t)) << (t.decoy ? "decoy " : "target ") << Utf8(t.path);
+    }
+  }
+  void ExpectMachineAfter() {
+    ExpectMachineAfter([](const Trace&) { return false; });
+  }
+  void ExpectMachineUntouched() {
+    for (const Trace& t : seed_->traces()) EXPECT_TRUE(Seeder::Exists(t)) << Utf8(t.path);
+  }
+
+  // The main window after an answered "Done": shown, the lines in, "&Clean PC" off.
+  void ExpectFinishedWindow(const Expectation& want) {
+    HWND main = WaitForWindow(pid(), kMainCaption, kTimeout);
+    ASSERT_NE(main, nullptr);
+    ASSERT_TRUE(WaitUntil([&] { return !IsEnabled(Button(L"&Clean PC")); }, kTimeout));
+    ExpectLines(ListLines(), want);
+    EXPECT_TRUE(IsEnabled(Button(L"E&xit")));
+    EXPECT_TRUE(IsEnabled(main));
+    EXPECT_EQ(WaitForMessageBox(pid(), 200), nullptr);
+  }
+
+  // A silent run answered Yes, up to the program's end through "E&xit".
+  void SilentRunAnsweredYes(const Expectation& want) {
+    HWND box = WaitForMessageBox(pid(), kTimeout);
+    ExpectBox(box, kSilentDone);
+    ASSERT_NE(box, nullptr);
+    EXPECT_FALSE(IsVisible(MainWindow())) << "main window shown before the answer";
+    ASSERT_TRUE(PressButton(box, L"&Yes"));
+    ASSERT_NO_FATAL_FAILURE(ExpectFinishedWindow(want));
+    ASSERT_TRUE(PressButton(MainWindow(), L"E&xit"));
+    ExpectExit(want.exitCode());
+  }
+
+  std::optional<Seeder> seed_;
+  Process cleaner_;
+};
+
+// --- Silent runs ---
+
+TEST_F(ScenarioTest, SilentRunsAnsweredYesAndNo) {
+  for (const bool yes : {true, false}) {
+    SCOPED_TRACE(yes ? "Yes" : "No");
+    ASSERT_NO_FATAL_FAILURE(Seed());
+    const Faults none;
+    const Expectation want(*seed_, none);
+    Start({.arguments = L"/s"});
+    HWND box = WaitForMessageBox(pid(), kTimeout);
+    ExpectBox(box, kSilentDone);
+    ASSERT_NE(box, nullptr);
+    // Only this box was shown, and every line is in before it opens.
+    EXPECT_EQ(FindTopWindow(pid(), kAckCaption), nullptr);
+    EXPECT_FALSE(IsVisible(MainWindow()));
+    ExpectLines(ListLines(), want);
+    EXPECT_TRUE(LoadsModule(pid(), L"wbemprox.dll")) << "processes listed without WMI";
+    ASSERT_TRUE(PressButton(box, yes ? L"&Yes" : L"&No"));
+    if (yes) {
+      ASSERT_NO_FATAL_FAILURE(ExpectFinishedWindow(want));
+      ASSERT_TRUE(PressButton(MainWindow(), L"E&xit"));
+    } else {
+      bool shown = false;
+      WaitUntil([&] { return (shown = shown || IsVisible(MainWindow())), !cleaner_.IsRunning(); },
+                kTimeout);
+      EXPECT_FALSE(shown) << "main window shown after No";
+    }
+    ExpectExit(0);
+    ExpectMachineAfter();
+  }
+  // A second run on the machine just cleaned finds nothing of the product.
+  Start({.arguments = L"/s"});
+  Faults none;
+  Seeder nothing(DefaultSeedOptions());  // an empty seed: no traces expected
+  const Expectation again(nothing, none);
+  ASSERT_EQ(again.rest(), Lines{kNoProcessesLine});
+  ASSERT_NO_FATAL_FAILURE(SilentRunAnsweredYes(again));
+  ExpectMachineAfter();
+}
+
+// --- Interactive runs ---
+
+TEST_F(ScenarioTest, InteractiveRunsDeclinedThenAccepted) {
+  for (const bool processes : {true, false}) {
+    SCOPED_TRACE(processes ? "with processes" : "without processes");
+    SeedOptions options = DefaultSeedOptions();
+    options.processes = processes;
+    ASSERT_NO_FATAL_FAILURE(Seed(options));
+    Start({});
+    HWND main = ReachMainWindow();
+    ASSERT_NE(main, nullptr);
+    ASSERT_TRUE(PressButton(main, L"&Clean PC"));
+    ASSERT_NO_FATAL_FAILURE(AnswerBox(kAcknowledge, L"&No"));
+    ASSERT_NO_FATAL_FAILURE(AnswerBox(kNothingDone, L"OK"));
+    EXPECT_TRUE(ListLines().empty());
+    EXPECT_TRUE(IsEnabled(Button(L"&Clean PC")));
+    ExpectMachineUntouched();
+
+    const Faults none;
+    const Expectation want(*seed_, none);
+    ASSERT_TRUE(PressButton(main, L"&Clean PC"));
+    ASSERT_NO_FATAL_FAILURE(AnswerBox(kAcknowledge, L"&Yes"));
+    HWND box = WaitForMessageBox(pid(), kTimeout);
+    ASSERT_NE(box, nullptr);
+    if (processes) {
+      // The processes are ended, and nothing else done, before "Continue" opens.
+      ExpectBox(box, kContinue);
+      Lines got = ListLines();
+      Lines lines = want.processLines();
+      std::sort(got.begin(), got.end());
+      std::sort(lines.begin(), lines.end());
+      EXPECT_EQ(got, lines);
+      ExpectMachineAfter([](const Trace& t) { return t.kind != TraceKind::Process; });
+      EXPECT_FALSE(IsEnabled(main)) << "main window takes input under a box";
+      ASSERT_TRUE(PressButton(box, L"OK"));
+      ASSERT_TRUE(WaitUntil([&] { return !IsWindow(box); }, kTimeout));
+      box = WaitForMessageBox(pid(), kTimeout);
+    }
+    ExpectBox(box, kInteractiveDone);
+    ExpectLines(ListLines(), want);
+    ExpectMachineAfter();
+    ASSERT_TRUE(PressButton(box, L"OK"));
+    ASSERT_NO_FATAL_FAILURE(ExpectFinishedWindow(want));
+    ASSERT_TRUE(PressButton(main, L"E&xit"));
+    ExpectExit(0);
+  }
+}
+
+}  // namespace
+}  // namespace qc::e2e
