@@ -29,3 +29,25 @@ if(benchmark_FOUND AND BENCH_SOURCES)
     target_link_libraries(${name} PRIVATE qc_core benchmark::benchmark)
   endforeach()
 endif()
+
+# Fuzz targets (tests/fuzz/*_fuzz.cpp), only where the compiler has libFuzzer (clang).
+# The core is compiled into each target so that libFuzzer sees its coverage. They are
+# run by hand, never by ctest: the seeded property tests are what the test run checks.
+file(GLOB FUZZ_SOURCES CONFIGURE_DEPENDS tests/fuzz/*_fuzz.cpp)
+if(FUZZ_SOURCES AND CMAKE_CXX_COMPILER_ID MATCHES "Clang")
+  include(CheckCXXSourceCompiles)
+  set(CMAKE_REQUIRED_FLAGS -fsanitize=fuzzer)
+  check_cxx_source_compiles(
+    "extern \"C\" int LLVMFuzzerTestOneInput(const unsigned char*, unsigned long) { return 0; }"
+    QC_HAVE_LIBFUZZER)
+  unset(CMAKE_REQUIRED_FLAGS)
+  if(QC_HAVE_LIBFUZZER)
+    foreach(src ${FUZZ_SOURCES})
+      get_filename_component(name ${src} NAME_WE)
+      add_executable(${name} ${src} ${CORE_SOURCES})
+      target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR})
+      target_compile_options(${name} PRIVATE -fsanitize=fuzzer)
+      target_link_options(${name} PRIVATE -fsanitize=fuzzer)
+    endforeach()
+  endif()
+endif()
