@@ -142,11 +142,14 @@ class ScenarioTest : public ::testing::Test {
   }
 
   // A silent run answered Yes, up to the program's end through "E&xit".
-  void SilentRunAnsweredYes(const Expectation& want) {
+  void SilentRunAnsweredYes(const Expectation& want, std::optional<bool> wmi = std::nullopt) {
     HWND box = WaitForMessageBox(pid(), kTimeout);
     ExpectBox(box, kSilentDone);
     ASSERT_NE(box, nullptr);
     EXPECT_FALSE(IsVisible(MainWindow())) << "main window shown before the answer";
+    if (wmi) {
+      EXPECT_EQ(LoadsModule(pid(), L"wbemprox.dll"), *wmi) << "WMI in use";
+    }
     ASSERT_TRUE(PressButton(box, L"&Yes"));
     ASSERT_NO_FATAL_FAILURE(ExpectFinishedWindow(want));
     ASSERT_TRUE(PressButton(MainWindow(), L"E&xit"));
@@ -155,6 +158,162 @@ class ScenarioTest : public ::testing::Test {
 
   std::optional<Seeder> seed_;
   Process cleaner_;
+};
+
+// A copy of the cleaner under its own name, for which Wine loads no WMI provider: the
+// processes must then be found by other means. Gone again with the object.
+class CleanerWithoutWmi {
+ public:
+  CleanerWithoutWmi() {
+    ok_ = CopyFileW(CleanerPath().c_str(), path().c_str(), FALSE) &&
+          RegCreateKeyExW(HKEY_CURRENT_USER, (kKey + L"\\DllOverrides").c_str(), 0, nullptr, 0,
+                          KEY_SET_VALUE, nullptr, &key_, nullptr) == ERROR_SUCCESS &&
+          RegSetValueExW(key_, L"wbemprox", 0, REG_SZ, reinterpret_cast<const BYTE*>(L""),
+                         sizeof(wchar_t)) == ERROR_SUCCESS;
+  }
+  ~CleanerWithoutWmi() {
+    if (key_ != nullptr) RegCloseKey(key_);
+    RegDeleteTreeW(HKEY_CURRENT_USER, kKey.c_str());
+    DeleteFileW(path().c_str());
+  }
+  bool ok() const { return ok_; }
+  static std::wstring path() { return BesideExe(kName); }
+
+ private:
+  static constexpr wchar_t kName[] = L"QuenzorCleanerNoWmi.exe";
+  inline static const std::wstring kKey = std::wstring(L"Software\\Wine\\AppDefaults\\") + kName;
+  HKEY key_ = nullptr;
+  bool ok_ = false;
+};
+
+// A silent run answered Yes on a machine with something unusual about it.
+struct RunSetup {
+  SeedOptions seed = DefaultSeedOptions();
+  LaunchOptions launch{.arguments = L"/s"};
+  std::wstring exe = CleanerPath();
+  Faults faults;
+  std::function<bool(const Trace&)> stays = [](const Trace&) { return false; };
+  std::optional<bool> wmi;
+};
+
+class SilentScenarioTest : public ScenarioTest {
+ public:
+  struct Case {
+    const char* name;
+    // Adjusts the setup before seeding, or lays faults after it (seeded == true).
+    void (SilentScenarioTest::*prepare)(RunSetup& setup, bool seeded);
+    void (SilentScenarioTest::*check)(const RunSetup& setup);  // the machine after; may be null
+  };
+
+  void Run(const Case& c) {
+    SCOPED_TRACE(c.name);
+    RunSetup setup;
+    (this->*c.prepare)(setup, false);
+    ASSERT_NO_FATAL_FAILURE(Seed(setup.seed));
+    (this->*c.prepare)(setup, true);
+    ASSERT_FALSE(HasFatalFailure());
+    const Expectation want(*seed_, setup.faults);
+    Start(setup.launch, setup.exe);
+    ASSERT_NO_FATAL_FAILURE(SilentRunAnsweredYes(want, setup.wmi));
+    held_.reset();
+    ExpectMachineAfter(setup.stays);
+    if (c.check != nullptr) (this->*c.check)(setup);
+    for (const auto& [folder, before] : precious_) EXPECT_EQ(Tree(folder), before) << Utf8(folder);
+    precious_.clear();
+  }
+
+  // A file inside a product folder open without delete sharing, as a running program
+  // holds it, and a read-only component file: both stay and are reported.
+  void HeldAndReadOnly(RunSetup& setup, bool seeded) {
+    if (!seeded) return;
+    held_.emplace(CreateFileW(kHeld, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                              OPEN_EXISTING, 0, nullptr));
+    ASSERT_NE(held_->get(), INVALID_HANDLE_VALUE);
+    ASSERT_TRUE(SetFileAttributesW(kReadOnly, FILE_ATTRIBUTE_READONLY));
+    setup.faults.outcomes = {{kHeldFolder, Outcome::Stays}, {kReadOnly, Outcome::Stays}};
+    setup.stays = [](const Trace& t) {
+      return SameText(t.path, kHeldFolder) || SameText(t.path, kReadOnly);
+    };
+  }
+  void CheckHeldAndReadOnly(const RunSetup&) {
+    EXPECT_EQ(Tree(kHeldFolder), Lines{kHeld}) << "only the held file stays";
+    EXPECT_NE(GetFileAttributesW(kReadOnly) & FILE_ATTRIBUTE_READONLY, 0u);
+  }
+
+  // Links to precious folders: one inside a product folder, one in the Start Menu named
+  // like the product. Each link goes (or stays where the platform cannot remove it);
+  // what they point at stays whole.
+  void LinksToPreciousFolders(RunSetup& setup, bool seeded) {
+    if (!seeded) return;
+    const std::wstring menuLink = seed_->options().startMenu + L"\\Kelvora Quenzor Plexarium Tools";
+    std::wstring error;
+    ASSERT_TRUE(seed_->AddFolderLink(kInnerLink, L"C:\\qc-precious-shared", &error)) << Utf8(error);
+    ASSERT_TRUE(seed_->AddFolderLink(menuLink, L"C:\\qc-precious-menu", &error)) << Utf8(error);
+    for (const wchar_t* folder : {L"C:\\qc-precious-shared", L"C:\\qc-precious-menu"}) {
+      precious_.emplace_back(folder, Tree(folder));
+      ASSERT_GT(precious_.back().second.size(), 3u);
+    }
+    setup.faults.outcomes = {{L"C:\\Kelvora Quenzor 6.1", Outcome::AsFound}};
+    setup.faults.selectedLinks = {menuLink};
+    setup.stays = [](const Trace& t) {
+      return SameText(t.path, L"C:\\Kelvora Quenzor 6.1") && IsFolderLink(kInnerLink);
+    };
+  }
+  void CheckLinks(const RunSetup&) {
+    if (IsFolder(L"C:\\Kelvora Quenzor 6.1")) {
+      EXPECT_EQ(Tree(L"C:\\Kelvora Quenzor 6.1"), Lines{kInnerLink}) << "only the link stays";
+    }
+  }
+
+  // No USERPROFILE: every per-user item stays, with one error line for each stage that
+  // needs it; everything else is still cleaned.
+  void NoProfile(RunSetup& setup, bool seeded) {
+    if (seeded) return;
+    setup.launch.environment = {{L"USERPROFILE", std::nullopt}};
+    setup.faults.profileHidden = true;
+    const std::wstring profile = setup.seed.profile + L"\\";
+    setup.stays = [profile](const Trace& t) {
+      return t.path.size() > profile.size() && SameText(t.path.substr(0, profile.size()), profile);
+    };
+  }
+
+  // A profile folder whose name holds letters outside ASCII and outside the ANSI code
+  // page: every per-user path must survive the trip through the program intact.
+  void NonAsciiProfile(RunSetup& setup, bool seeded) {
+    if (seeded) return;
+    const std::wstring menuTail = setup.seed.startMenu.substr(setup.seed.profile.size());
+    setup.seed.profile = L"C:\\users\\Zo\u00eb \u0141\u00f3d\u017a \u0416\u0435\u043d\u044f";
+    setup.seed.startMenu = setup.seed.profile + menuTail;
+    setup.launch.environment = {{L"USERPROFILE", setup.seed.profile}};
+  }
+
+  void WithoutWmi(RunSetup& setup, bool seeded) {
+    if (seeded) return;
+    noWmi_.emplace();
+    ASSERT_TRUE(noWmi_->ok());
+    setup.exe = CleanerWithoutWmi::path();
+    setup.wmi = false;
+  }
+
+  void TearDown() override {
+    ScenarioTest::TearDown();
+    held_.reset();
+    noWmi_.reset();
+  }
+
+  static constexpr const wchar_t* kHeldFolder = L"C:\\Kelvora Quenzor 5.5";
+  static constexpr const wchar_t* kHeld = L"C:\\Kelvora Quenzor 5.5\\readme.txt";
+  static constexpr const wchar_t* kReadOnly = L"C:\\Windows\\Downloaded Program Files\\DuZide.exe";
+  static constexpr const wchar_t* kInnerLink = L"C:\\Kelvora Quenzor 6.1\\Shared";
+
+  struct HandleCloser {
+    void operator()(HANDLE h) const {
+      if (h != INVALID_HANDLE_VALUE) CloseHandle(h);
+    }
+  };
+  std::optional<std::unique_ptr<void, HandleCloser>> held_;
+  std::optional<CleanerWithoutWmi> noWmi_;
+  std::vector<std::pair<std::wstring, Lines>> precious_;
 };
 
 // --- Silent runs ---
@@ -243,6 +402,27 @@ TEST_F(ScenarioTest, InteractiveRunsDeclinedThenAccepted) {
     ASSERT_TRUE(PressButton(main, L"E&xit"));
     ExpectExit(0);
   }
+}
+
+// --- Faults and unusual surroundings ---
+
+TEST_F(SilentScenarioTest, FaultsOnTheMachineAreReportedAndContained) {
+  const Case cases[] = {
+      {"held and read-only files", &SilentScenarioTest::HeldAndReadOnly,
+       &SilentScenarioTest::CheckHeldAndReadOnly},
+      {"links to precious folders", &SilentScenarioTest::LinksToPreciousFolders,
+       &SilentScenarioTest::CheckLinks},
+  };
+  for (const Case& c : cases) ASSERT_NO_FATAL_FAILURE(Run(c));
+}
+
+TEST_F(SilentScenarioTest, UnusualSurroundings) {
+  const Case cases[] = {
+      {"USERPROFILE missing", &SilentScenarioTest::NoProfile, nullptr},
+      {"non-ASCII profile folder", &SilentScenarioTest::NonAsciiProfile, nullptr},
+      {"WMI unavailable", &SilentScenarioTest::WithoutWmi, nullptr},
+  };
+  for (const Case& c : cases) ASSERT_NO_FATAL_FAILURE(Run(c));
 }
 
 }  // namespace
