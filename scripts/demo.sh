@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # The main job: builds the cleaner, prepares a sandboxed Wine prefix under build/demo/
-# (never the user's own ~/.wine), runs the cleaner there in silent mode, answers its
-# "Done" box with Yes, prints the results list, closes the window and prints the exit
-# code. Installs what it needs first; running it again starts from a fresh prefix.
+# (never the user's own ~/.wine), seeds it with the product's traces and some decoys,
+# runs the cleaner there in silent mode, answers its "Done" box with Yes, and prints the
+# results list, a before/after summary of the machine and the exit code. Installs what
+# it needs first; running it again starts from a fresh prefix.
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 
@@ -24,8 +25,9 @@ export WINEPREFIX="$prefix"
 stop_wine() { "$WINESERVER_BIN" -k >/dev/null 2>&1 || true; }
 trap stop_wine EXIT
 
-# Seeding: the product's traces (and decoys) will be laid down in the prefix here,
-# before the run, with a before/after summary of the machine.
-
-echo "== Running the cleaner in silent mode ($QC_WIN_ARCH build from $win_dir)"
-"$QC_WINE" "$win_dir/qc_demo.exe"
+# Seeding: the demonstration program lays the product's registry keys, folders, files,
+# shortcuts and running programs (and decoys beside them) into this prefix, prints what
+# is there, runs the cleaner, and prints what is left. The seeded programs must still
+# run when the cleaner starts, so seeding and run happen in one Windows process.
+echo "== Seeding the prefix and running the cleaner in silent mode ($QC_WIN_ARCH build from $win_dir)"
+"$QC_WINE" "$win_dir/qc_demo.exe" --seed

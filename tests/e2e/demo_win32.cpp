@@ -1,14 +1,20 @@
-// The demonstration: starts the cleaner in silent mode, answers its "Done" box with Yes,
-// prints the box and the results list, closes the main window and prints the exit code.
-// Runs inside the sandboxed Wine prefix that scripts/demo.sh prepares.
+// The demonstration: with --seed it first lays the product's traces and some decoys
+// into the machine and prints what is there; then it starts the cleaner in silent mode,
+// answers its "Done" box with Yes, prints the box and the results list, prints what is
+// left of the seed, closes the main window and prints the exit code. Runs inside the
+// sandboxed Wine prefix that scripts/demo.sh prepares, never on a real profile.
 #include <fcntl.h>
 #include <io.h>
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <optional>
 #include <string>
 
 #include "tests/e2e/driver/Driver.h"
+#include "tests/e2e/driver/Seed.h"
+#include "tests/e2e/driver/SeedExpectation.h"
 
 namespace {
 
@@ -54,37 +60,106 @@ bool AnswerDoneBox(const Process& cleaner) {
   return PressButton(box, L"&Yes");
 }
 
-void PrintResults(HWND main) {
+std::vector<std::wstring> PrintResults(HWND main) {
   const std::vector<std::wstring> lines = ListBoxLines(FindChild(main, L"ListBox"));
   Print(L"");
   Print(L"Results list (" + std::to_wstring(lines.size()) + L" lines):");
   for (const std::wstring& line : lines) Print(L"  " + line);
   Print(L"");
+  return lines;
 }
 
-int RunDemo() {
+constexpr const wchar_t* kKindNames[] = {L"Registry keys", L"Folders", L"Files", L"Processes"};
+
+void PrintBefore(const Seeder& seed) {
+  Print(L"Before the run: the product's traces, and decoys that must stay");
+  for (int kind = 0; kind < 4; ++kind) {
+    int targets = 0, decoys = 0;
+    for (const Trace& t : seed.traces()) {
+      if (int(t.kind) != kind || !Seeder::Exists(t)) continue;
+      (t.decoy ? decoys : targets)++;
+    }
+    std::wstring name = std::wstring(kKindNames[kind]) + L":";
+    name.resize(16, L' ');
+    Print(L"  " + name + std::to_wstring(targets) + L" of the product, " + std::to_wstring(decoys) +
+          L" decoys");
+  }
+  Print(L"");
+}
+
+// True when every target is gone and every decoy is still there.
+bool PrintAfter(const Seeder& seed) {
+  std::vector<std::wstring> left, lost;
+  int decoys = 0;
+  for (const Trace& t : seed.traces()) {
+    decoys += t.decoy ? 1 : 0;
+    const bool there = Seeder::Exists(t);
+    if (!t.decoy && there) left.push_back(t.path);
+    if (t.decoy && !there) lost.push_back(t.path);
+  }
+  Print(L"After the run:");
+  Print(L"  Product traces left: " + (left.empty() ? L"none" : std::to_wstring(left.size())));
+  for (const std::wstring& path : left) Print(L"    " + path);
+  Print(L"  Decoys intact: " + std::to_wstring(decoys - int(lost.size())) + L" of " +
+        std::to_wstring(decoys));
+  for (const std::wstring& path : lost) Print(L"    lost: " + path);
+  Print(L"");
+  return left.empty() && lost.empty();
+}
+
+// The process lines follow the order in which the processes were enumerated; all other
+// lines have a fixed order.
+bool AsExpected(std::vector<std::wstring> got, const Expectation& want) {
+  Lines processes = want.processLines();
+  if (got.size() < processes.size()) return false;
+  const auto split = got.begin() + std::ptrdiff_t(processes.size());
+  std::sort(got.begin(), split);
+  std::sort(processes.begin(), processes.end());
+  return std::equal(processes.begin(), processes.end(), got.begin()) &&
+         Lines(split, got.end()) == want.rest();
+}
+
+int RunDemo(bool seedFirst) {
+  std::optional<Seeder> seed;
+  std::optional<Expectation> want;
+  const Faults none;
+  if (seedFirst) {
+    seed.emplace(DefaultSeedOptions());
+    std::wstring error;
+    if (!seed->LayDown(&error)) return Fail(L"cannot seed the machine: " + error);
+    PrintBefore(*seed);
+    want.emplace(*seed, none);
+  }
   Print(L"Starting " + CleanerPath() + L" /s");
   auto cleaner = StartCleaner({.arguments = L"/s"});
   if (!cleaner) return Fail(L"cannot start the cleaner");
   if (!AnswerDoneBox(*cleaner)) return Fail(L"the \"Done\" box did not appear");
   HWND main = WaitForWindow(cleaner->pid(), kMainCaption, kWindowTimeout);
   if (main == nullptr) return Fail(L"the main window did not appear");
-  PrintResults(main);
+  const std::vector<std::wstring> lines = PrintResults(main);
+  bool ok = true;
+  if (want) {
+    ok = AsExpected(lines, *want);
+    Print(ok ? L"The results list is the one expected for the seeded machine."
+             : L"demo: the results list differs from the one expected for the seeded machine");
+    Print(L"");
+    ok = PrintAfter(*seed) && ok;
+  }
   Print(L"Closing the main window");
   PostClose(main, /*viaSysCommand=*/false);
   const auto code = cleaner->WaitForExit(kWindowTimeout);
   if (!code) return Fail(L"the cleaner did not end");
   Print(L"Exit code: " + std::to_wstring(*code));
-  return 0;
+  return ok ? 0 : 1;
 }
 
 }  // namespace
 
-int wmain() {
+int wmain(int argc, wchar_t** argv) {
   // Unix line ends: the output goes to a Linux terminal or script.
   _setmode(_fileno(stdout), _O_BINARY);
   try {
-    return RunDemo();
+    return RunDemo(argc > 1 && std::wstring(argv[1]) == L"--seed");
   } catch (...) {
     return Fail(L"unexpected error");
   }
