@@ -7,52 +7,11 @@
 #include <vector>
 
 #include "platform/win32/Owners.h"
+#include "platform/win32/Paths_win32.h"
 #include "platform/win32/Utf.h"
 
 namespace qc::win {
 namespace {
-
-StatusCode CodeFor(DWORD error) {
-  switch (error) {
-    case ERROR_FILE_NOT_FOUND:
-    case ERROR_PATH_NOT_FOUND:
-      return StatusCode::NotFound;
-    case ERROR_ACCESS_DENIED:
-      return StatusCode::Denied;
-    case ERROR_SHARING_VIOLATION:
-    case ERROR_LOCK_VIOLATION:
-      return StatusCode::InUse;
-    default:
-      return StatusCode::Failed;
-  }
-}
-
-Status LastError(const char* call) {
-  const DWORD error = GetLastError();
-  return Status::Fail(CodeFor(error), error, call);
-}
-
-std::wstring FullPathOf(const std::wstring& path) {
-  const DWORD size = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
-  if (size == 0) return path;
-  std::wstring full(size, L'\0');
-  const DWORD n = GetFullPathNameW(path.c_str(), size, full.data(), nullptr);
-  if (n == 0 || n >= size) return path;
-  full.resize(n);
-  return full;
-}
-
-// The "\\?\" form lifts the MAX_PATH limit for the deep trees an installation can
-// leave. It also switches off the normalising of "/", "." and "..", so the path is
-// made full first; only drive-letter and share paths get the prefix.
-std::wstring LongPath(const std::string& path) {
-  const std::wstring wide = ToW(path);
-  if (wide.empty() || wide.starts_with(L"\\\\?\\") || wide.starts_with(L"\\\\.\\")) return wide;
-  const std::wstring full = FullPathOf(wide);
-  if (full.starts_with(L"\\\\")) return L"\\\\?\\UNC\\" + full.substr(2);
-  if (full.size() >= 3 && full[1] == L':' && full[2] == L'\\') return L"\\\\?\\" + full;
-  return full;
-}
 
 std::optional<DWORD> AttributesOf(const std::wstring& path) {
   if (path.empty()) return std::nullopt;
@@ -93,7 +52,7 @@ void TreeRemover::Note(const char* call) {
   const DWORD error = GetLastError();
   // Something that vanished meanwhile is as good as deleted.
   if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) return;
-  if (first_.ok()) first_ = Status::Fail(CodeFor(error), error, call);
+  if (first_.ok()) first_ = Status::Fail(CodeOf(error), error, call);
 }
 
 std::vector<Item> TreeRemover::ListFolder(const std::wstring& folder) {
@@ -169,17 +128,17 @@ Status TreeRemover::Run(const std::wstring& root) {
 }  // namespace
 
 bool Win32FileSystem::FolderExists(const std::string& path) {
-  const auto attributes = AttributesOf(LongPath(path));
+  const auto attributes = AttributesOf(WinPath(path));
   return attributes && (*attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 bool Win32FileSystem::FileExists(const std::string& path) {
-  const auto attributes = AttributesOf(LongPath(path));
+  const auto attributes = AttributesOf(WinPath(path));
   return attributes && !(*attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 Status Win32FileSystem::DeleteFolder(const std::string& path) {
-  const std::wstring root = LongPath(path);
+  const std::wstring root = WinPath(path);
   const auto attributes = AttributesOf(root);
   if (!attributes) return LastError("GetFileAttributesW");
   if (!(*attributes & FILE_ATTRIBUTE_DIRECTORY)) {
@@ -193,7 +152,7 @@ Status Win32FileSystem::DeleteFolder(const std::string& path) {
 }
 
 Status Win32FileSystem::RemoveFile(const std::string& path, bool force) {
-  const std::wstring file = LongPath(path);
+  const std::wstring file = WinPath(path);
   const auto attributes = AttributesOf(file);
   if (!attributes) return LastError("GetFileAttributesW");
   if (*attributes & FILE_ATTRIBUTE_DIRECTORY) {
