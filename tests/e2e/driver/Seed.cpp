@@ -155,12 +155,14 @@ bool Seeder::LayDown(std::wstring* error) {
 
 bool Seeder::SeedKeys(std::span<const wchar_t* const> keys, bool decoy, std::wstring* error) {
   for (const wchar_t* key : keys) {
-    if (!KeyExists(key)) createdRoots_.push_back(std::wstring(L"reg:") + key);
+    const bool existed = KeyExists(key);
+    if (!existed) createdRoots_.push_back(std::wstring(L"reg:") + key);
     if (!CreateKeyTree(key)) {
       *error = std::wstring(L"cannot create key ") + key;
       return false;
     }
     Add(TraceKind::RegistryKey, key, decoy);
+    traces_.back().preexisting = existed;
   }
   return true;
 }
@@ -169,9 +171,10 @@ bool Seeder::SeedRegistry(std::wstring* error) {
   return SeedKeys(kTargetKeys, false, error) && SeedKeys(kDecoyKeys, true, error);
 }
 
-void Seeder::Track(const std::wstring& path) {
+bool Seeder::Track(const std::wstring& path) {
   const std::wstring missing = FirstMissing(path);
   if (!missing.empty()) createdRoots_.push_back(missing);
+  return !missing.empty();
 }
 
 void Seeder::Remove() {

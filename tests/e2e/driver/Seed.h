@@ -19,6 +19,7 @@ struct Trace {
   TraceKind kind;
   std::wstring path;  // "HKLM\..." / "HKCR\..." for keys, a full path, or an image name
   bool decoy;
+  bool preexisting = false;  // was there before the seeding, so teardown leaves it
 };
 
 struct SeedOptions {
@@ -60,8 +61,9 @@ class Seeder {
   bool SeedShortcuts(std::wstring* error);
   bool SeedProcesses(std::wstring* error);
   void Add(TraceKind kind, std::wstring path, bool decoy);
-  // Notes what creating path will add, so that teardown removes exactly that.
-  void Track(const std::wstring& path);
+  // Notes what creating path will add, so that teardown removes exactly that; false
+  // when the path is there already.
+  bool Track(const std::wstring& path);
   bool SeedKeys(std::span<const wchar_t* const> keys, bool decoy, std::wstring* error);
   bool StartCopies(std::span<const wchar_t* const> images, bool decoy, std::wstring* error);
   bool SeedFolder(const std::wstring& folder, bool decoy);

@@ -128,9 +128,10 @@ bool FileHoldsAscii(const std::wstring& path, const std::string& text) {
 }
 
 bool Seeder::SeedFolder(const std::wstring& folder, bool decoy) {
-  Track(folder);
+  const bool created = Track(folder);
   if (!FillProductFolder(folder)) return false;
   Add(TraceKind::Folder, folder, decoy);
+  traces_.back().preexisting = !created;
   return true;
 }
 
