@@ -1,7 +1,16 @@
 # Windows build: the static 32-bit GUI program, its adapter tests and end-to-end tests.
 add_compile_definitions(UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601)
-add_compile_options(-Wall -Wextra)
-add_link_options(-static -static-libgcc -static-libstdc++)
+if(MSVC)
+  # One self-contained program there too: the static C++ runtime, our own manifest.
+  set(CMAKE_MSVC_RUNTIME_LIBRARY "MultiThreaded$<$<CONFIG:Debug>:Debug>")
+  add_compile_options(/W4 /utf-8)
+  add_link_options(/MANIFEST:NO)
+  set(QC_UNICODE_ENTRY "")
+else()
+  add_compile_options(-Wall -Wextra)
+  add_link_options(-static -static-libgcc -static-libstdc++)
+  set(QC_UNICODE_ENTRY -municode)
+endif()
 
 set(WIN_LIBS ole32 oleaut32 uuid wbemuuid advapi32 user32 gdi32 shell32 comctl32 kernel32)
 
@@ -18,15 +27,22 @@ target_link_libraries(qc_win32 PUBLIC qc_core ${WIN_LIBS})
 
 add_executable(QuenzorCleaner WIN32 app/main_win32.cpp resources/QuenzorCleaner.rc)
 target_link_libraries(QuenzorCleaner PRIVATE qc_win32)
-target_link_options(QuenzorCleaner PRIVATE -municode)
+target_link_options(QuenzorCleaner PRIVATE ${QC_UNICODE_ENTRY})
 set_source_files_properties(resources/QuenzorCleaner.rc PROPERTIES
   OBJECT_DEPENDS "${CMAKE_SOURCE_DIR}/resources/QuenzorCleaner.manifest;\
 ${CMAKE_SOURCE_DIR}/resources/app.ico;${CMAKE_SOURCE_DIR}/resources/banner_main.bmp;\
 ${CMAKE_SOURCE_DIR}/resources/banner_ack.bmp")
 
+# Everything below is test and demonstration tooling; it needs GoogleTest's sources.
+set(QC_GTEST_DIR /usr/src/googletest CACHE PATH "GoogleTest sources for the Windows tests")
+if(NOT EXISTS ${QC_GTEST_DIR}/CMakeLists.txt)
+  message(STATUS "No GoogleTest at ${QC_GTEST_DIR}: building the program only")
+  return()
+endif()
 set(gtest_disable_pthreads OFF CACHE BOOL "" FORCE)
+set(gtest_force_shared_crt OFF CACHE BOOL "" FORCE)
 set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
-add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+add_subdirectory(${QC_GTEST_DIR} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
 include(GoogleTest)
 
 # Adapter tests: the real Windows APIs, under Wine, on temporary folders and keys.
@@ -41,7 +57,7 @@ endif()
 
 # A small idle program: copies of it play the product's processes in tests.
 add_executable(idle WIN32 tests/e2e/idle_win32.cpp)
-target_link_options(idle PRIVATE -municode)
+target_link_options(idle PRIVATE ${QC_UNICODE_ENTRY})
 
 # End-to-end tests drive the real .exe through its windows.
 file(GLOB E2E_SOURCES CONFIGURE_DEPENDS tests/e2e/*_test.cpp tests/e2e/driver/*.cpp)
@@ -62,7 +78,7 @@ list(FILTER DEMO_DRIVER_SOURCES EXCLUDE REGEX "_test\\.cpp$")
 add_executable(qc_demo tests/e2e/demo_win32.cpp ${DEMO_DRIVER_SOURCES})
 target_include_directories(qc_demo PRIVATE ${CMAKE_SOURCE_DIR})
 target_link_libraries(qc_demo PRIVATE ${WIN_LIBS})
-target_link_options(qc_demo PRIVATE -municode)
+target_link_options(qc_demo PRIVATE ${QC_UNICODE_ENTRY})
 add_dependencies(qc_demo QuenzorCleaner)
 
 # Benchmarks under Wine (bench/run-wine-benchmarks.sh): small console programs timing the
@@ -81,7 +97,7 @@ if(WINE_BENCH_SOURCES)
     string(REGEX REPLACE "_win32$" "" stem ${stem})
     add_executable(bench_${stem} EXCLUDE_FROM_ALL ${src})
     target_link_libraries(bench_${stem} PRIVATE qc_win32 qc_bench_driver)
-    target_link_options(bench_${stem} PRIVATE -municode)
+    target_link_options(bench_${stem} PRIVATE ${QC_UNICODE_ENTRY})
     add_dependencies(wine_benchmarks bench_${stem})
   endforeach()
   # The yardstick of the silent run is a window program, as the cleaner is.

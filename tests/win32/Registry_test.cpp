@@ -197,6 +197,8 @@ TEST(RegistryStage, RemovesTheSeededProductAndLeavesTheDecoys) {
     RemoveTree(path);
     RegDeleteKeyW(HKEY_LOCAL_MACHINE, ToW(path).c_str());
   }
+  // The decoy ProgID's own key was created on the way to its CLSID subkey.
+  RegDeleteKeyW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Classes\\Kelvora.DownloadBroker.3");
   if (!hadCodeStore) {
     RemoveTree(kDistributionUnits);
     RegDeleteKeyW(HKEY_LOCAL_MACHINE, ToW(kDistributionUnits).c_str());
