@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <optional>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -81,9 +82,20 @@ class DialogsTest : public ::testing::Test {
     ASSERT_TRUE(started) << "CreateProcessW failed: " << GetLastError();
     cleaner_ = std::move(*started);
     ack_ = WaitForWindow(pid(), W(kAckCaption), kTimeout);
-    ASSERT_NE(ack_, nullptr) << "no acknowledgement dialog";
+    ASSERT_NE(ack_, nullptr) << "no acknowledgement dialog; " << WhatTheCleanerShows();
     ASSERT_TRUE(WaitUntil([&] { return Focus() == AckButton(kAckBtnOK); }, kTimeout))
         << "the focus is not on \"I &Accept\"";
+  }
+
+  // For a failure message: whether the program still runs and which windows it has.
+  std::string WhatTheCleanerShows() const {
+    std::ostringstream out;
+    if (const auto code = cleaner_.WaitForExit(0)) {
+      out << "the program ended with exit code " << *code;
+    } else {
+      out << "the program runs with " << TopWindowsOf(pid()).size() << " top-level windows";
+    }
+    return out.str();
   }
 
   DWORD pid() const { return cleaner_.pid(); }
