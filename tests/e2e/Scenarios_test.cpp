@@ -11,6 +11,7 @@
 #include <functional>
 #include <optional>
 
+#include "tests/e2e/CleanerTest.h"
 #include "tests/e2e/driver/Driver.h"
 #include "tests/e2e/driver/Seed.h"
 #include "tests/e2e/driver/SeedExpectation.h"
@@ -20,24 +21,6 @@ namespace {
 
 // A whole run under Wine, WMI start-up included, can take a while on a busy machine.
 constexpr DWORD kTimeout = 60000;
-constexpr wchar_t kMainCaption[] = L"Quenzor v5.x Client Cache Cleaner";
-constexpr wchar_t kAckCaption[] = L"Quenzor Brevikit";
-const MessageBoxInfo kSilentDone{
-    nullptr, L"Done", L"Process Complete.  Would you like to view the results?", {L"&Yes", L"&No"}};
-const MessageBoxInfo kInteractiveDone{
-    nullptr, L"Done", L"Process Complete.  Press OK to view the results.", {L"OK"}};
-const MessageBoxInfo kAcknowledge{nullptr,
-                                  L"Acknowledge",
-                                  L"All Quenzor and Internet Explorer applications will be "
-                                  L"closed.\r\nAre you sure you wish to continue?",
-                                  {L"&Yes", L"&No"}};
-const MessageBoxInfo kContinue{
-    nullptr,
-    L"Continue",
-    L"Quenzor and Internet Explorer processes Terminated.\r\nPress OK to continue.",
-    {L"OK"}};
-const MessageBoxInfo kNothingDone{nullptr, L"Nothing Done", L"Nothing Done.", {L"OK"}};
-
 bool LoadsModule(DWORD pid, const wchar_t* module) {
   HANDLE snap = CreateToolhelp32Snapshot(TH32CS_SNAPMODULE, pid);
   if (snap == INVALID_HANDLE_VALUE) return false;
@@ -49,14 +32,6 @@ bool LoadsModule(DWORD pid, const wchar_t* module) {
   }
   CloseHandle(snap);
   return found;
-}
-
-void ExpectBox(HWND box, const MessageBoxInfo& want) {
-  ASSERT_NE(box, nullptr) << "no \"" << Utf8(want.title) << "\" box";
-  const MessageBoxInfo got = ReadMessageBox(box);
-  EXPECT_EQ(got.title, want.title);
-  EXPECT_EQ(got.text, want.text);
-  EXPECT_EQ(got.buttons, want.buttons);
 }
 
 // The process lines come first, in the order the processes were enumerated; everything
@@ -71,8 +46,10 @@ void ExpectLines(const Lines& got, const Expectation& want) {
   EXPECT_EQ(Lines(got.begin() + std::ptrdiff_t(processes.size()), got.end()), want.rest());
 }
 
-class ScenarioTest : public ::testing::Test {
+class ScenarioTest : public CleanerTest {
  protected:
+  ScenarioTest() : CleanerTest(kTimeout) {}
+
   void TearDown() override {
     cleaner_.Kill();
     seed_.reset();
@@ -90,19 +67,7 @@ class ScenarioTest : public ::testing::Test {
     ASSERT_TRUE(started) << "CreateProcessW failed: " << GetLastError();
     cleaner_ = std::move(*started);
   }
-  DWORD pid() const { return cleaner_.pid(); }
-  HWND MainWindow() const { return FindTopWindow(pid(), kMainCaption); }
-  HWND Button(const wchar_t* caption) const { return FindChild(MainWindow(), L"Button", caption); }
-  Lines ListLines() const { return ListBoxLines(FindChild(MainWindow(), L"ListBox")); }
 
-  // Waits for the program's next box, checks it completely and presses `answer`.
-  void AnswerBox(const MessageBoxInfo& want, const wchar_t* answer) {
-    HWND box = WaitForMessageBox(pid(), kTimeout);
-    ExpectBox(box, want);
-    if (box == nullptr) return;
-    ASSERT_TRUE(PressButton(box, answer));
-    ASSERT_TRUE(WaitUntil([&] { return !IsWindow(box); }, kTimeout)) << "box stays open";
-  }
 
   HWND ReachMainWindow() {
     HWND ack = WaitForWindow(pid(), kAckCaption, kTimeout);
@@ -110,11 +75,6 @@ class ScenarioTest : public ::testing::Test {
     return WaitForWindow(pid(), kMainCaption, kTimeout);
   }
 
-  void ExpectExit(int code) {
-    const auto exitCode = cleaner_.WaitForExit(kTimeout);
-    ASSERT_TRUE(exitCode) << "the program did not end";
-    EXPECT_EQ(*exitCode, DWORD(code));
-  }
 
   // Every decoy is there; every target is gone unless `stays` says it should be there.
   void ExpectMachineAfter(const std::function<bool(const Trace&)>& stays) {
@@ -157,7 +117,6 @@ class ScenarioTest : public ::testing::Test {
   }
 
   std::optional<Seeder> seed_;
-  Process cleaner_;
 };
 
 // A copy of the cleaner under its own name, for which Wine loads no WMI provider: the

@@ -5,6 +5,7 @@
 
 #include <cstdlib>
 
+#include "tests/e2e/CleanerTest.h"
 #include "tests/e2e/driver/Driver.h"
 
 namespace qc::e2e {
@@ -13,52 +14,20 @@ namespace {
 using Lines = std::vector<std::wstring>;
 
 constexpr DWORD kTimeout = 20000;
-constexpr wchar_t kMainCaption[] = L"Quenzor v5.x Client Cache Cleaner";
-constexpr wchar_t kAckCaption[] = L"Quenzor Brevikit";
 constexpr wchar_t kNoProcessesLine[] =
     L"Information: No Quenzor or Internet Explorer Processes Running";
 
-const MessageBoxInfo kSilentDone{
-    nullptr, L"Done", L"Process Complete.  Would you like to view the results?", {L"&Yes", L"&No"}};
-const MessageBoxInfo kInteractiveDone{
-    nullptr, L"Done", L"Process Complete.  Press OK to view the results.", {L"OK"}};
-const MessageBoxInfo kAcknowledge{nullptr,
-                                  L"Acknowledge",
-                                  L"All Quenzor and Internet Explorer applications will be "
-                                  L"closed.\r\nAre you sure you wish to continue?",
-                                  {L"&Yes", L"&No"}};
-const MessageBoxInfo kNothingDone{nullptr, L"Nothing Done", L"Nothing Done.", {L"OK"}};
-
-void ExpectBox(HWND box, const MessageBoxInfo& want) {
-  ASSERT_NE(box, nullptr) << "no \"" << std::string(want.title.begin(), want.title.end())
-                          << "\" box";
-  const MessageBoxInfo got = ReadMessageBox(box);
-  EXPECT_EQ(got.title, want.title);
-  EXPECT_EQ(got.text, want.text);
-  EXPECT_EQ(got.buttons, want.buttons);
-}
-
 // One started cleaner with the windows the tests look at.
-class StartupTest : public ::testing::Test {
+class StartupTest : public CleanerTest {
  protected:
+  StartupTest() : CleanerTest(kTimeout) {}
+
   void Start(const LaunchOptions& options) {
     auto started = StartCleaner(options);
     ASSERT_TRUE(started) << "CreateProcessW failed: " << GetLastError();
     cleaner_ = std::move(*started);
   }
-  DWORD pid() const { return cleaner_.pid(); }
-  HWND MainWindow() const { return FindTopWindow(pid(), kMainCaption); }
-  HWND Button(const wchar_t* caption) const { return FindChild(MainWindow(), L"Button", caption); }
-  Lines ListLines() const { return ListBoxLines(FindChild(MainWindow(), L"ListBox")); }
 
-  // Waits for a box of the program, checks it completely and presses `answer`.
-  void AnswerBox(const MessageBoxInfo& want, const wchar_t* answer) {
-    HWND box = WaitForMessageBox(pid(), kTimeout);
-    ExpectBox(box, want);
-    if (box == nullptr) return;
-    ASSERT_TRUE(PressButton(box, answer));
-    ASSERT_TRUE(WaitUntil([&] { return !IsWindow(box); }, kTimeout)) << "box stays open";
-  }
 
   // The interactive start up to the shown main window, accepting the acknowledgement
   // dialog when the program shows one.
@@ -88,13 +57,6 @@ class StartupTest : public ::testing::Test {
     EXPECT_FALSE(IsEnabled(MainWindow())) << "main window takes input under a box";
   }
 
-  void ExpectExit(DWORD code) {
-    const auto exitCode = cleaner_.WaitForExit(kTimeout);
-    ASSERT_TRUE(exitCode) << "the program did not end";
-    EXPECT_EQ(*exitCode, code);
-  }
-
-  Process cleaner_;
 };
 
 // --- Silent start ---

@@ -5,6 +5,8 @@
 
 #include <algorithm>
 
+#include "tests/e2e/driver/ProductTraces.h"
+
 namespace qc::e2e {
 namespace {
 
@@ -48,20 +50,6 @@ const KeyRow kKeyRows[] = {
     {L"HKEY_CLASSES_ROOT\\TypeLib\\" QC_TLB1, QC_SEED L"TypeLib\\" QC_TLB1},
 };
 
-const wchar_t* const kInstallFolders[] = {
-    L"C:\\Kelvora Quenzor 5.1",
-    L"C:\\Kelvora Quenzor 5.5",
-    L"C:\\Kelvora Quenzor 5.6",
-    L"C:\\Kelvora Quenzor 5.9",
-    L"C:\\Kelvora Quenzor 6.1",
-    L"C:\\Program Files\\Norvane Software\\Kelvora Quenzor 5.1",
-    L"C:\\Program Files\\Norvane Software\\Kelvora Quenzor 5.5",
-    L"C:\\Program Files\\Norvane Software\\Kelvora Quenzor 5.6",
-    L"C:\\Program Files\\Norvane Software\\Kelvora Quenzor 5.9",
-    L"C:\\Program Files\\Norvane Software\\Kelvora Quenzor 6.1",
-};
-const wchar_t* const kProfileSuffixes[] = {L"\\Norvane", L"\\Application Data\\Norvane",
-                                           L"\\Local Settings\\Application Data\\Norvane"};
 #define QC_DPF L"C:\\Windows\\Downloaded Program Files\\"
 const wchar_t* const kComponentFiles[] = {QC_DPF L"RiViruzaravo.exe", QC_DPF L"RiViruzaravo.dll",
                                           QC_DPF L"RiViruzaravo.inf", QC_DPF L"DuZide.exe",

@@ -5,6 +5,7 @@
 #include <fstream>
 #include <iterator>
 
+#include "tests/e2e/driver/ProductTraces.h"
 #include "tests/e2e/driver/Seed.h"
 
 namespace qc::e2e {
@@ -13,20 +14,6 @@ namespace {
 constexpr wchar_t kAgentPath[] = L"C:\\Kelvora Quenzor 6.1\\KVAGENT.EXE";
 constexpr wchar_t kNotepad[] = L"C:\\windows\\notepad.exe";
 
-const wchar_t* const kProductFolders[] = {
-    L"C:\\Kelvora Quenzor 5.1",
-    L"C:\\Kelvora Quenzor 5.5",
-    L"C:\\Kelvora Quenzor 5.6",
-    L"C:\\Kelvora Quenzor 5.9",
-    L"C:\\Kelvora Quenzor 6.1",
-    L"C:\\Program Files\\Norvane Software\\Kelvora Quenzor 5.1",
-    L"C:\\Program Files\\Norvane Software\\Kelvora Quenzor 5.5",
-    L"C:\\Program Files\\Norvane Software\\Kelvora Quenzor 5.6",
-    L"C:\\Program Files\\Norvane Software\\Kelvora Quenzor 5.9",
-    L"C:\\Program Files\\Norvane Software\\Kelvora Quenzor 6.1",
-};
-const wchar_t* const kProfileFolders[] = {L"\\Norvane", L"\\Application Data\\Norvane",
-                                          L"\\Local Settings\\Application Data\\Norvane"};
 constexpr wchar_t kDownloads[] = L"C:\\Windows\\Downloaded Program Files";
 const wchar_t* const kComponentFiles[] = {L"RiViruzaravo.exe", L"RiViruzaravo.dll",
                                           L"RiViruzaravo.inf", L"DuZide.exe", L"DiVudava.exe"};
@@ -137,8 +124,8 @@ bool Seeder::SeedFolder(const std::wstring& folder, bool decoy) {
 
 bool Seeder::SeedFolders(std::wstring* error) {
   std::vector<std::pair<std::wstring, bool>> folders;
-  for (const wchar_t* f : kProductFolders) folders.emplace_back(f, false);
-  for (const wchar_t* f : kProfileFolders) folders.emplace_back(options_.profile + f, false);
+  for (const wchar_t* f : kInstallFolders) folders.emplace_back(f, false);
+  for (const wchar_t* f : kProfileSuffixes) folders.emplace_back(options_.profile + f, false);
   // Other versions, a sibling of the maker's folder and the user's own documents stay.
   folders.emplace_back(L"C:\\Kelvora Quenzor 5.2", true);
   folders.emplace_back(L"C:\\Program Files\\Norvane Software\\Kelvora Quenzor 5.2", true);
