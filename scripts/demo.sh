@@ -22,7 +22,7 @@ prefix="$root/build/demo/wineprefix"
 echo "== Preparing a fresh Wine prefix: $prefix"
 qc_fresh_prefix "$prefix"
 export WINEPREFIX="$prefix"
-stop_wine() { "$WINESERVER_BIN" -k >/dev/null 2>&1 || true; }
+stop_wine() { "$WINESERVER_BIN" -k >/dev/null 2>&1 || true; qc_stop_display; }
 trap stop_wine EXIT
 
 # Seeding: the demonstration program lays the product's registry keys, folders, files,

@@ -18,6 +18,7 @@ ctest --test-dir "$root/build/native" -j "$jobs" --output-on-failure || native_r
 echo "== Windows build and tests under Wine"
 . "$root/scripts/wine-env.sh"
 qc_ensure_display
+trap qc_stop_display EXIT
 win_dir="$("$root/scripts/build.sh" --test-arch | tail -n 1)"
 echo "Wine tests run the $QC_WIN_ARCH build in $win_dir"
 # A fresh prefix for every test run, so no run depends on what an earlier one left.

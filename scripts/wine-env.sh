@@ -66,15 +66,35 @@ qc_fresh_prefix() {
   done
 }
 
-# Starts Xvfb when there is no display yet.
+# Makes sure there is a live X display: the one in DISPLAY when a server answers on it,
+# else a new Xvfb. A socket or lock file alone proves nothing: a server that died (or a
+# machine image taken while one ran) leaves both behind, and every window would then fail.
+qc_display_alive() {
+  [ -n "${1:-}" ] && timeout 10 xdpyinfo -display "$1" >/dev/null 2>&1
+}
+
 qc_ensure_display() {
-  if [ -n "${DISPLAY:-}" ] && xdpyinfo -display "$DISPLAY" >/dev/null 2>&1; then return; fi
-  if [ -n "${DISPLAY:-}" ] && [ -e "/tmp/.X11-unix/X${DISPLAY#:}" ]; then return; fi
-  local n=99
-  while [ -e "/tmp/.X${n}-lock" ] && ! [ -e "/tmp/.X11-unix/X${n}" ]; do n=$((n + 1)); done
-  export DISPLAY=":$n"
-  if ! [ -e "/tmp/.X11-unix/X${n}" ]; then
-    (Xvfb "$DISPLAY" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &)
-    for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X${n}" ] && break; sleep 0.1; done
+  if qc_display_alive "${DISPLAY:-}"; then return 0; fi
+  # -displayfd lets the server take the first free display number itself; it clears
+  # the lock files of servers that are no longer running.
+  local numfile n=""
+  numfile="$(mktemp)"
+  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$numfile" </dev/null >/dev/null 2>&1 &
+  QC_XVFB_PID=$!
+  for _ in $(seq 100); do
+    n="$(head -n 1 "$numfile" 2>/dev/null || true)"
+    [ -n "$n" ] && break
+    sleep 0.1
+  done
+  rm -f "$numfile"
+  if [ -z "$n" ] || ! qc_display_alive ":$n"; then
+    echo "error: could not start an X display (Xvfb)" >&2
+    return 1
   fi
+  export DISPLAY=":$n"
+}
+
+# Ends the Xvfb that qc_ensure_display started, if it started one.
+qc_stop_display() {
+  if [ -n "${QC_XVFB_PID:-}" ]; then kill "$QC_XVFB_PID" 2>/dev/null || true; fi
 }
