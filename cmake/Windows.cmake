@@ -59,6 +59,10 @@ endif()
 add_executable(idle WIN32 tests/e2e/idle_win32.cpp)
 target_link_options(idle PRIVATE ${QC_UNICODE_ENTRY})
 
+# Holds Wine's desktop open through a test run (scripts/test.sh).
+add_executable(hold_desktop WIN32 tests/e2e/hold_desktop_win32.cpp)
+target_link_options(hold_desktop PRIVATE ${QC_UNICODE_ENTRY})
+
 # End-to-end tests drive the real .exe through its windows.
 file(GLOB E2E_SOURCES CONFIGURE_DEPENDS tests/e2e/*_test.cpp tests/e2e/driver/*.cpp)
 if(E2E_SOURCES)

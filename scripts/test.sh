@@ -28,6 +28,9 @@ qc_fresh_prefix "$win_dir/wineprefix"
 # they would hold its pipe open and ctest would wait for them until the time-out.
 WINEPREFIX="$win_dir/wineprefix" "$WINESERVER_BIN" -p >/dev/null 2>&1 || true
 WINEPREFIX="$win_dir/wineprefix" "$QC_WINE" cmd /c exit </dev/null >/dev/null 2>&1 || true
+# Wine closes its desktop a moment after the last program on it ends, and a test that
+# starts the cleaner in that moment gets no windows; one program stays on it meanwhile.
+qc_hold_desktop "$win_dir/wineprefix" "$win_dir/hold_desktop.exe"
 win_rc=0
 QC_WINEPREFIX="$win_dir/wineprefix" ctest --test-dir "$win_dir" --output-on-failure || win_rc=$?
 WINEPREFIX="$win_dir/wineprefix" "$WINESERVER_BIN" -k >/dev/null 2>&1 || true

@@ -98,3 +98,20 @@ qc_ensure_display() {
 qc_stop_display() {
   if [ -n "${QC_XVFB_PID:-}" ]; then kill "$QC_XVFB_PID" 2>/dev/null || true; fi
 }
+
+# Starts the program $2 that keeps the desktop of prefix $1 open, and waits until it holds
+# it. A start in the very moment the desktop closes fails; it is tried again.
+qc_hold_desktop() {
+  local prefix="$1" exe="$2" ready attempt
+  ready="$(mktemp -u)"
+  for attempt in 1 2 3 4 5; do
+    WINEPREFIX="$prefix" "$QC_WINE" "$exe" "Z:${ready//\//\\}" </dev/null >/dev/null 2>&1 &
+    for _ in $(seq 100); do
+      [ -e "$ready" ] && { rm -f "$ready"; return 0; }
+      kill -0 $! 2>/dev/null || break
+      sleep 0.1
+    done
+  done
+  echo "error: could not keep the Wine desktop open ($exe)" >&2
+  return 1
+}
