@@ -18,7 +18,15 @@ ctest --test-dir "$root/build/native" -j "$jobs" --output-on-failure || native_r
 echo "== Windows build and tests under Wine"
 . "$root/scripts/wine-env.sh"
 qc_ensure_display
-trap qc_stop_display EXIT
+win_dir=""
+# Whatever happens, nothing of the run is left behind: not its Wine programs, not its Xvfb.
+end_wine() {
+  if [ -n "$win_dir" ]; then
+    WINEPREFIX="$win_dir/wineprefix" "$WINESERVER_BIN" -k >/dev/null 2>&1 || true
+  fi
+  qc_stop_display
+}
+trap end_wine EXIT
 win_dir="$("$root/scripts/build.sh" --test-arch | tail -n 1)"
 echo "Wine tests run the $QC_WIN_ARCH build in $win_dir"
 # A fresh prefix for every test run, so no run depends on what an earlier one left.
@@ -33,7 +41,6 @@ WINEPREFIX="$win_dir/wineprefix" "$QC_WINE" cmd /c exit </dev/null >/dev/null 2>
 qc_hold_desktop "$win_dir/wineprefix" "$win_dir/hold_desktop.exe"
 win_rc=0
 QC_WINEPREFIX="$win_dir/wineprefix" ctest --test-dir "$win_dir" --output-on-failure || win_rc=$?
-WINEPREFIX="$win_dir/wineprefix" "$WINESERVER_BIN" -k >/dev/null 2>&1 || true
 
 if [ $native_rc -ne 0 ] || [ $win_rc -ne 0 ]; then
   echo "FAILED: native rc=$native_rc, Wine rc=$win_rc"
