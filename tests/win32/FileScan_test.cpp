@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "fakes/FakeSystem.h"
+#include "fakes/FakeUi.h"
 #include "files/ShortcutCleaner.h"
 #include "platform/win32/FileSystem_win32.h"
 #include "platform/win32/Owners.h"
@@ -19,31 +21,6 @@ namespace qc::win {
 namespace {
 
 using Lines = std::vector<std::string>;
-
-class RecordedLines final : public IResultsList {
- public:
-  void AddItem(std::string_view line) override { lines.emplace_back(line); }
-  Lines lines;
-};
-
-class ProfileOnly final : public IEnvironment {
- public:
-  explicit ProfileOnly(std::string profile) : profile_(std::move(profile)) {}
-  std::optional<std::string> Get(const std::string& name) override {
-    if (name == "USERPROFILE") return profile_;
-    return std::nullopt;
-  }
-
- private:
-  std::string profile_;
-};
-
-class Nt61 final : public IOsVersion {
- public:
-  std::optional<OsVersionInfo> QueryVersion() override {
-    return OsVersionInfo{6, 1, 7601, kVerPlatformWin32Nt};
-  }
-};
 
 std::wstring Long(const std::string& path) { return L"\\\\?\\" + ToW(path); }
 
@@ -261,9 +238,10 @@ class ShortcutScanOnDisk : public TempFolderTest {
     ASSERT_TRUE(com_.ok());
   }
   Lines Clean() {
-    RecordedLines list;
-    ProfileOnly env(profile_);
-    Nt61 os;
+    test::RecordingList list;
+    test::FakeEnvironment env;
+    env.vars["USERPROFILE"] = profile_;
+    test::FakeOsVersion os;  // Windows 7
     CleanProfile(fs_, env, os, list);
     return list.lines;
   }

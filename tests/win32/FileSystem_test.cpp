@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "fakes/FakeSystem.h"
 #include "fakes/FakeUi.h"
 #include "files/FileCleaner.h"
 #include "platform/win32/FileSystem_win32.h"
@@ -266,18 +267,6 @@ TEST_F(FileSystemTest, ListedFolderThatIsALinkLosesOnlyTheLink) {
   EXPECT_EQ(status.ok(), !Exists(At("profile\\Norvane")));
 }
 
-class ProfileOnly final : public IEnvironment {
- public:
-  explicit ProfileOnly(std::string profile) : profile_(std::move(profile)) {}
-  std::optional<std::string> Get(const std::string& name) override {
-    if (name == "USERPROFILE") return profile_;
-    return std::nullopt;
-  }
-
- private:
-  std::string profile_;
-};
-
 TEST_F(FileSystemTest, ProfileWithNonAsciiLettersIsCleaned) {
   // The fixed entries are absolute C: paths; run only where none of them is present.
   for (const char* fixed :
@@ -295,7 +284,8 @@ TEST_F(FileSystemTest, ProfileWithNonAsciiLettersIsCleaned) {
   MakeFile(profile + "\\Application Data\\Norvane\\c.dat", FILE_ATTRIBUTE_READONLY);
   MakeFile(profile + "\\Local Settings\\Application Data\\Norvane\\d.dat");
   MakeFile(profile + "\\ntuser.dat");
-  ProfileOnly env(profile);
+  test::FakeEnvironment env;
+  env.vars["USERPROFILE"] = profile;
 
   CleanFiles(fs_, env, list_);
 
