@@ -18,12 +18,19 @@ build_windows() {  # arch
 }
 
 build_windows i686
-# The product must be one self-contained PE32 GUI program: no runtime DLLs beside it.
-dump="$(i686-w64-mingw32-objdump -p "$root/build/win-i686/QuenzorCleaner.exe")"
+# The product must be one self-contained PE32 GUI program: no runtime DLLs beside it, no
+# debug sections. (Its imports are checked against Windows XP's as it is linked.)
+exe="$root/build/win-i686/QuenzorCleaner.exe"
+dump="$(i686-w64-mingw32-objdump -p "$exe")"
 grep -q 'Magic.*010b' <<<"$dump" || { echo "not a PE32 image" >&2; exit 1; }
 if grep -iE 'DLL Name: (libstdc|libgcc|libwinpthread)' <<<"$dump"; then
   echo "QuenzorCleaner.exe depends on a runtime DLL" >&2; exit 1
 fi
+if i686-w64-mingw32-objdump -h "$exe" | grep -q ' \.debug'; then
+  echo "QuenzorCleaner.exe carries debug sections" >&2; exit 1
+fi
+size="$(stat -c %s "$exe")"
+[ "$size" -le $((640 * 1024)) ] || { echo "QuenzorCleaner.exe is $size bytes, over 640 KiB" >&2; exit 1; }
 
 if [ "${1:-}" = --test-arch ]; then
   [ "$QC_WIN_ARCH" = i686 ] || build_windows "$QC_WIN_ARCH"

@@ -1,0 +1,50 @@
+# Fails when the program imports a function that is not in the allow-list.
+# Usage: cmake -DOBJDUMP=... -DEXE=... -DALLOWED=list.txt -P CheckImports.cmake
+# The list holds one DLL!Function a line (DLL names in any letter case, # comments).
+cmake_minimum_required(VERSION 3.20)
+execute_process(COMMAND ${OBJDUMP} -p ${EXE} OUTPUT_VARIABLE dump RESULT_VARIABLE rc)
+if(NOT rc EQUAL 0)
+  message(FATAL_ERROR "${OBJDUMP} -p ${EXE} failed")
+endif()
+
+file(STRINGS ${ALLOWED} allowedLines)
+set(allowed "")
+foreach(line IN LISTS allowedLines)
+  string(STRIP "${line}" line)
+  if(line MATCHES "^([^#!]+)!(.+)$")
+    string(TOLOWER "${CMAKE_MATCH_1}" dll)
+    list(APPEND allowed "${dll}!${CMAKE_MATCH_2}")
+  endif()
+endforeach()
+
+# objdump lists each DLL as "DLL Name: X" followed by "<vma> <hint> <name>" lines (or
+# "<vma> <ordinal>" for an import by number, which no XP-safe list can vouch for).
+string(REPLACE ";" "," dump "${dump}")
+string(REPLACE "\n" ";" dumpLines "${dump}")
+set(dll "")
+set(bad "")
+set(count 0)
+foreach(line IN LISTS dumpLines)
+  if(line MATCHES "DLL Name: (.+)$")
+    string(STRIP "${CMAKE_MATCH_1}" dll)
+    string(TOLOWER "${dll}" dll)
+  elseif(dll AND line MATCHES "^\t[0-9a-f]+\t +[0-9]+ +([A-Za-z_][A-Za-z0-9_@?$]*)$")
+    math(EXPR count "${count} + 1")
+    if(NOT "${dll}!${CMAKE_MATCH_1}" IN_LIST allowed)
+      list(APPEND bad "${dll}!${CMAKE_MATCH_1}")
+    endif()
+  elseif(dll AND line MATCHES "^\t[0-9a-f]+\t +<none> +([0-9a-f]+)")
+    list(APPEND bad "${dll}!#${CMAKE_MATCH_1}")
+  elseif(line STREQUAL "" OR line MATCHES "^The ")
+    set(dll "")
+  endif()
+endforeach()
+
+if(count EQUAL 0)
+  message(FATAL_ERROR "no imports found in ${EXE}: the check cannot read objdump's output")
+endif()
+if(bad)
+  list(JOIN bad "\n  " badText)
+  message(FATAL_ERROR "${EXE} imports functions that are not in ${ALLOWED} "
+                      "(not known to exist on Windows XP SP3):\n  ${badText}")
+endif()
