@@ -3,7 +3,7 @@
 
 #include <windows.h>
 
-#include "app/CommandLine.h"
+#include "platform/CommandLine.h"
 #include "platform/win32/Utf.h"
 
 namespace qc::win {
