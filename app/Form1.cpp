@@ -2,23 +2,12 @@
 #include "app/Form1.h"
 
 #include "app/CommandLine.h"
+#include "app/Form1Texts.h"
 #include "files/FileCleaner.h"
 #include "files/ShortcutCleaner.h"
 #include "registry/RegistryCleaner.h"
 
 namespace qc {
-namespace {
-
-constexpr const char* kAcknowledgeText =
-    "All Quenzor and Internet Explorer applications will be closed.\r\n"
-    "Are you sure you wish to continue?";
-constexpr const char* kContinueText =
-    "Quenzor and Internet Explorer processes Terminated.\r\nPress OK to continue.";
-constexpr const char* kDoneInteractiveText = "Process Complete.  Press OK to view the results.";
-constexpr const char* kDoneSilentText = "Process Complete.  Would you like to view the results?";
-constexpr const char* kNothingDoneText = "Nothing Done.";
-
-}  // namespace
 
 void Form1::Form_Load() {
   blnSilent_ = false;
@@ -27,7 +16,10 @@ void Form1::Form_Load() {
     RunCleaning();
     return;
   }
-  s_.ui.ShowAcknowledgeModal();
+  // Declining is the user's choice, not a failure. A dialog that cannot be shown cannot be
+  // accepted, and the start must not go on without the user's acceptance.
+  const AckOutcome outcome = s_.ui.ShowAcknowledgeModal();
+  if (outcome != AckOutcome::Accepted) s_.ui.EndProgram(outcome == AckOutcome::Declined ? 0 : 1);
 }
 
 void Form1::RunCleaning() {

@@ -9,6 +9,8 @@
 #include "app/Form1.h"
 #include "platform/ResultsList.h"
 #include "platform/Ui.h"
+#include "platform/win32/Owners.h"
+#include "platform/win32/WindowKit_win32.h"
 
 namespace qc::win {
 
@@ -23,18 +25,16 @@ class Form1Window final : public IUi, public IResultsList {
   bool Create();
   void AttachLogic(Form1* logic) { logic_ = logic; }
   // Sets what shows the acknowledgement dialog at an interactive start.
-  void SetAcknowledge(std::function<void()> show) { acknowledge_ = std::move(show); }
+  void SetAcknowledge(std::function<AckOutcome()> show) { acknowledge_ = std::move(show); }
   // Shows the window centred with the focus on "E&xit"; does nothing if it is gone.
   void Show();
-  // Runs until the main window is destroyed.
+  // Runs until the main window is unloaded.
   void RunMessageLoop();
-  HWND hwnd() const { return hwnd_; }
 
   // IUi
-  MsgAnswer MsgBox(std::string_view text, std::string_view title,
-                       MsgButtons buttons) override;
+  MsgAnswer MsgBox(std::string_view text, std::string_view title, MsgButtons buttons) override;
   void EnableCleanButton(bool enabled) override;
-  void ShowAcknowledgeModal() override;
+  AckOutcome ShowAcknowledgeModal() override;
   void UnloadMainWindow() override;
   bool IsDesktopVisible() override;
   [[noreturn]] void EndProgram(int exitCode) override;
@@ -43,23 +43,20 @@ class Form1Window final : public IUi, public IResultsList {
   void AddItem(std::string_view line) override;
 
  private:
-  static LRESULT CALLBACK WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
-  LRESULT Handle(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+  static LRESULT Handle(Form1Window& self, HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
   void CreateControls();
   void OnCommand(WORD id, WORD code);
-  bool PreTranslate(MSG& msg);
 
   HINSTANCE instance_;
   HWND hwnd_ = nullptr;
-  HWND picture1_ = nullptr;
   HWND btnClean_ = nullptr;
   HWND listWork_ = nullptr;
   HWND btnExit_ = nullptr;
-  HFONT font_ = nullptr;
-  HBITMAP banner_ = nullptr;
-  HWND lastFocus_ = nullptr;
+  UniqueGdi font_;
+  UniqueGdi banner_;
+  WindowState state_;
   Form1* logic_ = nullptr;
-  std::function<void()> acknowledge_;
+  std::function<AckOutcome()> acknowledge_;
 };
 
 }  // namespace qc::win

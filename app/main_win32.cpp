@@ -25,7 +25,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   qc::Form1 form(
       {window, window, commandLine, processes, registry, fileSystem, environment, osVersion});
   window.AttachLogic(&form);
-  window.SetAcknowledge([instance] { qc::win::ShowAcknowledge(instance); });
+  window.SetAcknowledge([instance] { return qc::win::ShowAcknowledge(instance); });
 
   form.Form_Load();
   window.Show();

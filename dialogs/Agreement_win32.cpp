@@ -3,10 +3,12 @@
 
 #include <string>
 
-#include "dialogs/ModalWindow_win32.h"
 #include "dialogs/TermsText.h"
+#include "platform/win32/Owners.h"
 #include "platform/win32/Utf.h"
 #include "platform/win32/Widgets_win32.h"
+#include "platform/win32/WindowKit_win32.h"
+#include "resources/resource.h"
 
 namespace qc::win {
 namespace {
@@ -15,7 +17,7 @@ constexpr wchar_t kClassName[] = L"QcAgreement";
 constexpr int kIdText1 = 1200;
 constexpr int kIdCommand1 = 1201;
 
-struct AgreementState : ModalState {
+struct AgreementState : WindowState {
   HWND text1 = nullptr;
   HWND command1 = nullptr;
 };
@@ -51,9 +53,6 @@ LRESULT Handle(AgreementState& s, HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     case WM_COMMAND:
       if (LOWORD(wp) == kIdCommand1 && HIWORD(wp) == BN_CLICKED) s.ended = true;
       return 0;
-    case WM_CLOSE:
-      s.ended = true;  // the close button unloads the viewer as "&OK" does
-      return 0;
     case WM_CTLCOLORSTATIC:
       // A read-only box would be painted grey; the terms keep the text-box colours.
       if (reinterpret_cast<HWND>(lp) == s.text1) {
@@ -63,26 +62,11 @@ LRESULT Handle(AgreementState& s, HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_WINDOW));
       }
       break;
-    case WM_NEXTDLGCTL:
-      MoveFocus(hwnd, wp, lp);
-      return 0;
-    case WM_ACTIVATE:
-      if (KeepFocusAcrossActivation(hwnd, wp, s)) return 0;
-      break;
     default:
       break;
   }
-  return DefWindowProcW(hwnd, msg, wp, lp);
-}
-
-LRESULT CALLBACK AgreementProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-  // No C++ exception may unwind through Windows' own frames.
-  try {
-    AgreementState* s = StateOf<AgreementState>(hwnd, msg, lp);
-    if (s != nullptr) return Handle(*s, hwnd, msg, wp, lp);
-  } catch (...) {
-  }
-  return DefWindowProcW(hwnd, msg, wp, lp);
+  // The close button unloads the viewer as "&OK" does.
+  return DefFrameProc(hwnd, msg, wp, lp, s);
 }
 
 }  // namespace
@@ -90,8 +74,8 @@ LRESULT CALLBACK AgreementProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
 void ShowAgreement(HINSTANCE instance) {
   AgreementState s;
   const UniqueGdi font(CreateDialogFont());
-  HWND hwnd =
-      CreateModalFrame(instance, kClassName, AgreementProc, kAgreementCaption, 482, 367, &s);
+  HWND hwnd = CreateFrame(instance, kClassName, WindowProcOf<AgreementState, Handle>,
+                          kAgreementCaption, 482, 367, IDI_APP, &s);
   if (hwnd == nullptr) return;  // nothing to show; the dialog underneath stays usable
   CreateControls(s, hwnd);
   ApplyFont(hwnd, static_cast<HFONT>(font.get()));

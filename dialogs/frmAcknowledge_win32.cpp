@@ -2,9 +2,10 @@
 #include "dialogs/frmAcknowledge_win32.h"
 
 #include "dialogs/Agreement_win32.h"
-#include "dialogs/ModalWindow_win32.h"
 #include "dialogs/TermsText.h"
+#include "platform/win32/Owners.h"
 #include "platform/win32/Widgets_win32.h"
+#include "platform/win32/WindowKit_win32.h"
 #include "resources/resource.h"
 
 namespace qc::win {
@@ -20,8 +21,9 @@ constexpr int kIdLabel2 = 1105;
 constexpr int kIdBtnOK = 1106;
 constexpr int kIdBtnCANCEL = 1107;
 
-struct AckState : ModalState {
+struct AckState : WindowState {
   HINSTANCE instance = nullptr;
+  AckOutcome outcome = AckOutcome::Accepted;
   HWND btnOK = nullptr;
   HWND label2 = nullptr;
 };
@@ -47,8 +49,8 @@ HWND Button(HWND parent, const char* text, const Box& box, int id, HGDIOBJ font)
 }
 
 void CreateControls(AckState& s, const AckResources& r, HWND hwnd) {
-  HWND picture1 = CreatePictureBox(s.instance, hwnd, kIdPicture1, 0, 0, 281, 57,
-                                   static_cast<HBITMAP>(r.banner.get()));
+  HWND picture1 =
+      CreatePictureBox(hwnd, kIdPicture1, {0, 0, 281, 57}, static_cast<HBITMAP>(r.banner.get()));
   HWND label3 = Label(hwnd, kAckLabel3, {16, 72, 265, 17}, kIdLabel3, r.bold.get());
   HWND label4 = Label(hwnd, kAckLabel4, {16, 88, 241, 25}, kIdLabel4, r.regular.get());
   HWND label6 = Label(hwnd, kAckLabel6, {16, 128, 233, 97}, kIdLabel6, r.bold.get());
@@ -63,8 +65,10 @@ void CreateControls(AckState& s, const AckResources& r, HWND hwnd) {
 
 void OnCommand(AckState& s, WORD id, WORD code) {
   if (id == kIdBtnOK && code == BN_CLICKED) s.ended = true;
-  // Declining stops the process inside the click: no window is unloaded, nothing else runs.
-  if (id == kIdBtnCANCEL && code == BN_CLICKED) ExitProcess(0);
+  if (id == kIdBtnCANCEL && code == BN_CLICKED) {
+    s.outcome = AckOutcome::Declined;
+    s.ended = true;
+  }
   if (id == kIdLabel2 && code == STN_CLICKED) ShowAgreement(s.instance);
 }
 
@@ -72,9 +76,6 @@ LRESULT Handle(AckState& s, HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
   switch (msg) {
     case WM_COMMAND:
       OnCommand(s, LOWORD(wp), HIWORD(wp));
-      return 0;
-    case WM_CLOSE:
-      s.ended = true;  // a close request unloads the dialog just as "I &Accept" does
       return 0;
     case WM_CTLCOLORSTATIC:
       if (reinterpret_cast<HWND>(lp) == s.label2) {
@@ -84,40 +85,27 @@ LRESULT Handle(AckState& s, HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
       }
       break;
-    case WM_NEXTDLGCTL:
-      MoveFocus(hwnd, wp, lp);
-      return 0;
-    case WM_ACTIVATE:
-      if (KeepFocusAcrossActivation(hwnd, wp, s)) return 0;
-      break;
     default:
       break;
   }
-  return DefWindowProcW(hwnd, msg, wp, lp);
-}
-
-LRESULT CALLBACK AcknowledgeProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-  // No C++ exception may unwind through Windows' own frames.
-  try {
-    AckState* s = StateOf<AckState>(hwnd, msg, lp);
-    if (s != nullptr) return Handle(*s, hwnd, msg, wp, lp);
-  } catch (...) {
-  }
-  return DefWindowProcW(hwnd, msg, wp, lp);
+  // A close request unloads the dialog just as "I &Accept" does.
+  return DefFrameProc(hwnd, msg, wp, lp, s);
 }
 
 }  // namespace
 
-void ShowAcknowledge(HINSTANCE instance) {
+AckOutcome ShowAcknowledge(HINSTANCE instance) {
   AckState s;
   s.instance = instance;
   AckResources r;
   r.banner.reset(LoadImageW(instance, MAKEINTRESOURCEW(IDB_BANNER_ACK), IMAGE_BITMAP, 0, 0,
                             LR_CREATEDIBSECTION));
-  HWND hwnd = CreateModalFrame(instance, kClassName, AcknowledgeProc, kAckCaption, 281, 318, &s);
-  if (hwnd == nullptr) ExitProcess(1);
+  HWND hwnd = CreateFrame(instance, kClassName, WindowProcOf<AckState, Handle>, kAckCaption, 281,
+                          318, IDI_APP, &s);
+  if (hwnd == nullptr) return AckOutcome::NotShown;
   CreateControls(s, r, hwnd);
   RunModal(hwnd, s.btnOK, s);
+  return s.outcome;
 }
 
 }  // namespace qc::win

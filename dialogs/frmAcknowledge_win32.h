@@ -4,12 +4,13 @@
 
 #include <windows.h>
 
+#include "platform/Ui.h"
+
 namespace qc::win {
 
-// Shows the dialog modally without an owner. Returns once "I &Accept" or a close
-// request has unloaded it; "I Do Not Accept" ends the process with exit code 0 and
-// never returns. If the dialog cannot be created at all the process ends with exit
-// code 1, since the start must not go on without the user's acceptance.
-void ShowAcknowledge(HINSTANCE instance);
+// Shows the dialog modally without an owner and returns once it is unloaded: Accepted
+// after "I &Accept" or a close request, Declined after "I Do Not Accept", NotShown when
+// it could not be created at all.
+AckOutcome ShowAcknowledge(HINSTANCE instance);
 
 }  // namespace qc::win

@@ -2,8 +2,8 @@
 // on every path.
 #pragma once
 
-#include <oleauto.h>
 #include <objbase.h>
+#include <oleauto.h>
 #include <windows.h>
 
 #include <utility>
@@ -73,6 +73,15 @@ struct HKeyTraits {
   static void Close(Type h) { RegCloseKey(h); }
 };
 using UniqueHKey = UniqueResource<HKeyTraits>;
+
+// Fonts and bitmaps.
+struct GdiTraits {
+  using Type = HGDIOBJ;
+  static Type Invalid() { return nullptr; }
+  static bool IsValid(Type h) { return h != nullptr; }
+  static void Close(Type h) { DeleteObject(h); }
+};
+using UniqueGdi = UniqueResource<GdiTraits>;
 
 struct BstrTraits {
   using Type = BSTR;

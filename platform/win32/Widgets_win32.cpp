@@ -1,7 +1,7 @@
-// Shared window pieces: font, icon, banner picture box, sizing.
+// Shared window pieces: font, window classes, controls, banner picture box, sizing.
 #include "platform/win32/Widgets_win32.h"
 
-#include "resources/resource.h"
+#include "platform/win32/Utf.h"
 
 namespace qc::win {
 namespace {
@@ -29,6 +29,8 @@ LRESULT CALLBACK PictureProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     case WM_LBUTTONDOWN:
       SetFocus(hwnd);
       return 0;
+    case WM_GETDLGCODE:
+      return DLGC_STATIC;
     default:
       return DefWindowProcW(hwnd, msg, wp, lp);
   }
@@ -70,39 +72,39 @@ HFONT CreateDialogFont(bool bold, bool underline) {
                      DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS, DialogFontFace());
 }
 
-ATOM RegisterWindowClass(HINSTANCE instance, const wchar_t* name, WNDPROC proc) {
+bool RegisterWindowClass(HINSTANCE instance, const wchar_t* name, WNDPROC proc, int iconId) {
   WNDCLASSEXW wc{};
-  if (GetClassInfoExW(instance, name, &wc)) return 1;
+  if (GetClassInfoExW(instance, name, &wc)) return true;
   wc.cbSize = sizeof(wc);
   wc.lpfnWndProc = proc;
   wc.hInstance = instance;
   wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+  // The default background of forms and picture boxes; no window sets a colour.
   wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
   wc.lpszClassName = name;
-  wc.hIcon = static_cast<HICON>(
-      LoadImageW(instance, MAKEINTRESOURCEW(IDI_APP), IMAGE_ICON, 32, 32, LR_DEFAULTCOLOR));
-  wc.hIconSm = static_cast<HICON>(
-      LoadImageW(instance, MAKEINTRESOURCEW(IDI_APP), IMAGE_ICON, 16, 16, LR_DEFAULTCOLOR));
-  return RegisterClassExW(&wc);
+  if (iconId != 0) {
+    wc.hIcon = static_cast<HICON>(
+        LoadImageW(instance, MAKEINTRESOURCEW(iconId), IMAGE_ICON, 32, 32, LR_DEFAULTCOLOR));
+    wc.hIconSm = static_cast<HICON>(
+        LoadImageW(instance, MAKEINTRESOURCEW(iconId), IMAGE_ICON, 16, 16, LR_DEFAULTCOLOR));
+  }
+  return RegisterClassExW(&wc) != 0;
 }
 
-HWND CreatePictureBox(HINSTANCE instance, HWND parent, int id, int x, int y, int w, int h,
-                      HBITMAP bitmap) {
-  WNDCLASSEXW wc{};
-  if (!GetClassInfoExW(instance, kPictureClass, &wc)) {
-    wc.cbSize = sizeof(wc);
-    wc.lpfnWndProc = PictureProc;
-    wc.hInstance = instance;
-    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
-    wc.lpszClassName = kPictureClass;
-    RegisterClassExW(&wc);
-  }
-  HWND box =
-      CreateWindowExW(0, kPictureClass, L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP, x, y, w, h, parent,
-                      reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance, nullptr);
-  SetWindowLongPtrW(box, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(bitmap));
-  return box;
+HWND CreateControl(HWND parent, const wchar_t* className, std::string_view text, DWORD style,
+                   DWORD exStyle, const Box& box, int id) {
+  const auto instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(parent, GWLP_HINSTANCE));
+  return CreateWindowExW(exStyle, className, ToW(text).c_str(), WS_CHILD | WS_VISIBLE | style,
+                         box.x, box.y, box.w, box.h, parent,
+                         reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance, nullptr);
+}
+
+HWND CreatePictureBox(HWND parent, int id, const Box& box, HBITMAP bitmap) {
+  const auto instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(parent, GWLP_HINSTANCE));
+  if (!RegisterWindowClass(instance, kPictureClass, PictureProc, 0)) return nullptr;
+  HWND picture = CreateControl(parent, kPictureClass, "", WS_TABSTOP, 0, box, id);
+  SetWindowLongPtrW(picture, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(bitmap));
+  return picture;
 }
 
 void SizeClientAndCentre(HWND hwnd, int w, int h) {

@@ -1,8 +1,10 @@
-// Small pieces every window of the program shares: the dialog font, the icon, the
-// banner picture box, client-area sizing and centring.
+// Small pieces every window of the program shares: the dialog font, window classes,
+// child controls, the banner picture box, client-area sizing and centring.
 #pragma once
 
 #include <windows.h>
+
+#include <string_view>
 
 namespace qc::win {
 
@@ -12,13 +14,24 @@ HFONT CreateDialogFont(bool bold = false, bool underline = false);
 // The face CreateDialogFont uses on this machine.
 const wchar_t* DialogFontFace();
 
-// Registers the window class once; icon in 32 and 16 pixels from the resources.
-ATOM RegisterWindowClass(HINSTANCE instance, const wchar_t* name, WNDPROC proc);
+// Registers the window class once, with the icon resource iconId in 32 and 16 pixels.
+// True when the class is registered (now or before).
+bool RegisterWindowClass(HINSTANCE instance, const wchar_t* name, WNDPROC proc, int iconId);
+
+// A control's place in its window's client area, in pixels.
+struct Box {
+  int x, y, w, h;
+};
+
+// A visible child control at its place. Ids stay clear of IDOK and IDCANCEL, so that
+// Enter and Escape, when the dialog manager routes them, press nothing.
+HWND CreateControl(HWND parent, const wchar_t* className, std::string_view text, DWORD style,
+                   DWORD exStyle, const Box& box, int id);
 
 // A picture box: draws its bitmap at the top-left corner at natural size, clipped by
-// the box; it can take the focus like any tab stop.
-HWND CreatePictureBox(HINSTANCE instance, HWND parent, int id, int x, int y, int w, int h,
-                      HBITMAP bitmap);
+// the box, on the default background; it can take the focus like any tab stop, and
+// like a static control it takes no keys.
+HWND CreatePictureBox(HWND parent, int id, const Box& box, HBITMAP bitmap);
 
 // Sizes a top-level window so its client area is w x h pixels and centres it.
 void SizeClientAndCentre(HWND hwnd, int w, int h);

@@ -41,6 +41,7 @@ class FakeUi final : public IUi {
   bool desktopVisible = true;
   bool unloaded = false;
   int acknowledgements = 0;
+  AckOutcome acknowledgeOutcome = AckOutcome::Accepted;
 
   MsgAnswer MsgBox(std::string_view text, std::string_view title, MsgButtons buttons) override {
     boxes.push_back({std::string(text), std::string(title), buttons});
@@ -54,9 +55,10 @@ class FakeUi final : public IUi {
     cleanEnabled = enabled;
     events.push_back(enabled ? "enable" : "disable");
   }
-  void ShowAcknowledgeModal() override {
+  AckOutcome ShowAcknowledgeModal() override {
     ++acknowledgements;
     events.push_back("acknowledge");
+    return acknowledgeOutcome;
   }
   void UnloadMainWindow() override {
     unloaded = true;

@@ -65,11 +65,11 @@ TEST(FormLoad, SelectsSilentModeOnlyForExactlyOneKeyword) {
     const char* args;
     bool silent;
   } cases[] = {
-      {"silent", true},     {"SILENT", true},     {"SiLeNt", true},   {"/s", true},
-      {"/S", true},         {"", false},          {"silent /s", false}, {"/s silent", false},
-      {"-s", false},        {"s", false},         {"/silent", false}, {" silent", false},
-      {"silent ", false},   {"/s x", false},      {"x /s", false},    {"\"silent\"", false},
-      {"silent\t", false},  {"sil ent", false},
+      {"silent", true},    {"SILENT", true},   {"SiLeNt", true},     {"/s", true},
+      {"/S", true},        {"", false},        {"silent /s", false}, {"/s silent", false},
+      {"-s", false},       {"s", false},       {"/silent", false},   {" silent", false},
+      {"silent ", false},  {"/s x", false},    {"x /s", false},      {"\"silent\"", false},
+      {"silent\t", false}, {"sil ent", false},
   };
   for (const auto& c : cases) {
     Rig rig(c.args);
@@ -80,6 +80,26 @@ TEST(FormLoad, SelectsSilentModeOnlyForExactlyOneKeyword) {
     if (!c.silent) {
       EXPECT_TRUE(rig.ui.boxes.empty()) << c.args;
     }
+  }
+}
+
+TEST(FormLoad, OnlyAnAcceptedAcknowledgementLetsTheStartGoOn) {
+  const struct {
+    AckOutcome outcome;
+    std::optional<int> exitCode;
+  } cases[] = {
+      {AckOutcome::Accepted, std::nullopt},
+      {AckOutcome::Declined, 0},
+      {AckOutcome::NotShown, 1},
+  };
+  for (const auto& c : cases) {
+    Rig rig;
+    rig.ui.acknowledgeOutcome = c.outcome;
+    EXPECT_EQ(rig.Load(), c.exitCode);
+    EXPECT_TRUE(rig.ui.boxes.empty());
+    EXPECT_TRUE(rig.list.lines.empty());
+    EXPECT_TRUE(rig.processes.events.empty());
+    EXPECT_TRUE(rig.fs.log.empty());
   }
 }
 
@@ -108,8 +128,9 @@ TEST(RunCleaning, InteractiveDeclinedShowsNothingDoneAndTouchesNothing) {
   rig.processes.running = {{10, "IEXPLORE.EXE"}};
   rig.ui.answers = {MsgAnswer::No};
   rig.form.btnClean_Click();
-  EXPECT_EQ(rig.ui.boxes, (std::vector<ShownBox>{{kAckText, "Acknowledge", MsgButtons::YesNo},
-                                                 {"Nothing Done.", "Nothing Done", MsgButtons::Ok}}));
+  EXPECT_EQ(rig.ui.boxes,
+            (std::vector<ShownBox>{{kAckText, "Acknowledge", MsgButtons::YesNo},
+                                   {"Nothing Done.", "Nothing Done", MsgButtons::Ok}}));
   EXPECT_TRUE(rig.list.lines.empty());
   EXPECT_TRUE(rig.processes.events.empty());
   EXPECT_TRUE(rig.fs.log.empty());
