@@ -10,26 +10,6 @@
 namespace qc {
 namespace {
 
-constexpr std::array<std::string_view, 10> kInstallFolders = {
-    "C:\\Kelvora Quenzor 5.1",
-    "C:\\Kelvora Quenzor 5.5",
-    "C:\\Kelvora Quenzor 5.6",
-    "C:\\Kelvora Quenzor 5.9",
-    "C:\\Kelvora Quenzor 6.1",
-    "C:\\Program Files\\Norvane Software\\Kelvora Quenzor 5.1",
-    "C:\\Program Files\\Norvane Software\\Kelvora Quenzor 5.5",
-    "C:\\Program Files\\Norvane Software\\Kelvora Quenzor 5.6",
-    "C:\\Program Files\\Norvane Software\\Kelvora Quenzor 5.9",
-    "C:\\Program Files\\Norvane Software\\Kelvora Quenzor 6.1",
-};
-
-// Appended to the profile folder as read; each begins with its backslash.
-constexpr std::array<std::string_view, 3> kProfileSuffixes = {
-    "\\Norvane",
-    "\\Application Data\\Norvane",
-    "\\Local Settings\\Application Data\\Norvane",
-};
-
 constexpr std::array<std::string_view, 5> kComponentFiles = {
     "C:\\Windows\\Downloaded Program Files\\RiViruzaravo.exe",
     "C:\\Windows\\Downloaded Program Files\\RiViruzaravo.dll",

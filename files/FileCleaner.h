@@ -1,13 +1,37 @@
 // Deleting the product's installation, data and cache folders and its component files.
 #pragma once
 
+#include <array>
 #include <string>
+#include <string_view>
 
 #include "platform/Environment.h"
 #include "platform/FileSystem.h"
 #include "platform/ResultsList.h"
 
 namespace qc {
+
+// The product's installation folders, in the order they are deleted.
+inline constexpr std::array<std::string_view, 10> kInstallFolders = {
+    "C:\\Kelvora Quenzor 5.1",
+    "C:\\Kelvora Quenzor 5.5",
+    "C:\\Kelvora Quenzor 5.6",
+    "C:\\Kelvora Quenzor 5.9",
+    "C:\\Kelvora Quenzor 6.1",
+    "C:\\Program Files\\Norvane Software\\Kelvora Quenzor 5.1",
+    "C:\\Program Files\\Norvane Software\\Kelvora Quenzor 5.5",
+    "C:\\Program Files\\Norvane Software\\Kelvora Quenzor 5.6",
+    "C:\\Program Files\\Norvane Software\\Kelvora Quenzor 5.9",
+    "C:\\Program Files\\Norvane Software\\Kelvora Quenzor 6.1",
+};
+
+// The per-user data folders, appended to the profile folder as read; each begins with
+// its backslash.
+inline constexpr std::array<std::string_view, 3> kProfileSuffixes = {
+    "\\Norvane",
+    "\\Application Data\\Norvane",
+    "\\Local Settings\\Application Data\\Norvane",
+};
 
 // Deletes the folder tree at FullPath (one trailing backslash dropped) and writes one
 // line when it existed: "Folder Deleted: " when it is gone afterwards, else

@@ -7,28 +7,25 @@
 #include <string>
 #include <vector>
 
+#include "app/Form1Texts.h"
+#include "dialogs/TermsText.h"
+#include "platform/win32/Utf.h"
 #include "tests/e2e/driver/Driver.h"
 
 namespace qc::e2e {
 
-inline constexpr wchar_t kMainCaption[] = L"Quenzor v5.x Client Cache Cleaner";
-inline constexpr wchar_t kAckCaption[] = L"Quenzor Brevikit";
+inline const std::wstring kMainCaption = win::ToW(qc::kMainCaption);
+inline const std::wstring kAckCaption = win::ToW(qc::kAckCaption);
 
 inline const MessageBoxInfo kSilentDone{
-    nullptr, L"Done", L"Process Complete.  Would you like to view the results?", {L"&Yes", L"&No"}};
+    nullptr, L"Done", win::ToW(kDoneSilentText), {L"&Yes", L"&No"}};
 inline const MessageBoxInfo kInteractiveDone{
-    nullptr, L"Done", L"Process Complete.  Press OK to view the results.", {L"OK"}};
-inline const MessageBoxInfo kAcknowledge{nullptr,
-                                         L"Acknowledge",
-                                         L"All Quenzor and Internet Explorer applications will be "
-                                         L"closed.\r\nAre you sure you wish to continue?",
-                                         {L"&Yes", L"&No"}};
-inline const MessageBoxInfo kContinue{
-    nullptr,
-    L"Continue",
-    L"Quenzor and Internet Explorer processes Terminated.\r\nPress OK to continue.",
-    {L"OK"}};
-inline const MessageBoxInfo kNothingDone{nullptr, L"Nothing Done", L"Nothing Done.", {L"OK"}};
+    nullptr, L"Done", win::ToW(kDoneInteractiveText), {L"OK"}};
+inline const MessageBoxInfo kAcknowledge{
+    nullptr, L"Acknowledge", win::ToW(kAcknowledgeText), {L"&Yes", L"&No"}};
+inline const MessageBoxInfo kContinue{nullptr, L"Continue", win::ToW(kContinueText), {L"OK"}};
+inline const MessageBoxInfo kNothingDone{
+    nullptr, L"Nothing Done", win::ToW(kNothingDoneText), {L"OK"}};
 
 inline void ExpectBox(HWND box, const MessageBoxInfo& want) {
   ASSERT_NE(box, nullptr) << "no \"" << std::string(want.title.begin(), want.title.end())

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "app/Form1Texts.h"
 #include "dialogs/TermsText.h"
 #include "tests/e2e/driver/Driver.h"
 
@@ -19,10 +20,10 @@ namespace {
 
 constexpr DWORD kTimeout = 20000;
 constexpr DWORD kSettleMs = 600;  // time given to a key that should change nothing
-constexpr wchar_t kMainCaption[] = L"Quenzor v5.x Client Cache Cleaner";
-
 // The dialog texts are plain ASCII.
 std::wstring W(const std::string& s) { return std::wstring(s.begin(), s.end()); }
+
+const std::wstring kMainCaption = W(qc::kMainCaption);
 
 std::wstring EditText(HWND edit) {
   const LRESULT length = SendMessageW(edit, WM_GETTEXTLENGTH, 0, 0);

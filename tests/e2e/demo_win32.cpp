@@ -12,6 +12,8 @@
 #include <optional>
 #include <string>
 
+#include "app/Form1Texts.h"
+#include "platform/win32/Utf.h"
 #include "tests/e2e/driver/Driver.h"
 #include "tests/e2e/driver/Seed.h"
 #include "tests/e2e/driver/SeedExpectation.h"
@@ -23,7 +25,6 @@ using namespace qc::e2e;
 // A whole run under Wine (WMI start-up included) can take a while on a slow machine.
 constexpr DWORD kRunTimeout = 180000;
 constexpr DWORD kWindowTimeout = 30000;
-constexpr wchar_t kMainCaption[] = L"Quenzor v5.x Client Cache Cleaner";
 
 // Console output as UTF-8 bytes, whatever the console's code page.
 void Print(const std::wstring& text) {
@@ -134,7 +135,7 @@ int RunDemo(bool seedFirst) {
   auto cleaner = StartCleaner({.arguments = L"/s"});
   if (!cleaner) return Fail(L"cannot start the cleaner");
   if (!AnswerDoneBox(*cleaner)) return Fail(L"the \"Done\" box did not appear");
-  HWND main = WaitForWindow(cleaner->pid(), kMainCaption, kWindowTimeout);
+  HWND main = WaitForWindow(cleaner->pid(), qc::win::ToW(qc::kMainCaption), kWindowTimeout);
   if (main == nullptr) return Fail(L"the main window did not appear");
   const std::vector<std::wstring> lines = PrintResults(main);
   bool ok = true;

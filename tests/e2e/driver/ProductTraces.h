@@ -1,24 +1,25 @@
-// The product's folders as the cleaner knows them: one table for the seeder that lays
-// them down and for the expectation that predicts the cleaner's lines.
+// The product's folders as the cleaner knows them, in wide strings: one table for the
+// seeder that lays them down and for the expectation that predicts the cleaner's lines.
+// (The unit tests keep the independent copy that checks the list itself.)
 #pragma once
+
+#include <string>
+#include <vector>
+
+#include "files/FileCleaner.h"
+#include "platform/win32/Utf.h"
 
 namespace qc::e2e {
 
-inline constexpr const wchar_t* kInstallFolders[] = {
-    L"C:\\Kelvora Quenzor 5.1",
-    L"C:\\Kelvora Quenzor 5.5",
-    L"C:\\Kelvora Quenzor 5.6",
-    L"C:\\Kelvora Quenzor 5.9",
-    L"C:\\Kelvora Quenzor 6.1",
-    L"C:\\Program Files\\Norvane Software\\Kelvora Quenzor 5.1",
-    L"C:\\Program Files\\Norvane Software\\Kelvora Quenzor 5.5",
-    L"C:\\Program Files\\Norvane Software\\Kelvora Quenzor 5.6",
-    L"C:\\Program Files\\Norvane Software\\Kelvora Quenzor 5.9",
-    L"C:\\Program Files\\Norvane Software\\Kelvora Quenzor 6.1",
-};
+template <typename List>
+std::vector<std::wstring> WideList(const List& list) {
+  std::vector<std::wstring> out;
+  for (std::string_view item : list) out.push_back(win::ToW(item));
+  return out;
+}
 
+inline const std::vector<std::wstring> kInstallFolders = WideList(qc::kInstallFolders);
 // Appended to the profile folder.
-inline constexpr const wchar_t* kProfileSuffixes[] = {
-    L"\\Norvane", L"\\Application Data\\Norvane", L"\\Local Settings\\Application Data\\Norvane"};
+inline const std::vector<std::wstring> kProfileSuffixes = WideList(qc::kProfileSuffixes);
 
 }  // namespace qc::e2e

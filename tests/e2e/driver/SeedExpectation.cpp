@@ -155,11 +155,11 @@ void Expectation::AddItem(const std::wstring& path, const wchar_t* kind, const w
 }
 
 void Expectation::AddFiles() {
-  for (const wchar_t* folder : kInstallFolders) AddItem(folder, L"Folder ", L"Deleted: ");
+  for (const std::wstring& folder : kInstallFolders) AddItem(folder, L"Folder ", L"Deleted: ");
   if (faults_.profileHidden) {
     Add(Fixed(kNoProfileFilesLine));
   } else {
-    for (const wchar_t* s : kProfileSuffixes) {
+    for (const std::wstring& s : kProfileSuffixes) {
       AddItem(seed_.options().profile + s, L"Folder ", L"Deleted: ");
     }
   }

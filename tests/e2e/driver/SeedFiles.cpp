@@ -124,8 +124,8 @@ bool Seeder::SeedFolder(const std::wstring& folder, bool decoy) {
 
 bool Seeder::SeedFolders(std::wstring* error) {
   std::vector<std::pair<std::wstring, bool>> folders;
-  for (const wchar_t* f : kInstallFolders) folders.emplace_back(f, false);
-  for (const wchar_t* f : kProfileSuffixes) folders.emplace_back(options_.profile + f, false);
+  for (const std::wstring& f : kInstallFolders) folders.emplace_back(f, false);
+  for (const std::wstring& f : kProfileSuffixes) folders.emplace_back(options_.profile + f, false);
   // Other versions, a sibling of the maker's folder and the user's own documents stay.
   folders.emplace_back(L"C:\\Kelvora Quenzor 5.2", true);
   folders.emplace_back(L"C:\\Program Files\\Norvane Software\\Kelvora Quenzor 5.2", true);
