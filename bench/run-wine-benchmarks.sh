@@ -11,11 +11,17 @@ cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
   -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-$QC_WIN_ARCH.cmake" >/dev/null
 cmake --build "$build" -j2 --target wine_benchmarks
 
-qc_ensure_display
 export WINEPREFIX="$build/bench-prefix"
+# Whatever happens from here on, the prefix's Wine programs and our Xvfb are ended.
+stop_wine() {
+  [ ! -d "$WINEPREFIX" ] || "$WINESERVER_BIN" -k >/dev/null 2>&1 || true
+  qc_stop_display
+}
+trap stop_wine EXIT
+trap 'exit 143' TERM INT HUP
+qc_ensure_display
 qc_fresh_prefix "$WINEPREFIX"
 "$WINESERVER_BIN" -p 60 # one server for all runs: its start-up is not what is measured
-trap '"$WINESERVER_BIN" -k >/dev/null 2>&1 || true' EXIT
 
 names=("$@")
 [ ${#names[@]} -gt 0 ] || names=(kill_folder registry_delete shortcut_scan silent_run)

@@ -17,13 +17,18 @@ echo "== Building"
 cmake --build "$win_dir" --target qc_demo >&2
 
 . "$root/scripts/wine-env.sh"
-qc_ensure_display
 prefix="$root/build/demo/wineprefix"
+export WINEPREFIX="$prefix"
+# Whatever happens from here on, the prefix's Wine programs and our Xvfb are ended.
+stop_wine() {
+  [ ! -d "$prefix" ] || "$WINESERVER_BIN" -k >/dev/null 2>&1 || true
+  qc_stop_display
+}
+trap stop_wine EXIT
+trap 'exit 143' TERM INT HUP
+qc_ensure_display
 echo "== Preparing a fresh Wine prefix: $prefix"
 qc_fresh_prefix "$prefix"
-export WINEPREFIX="$prefix"
-stop_wine() { "$WINESERVER_BIN" -k >/dev/null 2>&1 || true; qc_stop_display; }
-trap stop_wine EXIT
 
 # Seeding: the demonstration program lays the product's registry keys, folders, files,
 # shortcuts and running programs (and decoys beside them) into this prefix, prints what

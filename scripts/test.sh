@@ -17,16 +17,17 @@ ctest --test-dir "$root/build/native" -j "$jobs" --output-on-failure || native_r
 
 echo "== Windows build and tests under Wine"
 . "$root/scripts/wine-env.sh"
-qc_ensure_display
 win_dir=""
 # Whatever happens, nothing of the run is left behind: not its Wine programs, not its Xvfb.
 end_wine() {
-  if [ -n "$win_dir" ]; then
+  if [ -n "$win_dir" ] && [ -d "$win_dir/wineprefix" ]; then
     WINEPREFIX="$win_dir/wineprefix" "$WINESERVER_BIN" -k >/dev/null 2>&1 || true
   fi
   qc_stop_display
 }
 trap end_wine EXIT
+trap 'exit 143' TERM INT HUP
+qc_ensure_display
 win_dir="$("$root/scripts/build.sh" --test-arch | tail -n 1)"
 echo "Wine tests run the $QC_WIN_ARCH build in $win_dir"
 # A fresh prefix for every test run, so no run depends on what an earlier one left.

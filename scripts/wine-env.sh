@@ -88,15 +88,20 @@ qc_ensure_display() {
   done
   rm -f "$numfile"
   if [ -z "$n" ] || ! qc_display_alive ":$n"; then
+    qc_stop_display
     echo "error: could not start an X display (Xvfb)" >&2
     return 1
   fi
   export DISPLAY=":$n"
 }
 
-# Ends the Xvfb that qc_ensure_display started, if it started one.
+# Ends the Xvfb that qc_ensure_display started, if it started one, and waits for it.
 qc_stop_display() {
-  if [ -n "${QC_XVFB_PID:-}" ]; then kill "$QC_XVFB_PID" 2>/dev/null || true; fi
+  if [ -n "${QC_XVFB_PID:-}" ]; then
+    kill "$QC_XVFB_PID" 2>/dev/null || true
+    wait "$QC_XVFB_PID" 2>/dev/null || true
+    QC_XVFB_PID=""
+  fi
 }
 
 # Starts the program $2 that keeps the desktop of prefix $1 open, and waits until it holds

@@ -4,6 +4,9 @@
 set -euo pipefail
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 . "$here/wine-env.sh"
+# An Xvfb started here (no display answered) ends with this run; a signal ends the run.
+trap qc_stop_display EXIT
+trap 'exit 143' TERM INT HUP
 qc_ensure_display
 if [ -z "${QC_WINEPREFIX:-}" ]; then
   # ctest starts every test in the build folder.
@@ -13,4 +16,9 @@ if [ -z "${QC_WINEPREFIX:-}" ]; then
   fi
 fi
 export WINEPREFIX="$QC_WINEPREFIX"
-exec "$QC_WINE" "$@"
+# Not exec: this shell stays to end its Xvfb. Waiting on a background child keeps the
+# signal traps working meanwhile.
+rc=0
+"$QC_WINE" "$@" <&0 &
+wait $! || rc=$?
+exit $rc
