@@ -28,7 +28,6 @@ class StartupTest : public CleanerTest {
     cleaner_ = std::move(*started);
   }
 
-
   // The interactive start up to the shown main window, accepting the acknowledgement
   // dialog when the program shows one.
   HWND ReachMainWindow() {
@@ -56,7 +55,6 @@ class StartupTest : public CleanerTest {
     ASSERT_NE(WaitForMessageBox(pid(), kTimeout), nullptr);
     EXPECT_FALSE(IsEnabled(MainWindow())) << "main window takes input under a box";
   }
-
 };
 
 // --- Silent start ---
@@ -206,6 +204,28 @@ TEST_F(StartupTest, AcceptedConfirmationRunsAndFinishes) {
   EXPECT_TRUE(IsEnabled(Button(L"E&xit")));
   EXPECT_EQ(WaitForMessageBox(pid(), 300), nullptr);
   ASSERT_TRUE(PressButton(MainWindow(), L"E&xit"));
+  ExpectExit(0);
+}
+
+// A click leaves the focus on "&Clean PC", which the completed run disables: the focus
+// must move on, so that the keyboard alone can still leave the program.
+TEST_F(StartupTest, KeyboardWorksAfterACompletedRun) {
+  Start({});
+  HWND main = ReachMainWindow();
+  ASSERT_NE(main, nullptr);
+  ASSERT_NO_FATAL_FAILURE(ClickClean());
+  ASSERT_NO_FATAL_FAILURE(AnswerBox(kAcknowledge, L"&Yes"));
+  ASSERT_NO_FATAL_FAILURE(AnswerBox(kInteractiveDone, L"OK"));
+  ASSERT_TRUE(WaitUntil([&] { return !IsEnabled(Button(L"&Clean PC")); }, kTimeout));
+  ASSERT_TRUE(WaitUntil([&] { return GetForegroundWindow() == main; }, kTimeout));
+  const HWND exit = Button(L"E&xit");
+  const HWND cycle[] = {FindChild(main, L"ListBox"), FindChildAt(main, L"", POINT{2, 2}), exit};
+  EXPECT_TRUE(WaitUntil([&] { return FocusOf(cleaner_.threadId()) == exit; }, kTimeout));
+  for (HWND next : cycle) {
+    ASSERT_TRUE(TypeKey(VK_TAB));
+    EXPECT_TRUE(WaitUntil([&] { return FocusOf(cleaner_.threadId()) == next; }, kTimeout));
+  }
+  ASSERT_TRUE(TypeKey('X', /*alt=*/true));
   ExpectExit(0);
 }
 

@@ -96,4 +96,21 @@ void PostClose(HWND hwnd, bool viaSysCommand) {
   }
 }
 
+bool TypeKey(WORD vk, bool alt) {
+  INPUT keys[4]{};
+  UINT n = 0;
+  auto add = [&](WORD key, bool up) {
+    keys[n].type = INPUT_KEYBOARD;
+    keys[n].ki.wVk = key;
+    keys[n].ki.wScan = static_cast<WORD>(MapVirtualKeyW(key, MAPVK_VK_TO_VSC));
+    keys[n].ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+    ++n;
+  };
+  if (alt) add(VK_MENU, false);
+  add(vk, false);
+  add(vk, true);
+  if (alt) add(VK_MENU, true);
+  return SendInput(n, keys, sizeof(INPUT)) == n;
+}
+
 }  // namespace qc::e2e

@@ -108,6 +108,9 @@ SIZE ClientSize(HWND hwnd);
 RECT RectInParent(HWND child);  // the child's window rectangle in its parent's client area
 // Closes the window as the close button does (WM_SYSCOMMAND SC_CLOSE) or by WM_CLOSE.
 void PostClose(HWND hwnd, bool viaSysCommand);
+// Presses and releases one key through the system's keyboard input (SendInput), as a
+// user would, with Alt held around it when asked; it goes to the foreground window.
+bool TypeKey(WORD vk, bool alt = false);
 
 // --- Pictures ---
 // Writes a 24-bit BMP of the window (PrintWindow, else the screen) to path.
