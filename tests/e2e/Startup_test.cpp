@@ -295,6 +295,69 @@ TEST_F(StartupTest, CommandLineSelectsTheStart) {
   }
 }
 
+// --- Windows versions ---
+
+// The Windows version Wine reports to the cleaner alone, while this lives.
+class WineVersionOfCleaner {
+ public:
+  explicit WineVersionOfCleaner(const std::wstring& version)
+      : set_(RegSetKeyValueW(HKEY_CURRENT_USER, kKey, L"Version", REG_SZ, version.c_str(),
+                             DWORD((version.size() + 1) * sizeof(wchar_t))) == ERROR_SUCCESS) {}
+  ~WineVersionOfCleaner() { RegDeleteKeyW(HKEY_CURRENT_USER, kKey); }
+  bool set() const { return set_; }
+
+ private:
+  static constexpr wchar_t kKey[] = L"Software\\Wine\\AppDefaults\\QuenzorCleaner.exe";
+  bool set_;
+};
+
+// A product entry in one Start Menu folder, made (with the folder if need be) and removed.
+class StartMenuEntry {
+ public:
+  explicit StartMenuEntry(const std::wstring& menu)
+      : folderMade_(CreateDirectoryW(menu.c_str(), nullptr) != FALSE),
+        menu_(menu),
+        path_(menu + L"\\Kelvora Quenzor Plexarium.url") {
+    HANDLE file = CreateFileW(path_.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
+  }
+  ~StartMenuEntry() {
+    DeleteFileW(path_.c_str());
+    if (folderMade_) RemoveDirectoryW(menu_.c_str());
+  }
+  bool Exists() const { return GetFileAttributesW(path_.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+ private:
+  bool folderMade_;
+  std::wstring menu_, path_;
+};
+
+// The program starts under each version, scans the Start Menu of that version (major
+// version 6 of NT: under AppData) and lists it. Without a manifest entry for 8.1 or
+// later, Windows 10 reports itself as 6.2 to the program, and so does Wine.
+TEST_F(StartupTest, StartMenuFollowsTheWindowsVersion) {
+  const struct {
+    const wchar_t* version;
+    bool appData;
+  } cases[] = {{L"winxp", false}, {L"vista", true}, {L"win7", true}, {L"win10", true}};
+  wchar_t profile[MAX_PATH]{};
+  ASSERT_GT(GetEnvironmentVariableW(L"USERPROFILE", profile, MAX_PATH), 0u);
+  for (const auto& c : cases) {
+    SCOPED_TRACE(win::ToUtf8(c.version));
+    WineVersionOfCleaner version(c.version);
+    ASSERT_TRUE(version.set());
+    StartMenuEntry old(std::wstring(profile) + L"\\Start Menu");
+    StartMenuEntry appData(std::wstring(profile) +
+                           L"\\AppData\\Roaming\\Microsoft\\Windows\\Start Menu");
+    ASSERT_TRUE(old.Exists() && appData.Exists());
+    Start({.arguments = L"/s"});
+    ASSERT_NO_FATAL_FAILURE(AnswerBox(kSilentDone, L"&No"));
+    ASSERT_TRUE(cleaner_.WaitForExit(kTimeout)) << "the program did not end";
+    EXPECT_EQ(appData.Exists(), !c.appData);
+    EXPECT_EQ(old.Exists(), c.appData);
+  }
+}
+
 // --- Leaving the program ---
 
 struct LeaveCase {
