@@ -6,9 +6,11 @@ if(MSVC)
   add_compile_options(/utf-8)
   add_link_options(/MANIFEST:NO)
   set(QC_UNICODE_ENTRY "")
+  set(QC_STRIP "")
 else()
   add_link_options(-static -static-libgcc -static-libstdc++)
   set(QC_UNICODE_ENTRY -municode)
+  set(QC_STRIP $<$<CONFIG:Release>:-s>)  # the Release program carries no debug sections
 endif()
 
 # What the program links: COM and WMI, the registry, windows and painting.
@@ -25,7 +27,7 @@ target_link_libraries(qc_win32 PUBLIC qc_core ${WIN_LIBS})
 
 add_executable(QuenzorCleaner WIN32 app/main_win32.cpp resources/QuenzorCleaner.rc)
 target_link_libraries(QuenzorCleaner PRIVATE qc_win32)
-target_link_options(QuenzorCleaner PRIVATE ${QC_UNICODE_ENTRY} $<$<CONFIG:Release>:-s>)
+target_link_options(QuenzorCleaner PRIVATE ${QC_UNICODE_ENTRY} ${QC_STRIP})
 set_source_files_properties(resources/QuenzorCleaner.rc PROPERTIES
   OBJECT_DEPENDS "${CMAKE_SOURCE_DIR}/resources/QuenzorCleaner.manifest;\
 ${CMAKE_SOURCE_DIR}/resources/app.ico;${CMAKE_SOURCE_DIR}/resources/banner_main.bmp;\
