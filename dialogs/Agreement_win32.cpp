@@ -56,10 +56,7 @@ LRESULT Handle(AgreementState& s, HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     case WM_CTLCOLORSTATIC:
       // A read-only box would be painted grey; the terms keep the text-box colours.
       if (reinterpret_cast<HWND>(lp) == s.text1) {
-        const auto dc = reinterpret_cast<HDC>(wp);
-        SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
-        SetBkColor(dc, GetSysColor(COLOR_WINDOW));
-        return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_WINDOW));
+        return StaticColours(wp, COLOR_WINDOWTEXT, COLOR_WINDOW);
       }
       break;
     default:

@@ -79,10 +79,7 @@ LRESULT Handle(AckState& s, HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
       return 0;
     case WM_CTLCOLORSTATIC:
       if (reinterpret_cast<HWND>(lp) == s.label2) {
-        const auto dc = reinterpret_cast<HDC>(wp);
-        SetTextColor(dc, GetSysColor(COLOR_ACTIVECAPTION));
-        SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
-        return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
+        return StaticColours(wp, COLOR_ACTIVECAPTION, COLOR_BTNFACE);
       }
       break;
     default:

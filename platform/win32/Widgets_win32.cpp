@@ -128,6 +128,13 @@ void SetTabOrder(const HWND* controls, int count) {
   }
 }
 
+LRESULT StaticColours(WPARAM wp, int textColour, int backColour) {
+  const auto dc = reinterpret_cast<HDC>(wp);
+  SetTextColor(dc, GetSysColor(textColour));
+  SetBkColor(dc, GetSysColor(backColour));
+  return reinterpret_cast<LRESULT>(GetSysColorBrush(backColour));
+}
+
 void ApplyFont(HWND parent, HFONT font) {
   for (HWND child = GetWindow(parent, GW_CHILD); child != nullptr;
        child = GetWindow(child, GW_HWNDNEXT)) {

@@ -39,6 +39,10 @@ void SizeClientAndCentre(HWND hwnd, int w, int h);
 // Puts the children in tab order: each one after the previous in the z-order.
 void SetTabOrder(const HWND* controls, int count);
 
+// WM_CTLCOLORSTATIC's answer for a control drawn in the system colours textColour and
+// backColour (COLOR_... indexes) on the device context in wp.
+LRESULT StaticColours(WPARAM wp, int textColour, int backColour);
+
 // Sends every child the font.
 void ApplyFont(HWND parent, HFONT font);
 
