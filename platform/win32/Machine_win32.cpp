@@ -49,7 +49,7 @@ bool Win32Machine::IsLocalSystem() {
 }
 
 std::string Win32Machine::WindowsVersion() {
-  // RtlGetVersion has no import library entry in every toolchain; ntdll is always loaded.
+  // An ntdll export the program does not link against; ntdll is in every process.
   using Fn = LONG(WINAPI*)(OSVERSIONINFOW*);
   const auto rtlGetVersion = reinterpret_cast<Fn>(
       reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "RtlGetVersion")));
