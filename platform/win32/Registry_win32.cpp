@@ -37,7 +37,8 @@ RegKey FromHKey(HKEY key) {
 long Win32Registry::OpenKeyEx(RegKey parent, const std::string& subKey, std::uint32_t options,
                               std::uint32_t access, RegKey* result) {
   HKEY opened = nullptr;
-  const LONG status = RegOpenKeyExW(ToHKey(parent), ToW(subKey).c_str(), options, access, &opened);
+  const LONG status =
+      RegOpenKeyExW(ToHKey(parent), ToW(subKey).c_str(), options, access | view_, &opened);
   if (status == ERROR_SUCCESS) *result = FromHKey(opened);
   return status;
 }
@@ -55,7 +56,14 @@ long Win32Registry::EnumKey(RegKey key, std::uint32_t index, std::string* name,
 }
 
 long Win32Registry::DeleteKey(RegKey key, const std::string& subKey) {
-  return RegDeleteKeyW(ToHKey(key), ToW(subKey).c_str());
+  if (view_ == 0) return RegDeleteKeyW(ToHKey(key), ToW(subKey).c_str());
+  // RegDeleteKeyW works in the program's own view only. RegDeleteKeyExW, which takes a
+  // view, is missing from 32-bit XP, where the program must still start: looked up.
+  using Fn = LONG(WINAPI*)(HKEY, LPCWSTR, REGSAM, DWORD);
+  const auto deleteKeyEx = reinterpret_cast<Fn>(reinterpret_cast<void*>(
+      GetProcAddress(GetModuleHandleW(L"advapi32.dll"), "RegDeleteKeyExW")));
+  if (deleteKeyEx == nullptr) return ERROR_CALL_NOT_IMPLEMENTED;
+  return deleteKeyEx(ToHKey(key), ToW(subKey).c_str(), view_, 0);
 }
 
 long Win32Registry::CloseKey(RegKey key) {

@@ -1,0 +1,67 @@
+// The log of every cleaning run.
+#include "app/RunLog.h"
+
+#include <cstdio>
+
+#include "files/ProfileFolder.h"
+
+namespace qc {
+namespace {
+
+constexpr const char* kProgramVersion = "1.12";
+
+std::string TwoDigits(int n) {
+  char text[16];
+  std::snprintf(text, sizeof text, "%02d", n);
+  return text;
+}
+
+std::string TimeText(const LocalTime& t) {
+  return TwoDigits(t.hour) + ":" + TwoDigits(t.minute) + ":" + TwoDigits(t.second);
+}
+
+std::string DateTimeText(const LocalTime& t) {
+  return std::to_string(t.year) + "-" + TwoDigits(t.month) + "-" + TwoDigits(t.day) + " " +
+         TimeText(t);
+}
+
+std::string WindowsText(IMachine& machine) {
+  const std::string version = machine.WindowsVersion();
+  return "Windows " + (version.empty() ? std::string("(version unknown)") : version) +
+         (machine.IsWindows64Bit() ? ", 64-bit" : ", 32-bit");
+}
+
+}  // namespace
+
+std::string RunLog::Header(bool silent) {
+  const std::string account = s_.machine.AccountName();
+  return DateTimeText(s_.clock.Now()) + " QuenzorCleaner " + kProgramVersion +
+         " started; account " + (account.empty() ? "(unknown)" : account) + "; " +
+         (silent ? "silent" : "interactive") + " mode; " + WindowsText(s_.machine);
+}
+
+void RunLog::Begin(bool silent) {
+  path_.reset();
+  std::string folder = s_.environment.Get("TEMP").value_or("");
+  if (folder.size() > 3 && folder.back() == '\\') folder.pop_back();
+  if (!IsUsableProfileFolder(folder)) return;
+  if (folder.back() == '\\') folder.pop_back();  // a drive root: the name brings its own
+  const std::string path = folder + "\\" + kLogName;
+  if (s_.file.Size(path).value_or(0) > kMaxLogBytes) {
+    s_.file.Replace(path, folder + "\\" + kOldLogName);
+  }
+  if (s_.file.Append(path, Header(silent) + "\r\n").ok()) path_ = path;
+}
+
+void RunLog::Line(std::string_view text) {
+  if (path_) Write(TimeText(s_.clock.Now()) + " " + std::string(text));
+}
+
+void RunLog::End(int exitCode) {
+  if (path_) Write(TimeText(s_.clock.Now()) + " Finished; exit code " + std::to_string(exitCode));
+  path_.reset();
+}
+
+void RunLog::Write(const std::string& text) { s_.file.Append(*path_, text + "\r\n"); }
+
+}  // namespace qc

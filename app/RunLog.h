@@ -1,0 +1,52 @@
+// The log of every cleaning run: a header, the results-list lines with their times and
+// the exit code, appended to %TEMP%\QuenzorCleaner.log. Nobody watches a run started by
+// a deployment system; this file is what an administrator reads afterwards.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "platform/Clock.h"
+#include "platform/Environment.h"
+#include "platform/LogFile.h"
+#include "platform/Machine.h"
+
+namespace qc {
+
+inline constexpr const char* kLogName = "QuenzorCleaner.log";
+inline constexpr const char* kOldLogName = "QuenzorCleaner.old.log";
+// Past this size the log is set aside before a run writes.
+inline constexpr std::uint64_t kMaxLogBytes = 1024 * 1024;
+
+struct RunLogSources {
+  ILogFile& file;
+  IEnvironment& environment;
+  IMachine& machine;
+  IClock& clock;
+};
+
+// Writing never fails visibly: a log that cannot be written leaves the run, its lines
+// and its exit code as they are.
+class RunLog {
+ public:
+  explicit RunLog(const RunLogSources& sources) : s_(sources) {}
+
+  // Sets a log over 1 MiB aside and writes the header. Without a usable %TEMP%, or
+  // when the header cannot be written, the rest of the run writes nothing either.
+  void Begin(bool silent);
+  // One results-list line, with its time.
+  void Line(std::string_view text);
+  // The last line of the run.
+  void End(int exitCode);
+
+ private:
+  void Write(const std::string& text);
+  std::string Header(bool silent);
+
+  RunLogSources s_;
+  std::optional<std::string> path_;  // set by a Begin whose header was written
+};
+
+}  // namespace qc

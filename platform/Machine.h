@@ -1,0 +1,25 @@
+// Facts about the PC and the running process that decide what a run covers and that
+// go into its log.
+#pragma once
+
+#include <string>
+
+namespace qc {
+
+class IMachine {
+ public:
+  virtual ~IMachine() = default;
+  // True on 64-bit Windows, whichever build of the program asks.
+  virtual bool IsWindows64Bit() = 0;
+  // True for the 64-bit build of the program, whose own registry view is the 64-bit one.
+  virtual bool IsProgram64Bit() = 0;
+  // True when the process token's user is the LocalSystem account (S-1-5-18).
+  virtual bool IsLocalSystem() = 0;
+  // "major.minor.build" as the kernel reports it. Unlike GetVersionEx it does not
+  // depend on the Windows versions the program's manifest names; empty when unknown.
+  virtual std::string WindowsVersion() = 0;
+  // "DOMAIN\user", or the user name alone when no domain is known; empty when unknown.
+  virtual std::string AccountName() = 0;
+};
+
+}  // namespace qc

@@ -1,0 +1,24 @@
+// Adapter for the one-run-per-PC lock: a named mutex in the global namespace.
+#pragma once
+
+#include <windows.h>
+
+#include "platform/InstanceLock.h"
+#include "platform/win32/Owners.h"
+
+namespace qc::win {
+
+class Win32InstanceLock final : public IInstanceLock {
+ public:
+  Win32InstanceLock() = default;
+  Win32InstanceLock(const Win32InstanceLock&) = delete;
+  Win32InstanceLock& operator=(const Win32InstanceLock&) = delete;
+  ~Win32InstanceLock() override;
+  LockOutcome Acquire() override;
+
+ private:
+  UniqueHandle mutex_;
+  bool held_ = false;
+};
+
+}  // namespace qc::win

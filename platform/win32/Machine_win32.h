@@ -1,0 +1,23 @@
+// Adapters for the facts about the PC and the process, and for the local time.
+#pragma once
+
+#include "platform/Clock.h"
+#include "platform/Machine.h"
+
+namespace qc::win {
+
+class Win32Machine final : public IMachine {
+ public:
+  bool IsWindows64Bit() override;
+  bool IsProgram64Bit() override;
+  bool IsLocalSystem() override;
+  std::string WindowsVersion() override;
+  std::string AccountName() override;
+};
+
+class Win32Clock final : public IClock {
+ public:
+  LocalTime Now() override;
+};
+
+}  // namespace qc::win

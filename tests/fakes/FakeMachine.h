@@ -1,0 +1,96 @@
+// Fakes for the machine facts, the clock, the shell's folders, the profile list, the
+// log file, the one-run lock and removal at restart.
+#pragma once
+
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "platform/Clock.h"
+#include "platform/InstanceLock.h"
+#include "platform/LogFile.h"
+#include "platform/Machine.h"
+#include "platform/ProfileList.h"
+#include "platform/RestartRemoval.h"
+#include "platform/ShellFolders.h"
+
+namespace qc::test {
+
+class FakeMachine final : public IMachine {
+ public:
+  bool IsWindows64Bit() override { return windows64; }
+  bool IsProgram64Bit() override { return program64; }
+  bool IsLocalSystem() override { return localSystem; }
+  std::string WindowsVersion() override { return windowsVersion; }
+  std::string AccountName() override { return account; }
+  bool windows64 = false, program64 = false, localSystem = false;
+  std::string windowsVersion = "10.0.19045";
+  std::string account = "PC\\user";
+};
+
+// Each reading is one second after the one before.
+class FakeClock final : public IClock {
+ public:
+  LocalTime Now() override {
+    return {now.year, now.month, now.day, now.hour, now.minute, now.second++};
+  }
+  LocalTime now{2024, 5, 1, 13, 45, 7};
+};
+
+class FakeShellFolders final : public IShellFolders {
+ public:
+  std::optional<std::string> Path(ShellFolder f) override {
+    return folders.count(f) ? std::optional(folders[f]) : std::nullopt;
+  }
+  std::map<ShellFolder, std::string> folders;
+};
+
+class FakeProfileList final : public IProfileList {
+ public:
+  std::optional<std::vector<ProfileEntry>> List() override { return entries; }
+  std::optional<std::vector<ProfileEntry>> entries = std::vector<ProfileEntry>{};
+};
+
+// Files as byte strings; a path in `failing` refuses every change.
+class FakeLogFile final : public ILogFile {
+ public:
+  Status Append(const std::string& path, std::string_view bytes) override {
+    if (failing.count(path)) return Status::Fail(StatusCode::Denied, 5, "Append");
+    files[path] += bytes;
+    return {};
+  }
+  std::optional<std::uint64_t> Size(const std::string& path) override {
+    return files.count(path) ? std::optional(files[path].size()) : std::nullopt;
+  }
+  Status Replace(const std::string& from, const std::string& to) override {
+    if (failing.count(from) || failing.count(to) || !files.count(from)) {
+      return Status::Fail(StatusCode::Denied, 5, "Replace");
+    }
+    files[to] = std::move(files[from]);
+    files.erase(from);
+    return {};
+  }
+  std::map<std::string, std::string> files;
+  std::set<std::string> failing;
+};
+
+class FakeInstanceLock final : public IInstanceLock {
+ public:
+  LockOutcome Acquire() override { return outcome; }
+  LockOutcome outcome = LockOutcome::Acquired;
+};
+
+// Records what was scheduled; a path in `refused` is refused as for a non-administrator.
+class FakeRestartRemoval final : public IRestartRemoval {
+ public:
+  Status ScheduleDelete(const std::string& path) override {
+    if (refused.count(path)) return Status::Fail(StatusCode::Denied, 5, "MoveFileExW");
+    scheduled.push_back(path);
+    return {};
+  }
+  std::vector<std::string> scheduled;
+  std::set<std::string> refused;
+};
+
+}  // namespace qc::test
