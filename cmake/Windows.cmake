@@ -14,7 +14,7 @@ else()
 endif()
 
 # What the program links: COM and WMI, the registry, windows and painting.
-set(WIN_LIBS ole32 oleaut32 uuid wbemuuid advapi32 user32 gdi32 kernel32)
+set(WIN_LIBS ole32 oleaut32 uuid wbemuuid advapi32 user32 gdi32 shell32 kernel32)
 
 qc_add_core()
 

@@ -5,7 +5,6 @@
 
 #include <algorithm>
 #include <string>
-#include <thread>
 
 #include "platform/AsciiCase.h"
 #include "platform/win32/InstanceLock_win32.h"
@@ -84,10 +83,23 @@ TEST(ShellFoldersAdapter, ReportsEachFolderAndFollowsAMovedDesktop) {
   RemoveDirectoryW(ToW(Env("USERPROFILE") + "\\OneDrive").c_str());
 }
 
-LockOutcome AcquireOnAnotherThread(IInstanceLock& lock) {
+struct AcquireJob {
+  IInstanceLock* lock;
   LockOutcome outcome = LockOutcome::Failed;
-  std::thread([&] { outcome = lock.Acquire(); }).join();
-  return outcome;
+};
+
+DWORD WINAPI RunAcquireJob(void* p) {
+  auto* job = static_cast<AcquireJob*>(p);
+  job->outcome = job->lock->Acquire();
+  return 0;
+}
+
+// A Win32 thread: the program's thread model has no std::thread.
+LockOutcome AcquireOnAnotherThread(IInstanceLock& lock) {
+  AcquireJob job{&lock};
+  UniqueHandle thread(CreateThread(nullptr, 0, RunAcquireJob, &job, 0, nullptr));
+  if (thread) WaitForSingleObject(thread.get(), INFINITE);
+  return job.outcome;
 }
 
 TEST(InstanceLockAdapter, OneHolderAtATimeAndACrashedHolderCountsAsGone) {
