@@ -18,6 +18,11 @@ constexpr const char* kDoneInteractiveText = "Process Complete.  Press OK to vie
 constexpr const char* kDoneSilentText = "Process Complete.  Would you like to view the results?";
 constexpr const char* kNothingDoneText = "Nothing Done.";
 
+constexpr const char* kProcessesStopped = "Error: Ending the processes stopped unexpectedly";
+constexpr const char* kRegistryStopped = "Error: Cleaning the registry stopped unexpectedly";
+constexpr const char* kFilesStopped = "Error: Cleaning the folders and files stopped unexpectedly";
+constexpr const char* kShortcutsStopped = "Error: Cleaning the shortcuts stopped unexpectedly";
+
 }  // namespace
 
 void Form1::Form_Load() {
@@ -35,11 +40,25 @@ void Form1::RunCleaning() {
     s_.ui.MsgBox(kNothingDoneText, "Nothing Done", MsgButtons::Ok);
     return;
   }
-  ReportProcessSearch(TerminateTargetProcesses());
-  CleanRegistry();
-  CleanFiles();
-  CleanProfile();
+  // A stage that stopped part-way says so; it has already been reported as a failure.
+  ProcessSearch search = ProcessSearch::ListFailed;
+  RunStage(kProcessesStopped, [&] { search = TerminateTargetProcesses(); });
+  ReportProcessSearch(search);
+  RunStage(kRegistryStopped, [&] { CleanRegistry(); });
+  RunStage(kFilesStopped, [&] { CleanFiles(); });
+  RunStage(kShortcutsStopped, [&] { CleanProfile(); });
   Complete();
+}
+
+// Whatever a stage throws (a failed allocation, say) stops that stage only: the run
+// says which one stopped, goes on with the next and still reaches its "Done" box.
+template <typename Stage>
+void Form1::RunStage(const char* stoppedLine, Stage stage) {
+  try {
+    stage();
+  } catch (...) {
+    listWork_.Add(stoppedLine, Outcome::Failure);
+  }
 }
 
 bool Form1::ConfirmStart() {
@@ -50,7 +69,7 @@ bool Form1::ConfirmStart() {
 void Form1::ReportProcessSearch(ProcessSearch search) {
   switch (search) {
     case ProcessSearch::NoneFound:
-      listWork_.AddItem(kNoProcessesLine);
+      listWork_.Add(kNoProcessesLine, Outcome::Success);
       break;
     case ProcessSearch::Found:
       if (!blnSilent_) s_.ui.MsgBox(kContinueText, "Continue", MsgButtons::Ok);
