@@ -19,19 +19,13 @@ namespace qc {
 inline std::optional<std::string> NormaliseFolder(std::string_view text) {
   const auto isSeparator = [](char c) { return c == '\\' || c == '/'; };
   const auto isLetter = [](char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); };
-  std::string out;
-  std::size_t fixedParts = 0;  // a share's server and share name cannot be stepped out of
-  if (text.size() >= 3 && isLetter(text[0]) && text[1] == ':' && isSeparator(text[2])) {
-    out = text.substr(0, 2);
-  } else if (text.size() >= 2 && isSeparator(text[0]) && isSeparator(text[1])) {
-    out = "\\";
-    fixedParts = 2;
-  } else {
-    return std::nullopt;
-  }
+  const bool drive =
+      text.size() >= 3 && isLetter(text[0]) && text[1] == ':' && isSeparator(text[2]);
+  const bool share = !drive && text.size() >= 2 && isSeparator(text[0]) && isSeparator(text[1]);
+  if (!drive && !share) return std::nullopt;
+  const std::size_t fixedParts = share ? 2 : 0;  // a share's server and name stay put
   std::vector<std::string_view> parts;
-  std::size_t start = out.size() == 2 ? 3 : 2;
-  while (start <= text.size()) {
+  for (std::size_t start = drive ? 3 : 2; start <= text.size();) {
     std::size_t end = start;
     while (end < text.size() && !isSeparator(text[end])) ++end;
     const std::string_view part = text.substr(start, end - start);
@@ -44,8 +38,12 @@ inline std::optional<std::string> NormaliseFolder(std::string_view text) {
     }
     start = end + 1;
   }
-  if (parts.size() < fixedParts || (fixedParts > 0 && parts[0] == "?")) return std::nullopt;
-  for (std::string_view part : parts) (out += '\\') += part;
+  if (parts.size() < fixedParts || (share && parts[0] == "?")) return std::nullopt;
+  std::string out(drive ? text.substr(0, 2) : std::string_view("\\"));
+  for (std::string_view part : parts) {
+    out += '\\';
+    out += part;
+  }
   return out;
 }
 
