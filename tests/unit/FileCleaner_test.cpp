@@ -303,11 +303,8 @@ TEST(CleanFiles, UnusableProfileSkipsOnlyThePerUserEntries) {
   }
 }
 
-TEST(NormaliseFolder, GivesOneSpellingOfEveryAbsoluteFolder) {
-  const struct {
-    const char* value;
-    const char* folder;  // nullptr: not usable as a base
-  } cases[] = {
+TEST(NormaliseFolder, GivesOneSpellingOfEveryAbsoluteFolderAndRefusesTheRest) {
+  const std::pair<const char*, const char*> usable[] = {
       {"C:\\Users\\me", "C:\\Users\\me"},
       {"C:\\Users\\me\\", "C:\\Users\\me"},
       {"C:/Users/me", "C:\\Users\\me"},
@@ -317,27 +314,14 @@ TEST(NormaliseFolder, GivesOneSpellingOfEveryAbsoluteFolder) {
       {"\\\\srv\\share", "\\\\srv\\share"},
       {"//srv/s/me/", "\\\\srv\\s\\me"},
       {"C:\\Users\\me.\\ x ", "C:\\Users\\me.\\ x "},  // names stay as written
-      {"", nullptr},
-      {"\\", nullptr},
-      {"\\Users", nullptr},
-      {"Users", nullptr},
-      {"C:", nullptr},
-      {"C:Users", nullptr},
-      {"C:\\..", nullptr},
-      {"\\\\", nullptr},
-      {"\\\\srv", nullptr},
-      {"\\\\srv\\", nullptr},
-      {"\\\\srv\\s\\..\\..", nullptr},
-      {"\\\\?\\C:\\Users", nullptr},
-      {"\\\\.\\C:\\Users", nullptr},
-      {"1:\\x", nullptr},
-      {" C:\\Users", nullptr},
-      {"\xC3\x84:\\x", nullptr},
   };
-  for (const auto& c : cases) {
-    EXPECT_EQ(NormaliseFolder(c.value),
-              c.folder ? std::optional<std::string>(c.folder) : std::nullopt)
-        << c.value;
+  for (const auto& [value, folder] : usable) {
+    EXPECT_EQ(NormaliseFolder(value), std::optional<std::string>(folder)) << value;
+  }
+  for (const char* value : {"", "\\", "\\Users", "Users", "C:", "C:Users", "C:\\..", "\\\\",
+                            "\\\\srv", "\\\\srv\\", "\\\\srv\\s\\..\\..", "\\\\?\\C:\\Users",
+                            "\\\\.\\C:\\Users", "1:\\x", " C:\\Users", "\xC3\x84:\\x"}) {
+    EXPECT_EQ(NormaliseFolder(value), std::nullopt) << value;
   }
 }
 
