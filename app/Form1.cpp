@@ -8,6 +8,14 @@
 #include "registry/RegistryCleaner.h"
 
 namespace qc {
+namespace {
+
+constexpr const char* kProcessesStopped = "Error: Ending the processes stopped unexpectedly";
+constexpr const char* kRegistryStopped = "Error: Cleaning the registry stopped unexpectedly";
+constexpr const char* kFilesStopped = "Error: Cleaning the folders and files stopped unexpectedly";
+constexpr const char* kShortcutsStopped = "Error: Cleaning the shortcuts stopped unexpectedly";
+
+}  // namespace
 
 void Form1::Form_Load() {
   blnSilent_ = false;
@@ -27,11 +35,25 @@ void Form1::RunCleaning() {
     s_.ui.MsgBox(kNothingDoneText, "Nothing Done", MsgButtons::Ok);
     return;
   }
-  ReportProcessSearch(TerminateTargetProcesses());
-  CleanRegistry();
-  CleanFiles();
-  CleanProfile();
+  // A stage that stopped part-way says so; it has already been reported as a failure.
+  ProcessSearch search = ProcessSearch::ListFailed;
+  RunStage(kProcessesStopped, [&] { search = TerminateTargetProcesses(); });
+  ReportProcessSearch(search);
+  RunStage(kRegistryStopped, [&] { CleanRegistry(); });
+  RunStage(kFilesStopped, [&] { CleanFiles(); });
+  RunStage(kShortcutsStopped, [&] { CleanProfile(); });
   Complete();
+}
+
+// Whatever a stage throws (a failed allocation, say) stops that stage only: the run
+// says which one stopped, goes on with the next and still reaches its "Done" box.
+template <typename Stage>
+void Form1::RunStage(const char* stoppedLine, Stage stage) {
+  try {
+    stage();
+  } catch (...) {
+    listWork_.Add(stoppedLine, Outcome::Failure);
+  }
 }
 
 bool Form1::ConfirmStart() {
@@ -42,7 +64,7 @@ bool Form1::ConfirmStart() {
 void Form1::ReportProcessSearch(ProcessSearch search) {
   switch (search) {
     case ProcessSearch::NoneFound:
-      listWork_.AddItem(kNoProcessesLine);
+      listWork_.Add(kNoProcessesLine, Outcome::Success);
       break;
     case ProcessSearch::Found:
       if (!blnSilent_) s_.ui.MsgBox(kContinueText, "Continue", MsgButtons::Ok);

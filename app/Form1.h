@@ -2,7 +2,7 @@
 // Win32 window only forwards its events here and shows what this decides.
 #pragma once
 
-#include "app/TrackedList.h"
+#include "app/RunResults.h"
 #include "platform/CommandLine.h"
 #include "platform/Environment.h"
 #include "platform/FileSystem.h"
@@ -43,17 +43,19 @@ class Form1 {
   void CleanFiles();
   void CleanProfile();
 
-  // 1 when any line reported a failure, else 0.
-  int ExitCode() const { return listWork_.HasFailure() ? 1 : 0; }
+  // Decided from the outcomes the run reported, never from the text of its lines.
+  int ExitCode() const { return listWork_.ExitCode(); }
   bool blnSilent() const { return blnSilent_; }
 
  private:
   bool ConfirmStart();
+  template <typename Stage>
+  void RunStage(const char* stoppedLine, Stage stage);
   void ReportProcessSearch(ProcessSearch search);
   void Complete();
 
   Services s_;
-  TrackedList listWork_;
+  RunResults listWork_;
   bool blnSilent_ = false;
 };
 

@@ -3,7 +3,7 @@
 
 #include <cstdio>
 
-#include "files/ProfileFolder.h"
+#include "platform/FolderPath.h"
 
 namespace qc {
 namespace {
@@ -42,13 +42,12 @@ std::string RunLog::Header(bool silent) {
 
 void RunLog::Begin(bool silent) {
   path_.reset();
-  std::string folder = s_.environment.Get("TEMP").value_or("");
-  if (folder.size() > 3 && folder.back() == '\\') folder.pop_back();
-  if (!IsUsableProfileFolder(folder)) return;
-  if (folder.back() == '\\') folder.pop_back();  // a drive root: the name brings its own
-  const std::string path = folder + "\\" + kLogName;
+  const std::optional<std::string> folder =
+      NormaliseFolder(s_.environment.Get("TEMP").value_or(""));
+  if (!folder) return;
+  const std::string path = *folder + "\\" + kLogName;
   if (s_.file.Size(path).value_or(0) > kMaxLogBytes) {
-    s_.file.Replace(path, folder + "\\" + kOldLogName);
+    s_.file.Replace(path, *folder + "\\" + kOldLogName);
   }
   if (s_.file.Append(path, Header(silent) + "\r\n").ok()) path_ = path;
 }

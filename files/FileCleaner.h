@@ -37,15 +37,15 @@ inline constexpr std::array<std::string_view, 3> kProfileSuffixes = {
 // line when it existed: "Folder Deleted: " when it is gone afterwards, else
 // "Folder Not Deleted: ". True only when the deletion reported no failure and the
 // folder is gone; False when it did not exist.
-bool KillFolder(IFileSystem& fs, IResultsList& listWork, const std::string& FullPath);
+bool KillFolder(IFileSystem& fs, IResultsSink& listWork, const std::string& FullPath);
 
 // Deletes the file at delfile without force (a read-only file stays) and writes one
 // line when it existed: "File Deleted: " when it is gone, else "File Not Deleted: ",
 // with the path exactly as passed. True only when it was deleted cleanly.
-bool KillFile(IFileSystem& fs, IResultsList& listWork, const std::string& delfile);
+bool KillFile(IFileSystem& fs, IResultsSink& listWork, const std::string& delfile);
 
 // Walks the fixed list of installation folders, per-user data folders and component
 // files, in order.
-void CleanFiles(IFileSystem& fs, IEnvironment& env, IResultsList& listWork);
+void CleanFiles(IFileSystem& fs, IEnvironment& env, IResultsSink& listWork);
 
 }  // namespace qc

@@ -5,30 +5,13 @@
 #include <string_view>
 
 #include "platform/AsciiCase.h"
+#include "platform/FolderPath.h"
 
 namespace qc {
 namespace {
 
 constexpr const char* kLiteralRoot = "C:\\Program Files";
 constexpr const char* kVersions[] = {"5.1", "5.5", "5.6", "5.9", "6.1"};
-
-bool IsAsciiLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
-
-// "X:\" and components that need no normalising: anything else (a relative or
-// drive-relative path, "/", "." or "..", an empty component) could make the folder we
-// delete another than the one the name seems to say, so such a value is ignored.
-bool IsPlainDrivePath(std::string_view p) {
-  if (p.size() < 3 || !IsAsciiLetter(p[0]) || p[1] != ':' || p[2] != '\\') return false;
-  if (p.find('/') != std::string_view::npos) return false;
-  if (p.size() > 3 && p.back() == '\\') return false;
-  for (std::size_t start = 3; start < p.size();) {
-    const std::size_t end = std::min(p.find('\\', start), p.size());
-    const std::string_view part = p.substr(start, end - start);
-    if (part.empty() || part == "." || part == "..") return false;
-    start = end + 1;
-  }
-  return true;
-}
 
 }  // namespace
 
@@ -37,11 +20,11 @@ std::vector<std::string> ExtraProgramFilesRoots(
   std::vector<std::string> roots;
   std::vector<std::string> seen = {ToUpperAscii(kLiteralRoot)};
   for (const auto& value : values) {
-    if (!value) continue;
-    std::string root = *value;
-    if (root.size() > 3 && root.back() == '\\') root.pop_back();
-    if (!IsPlainDrivePath(root)) continue;
-    if (root.size() == 3) root.pop_back();  // "X:\" itself: the suffix brings the backslash
+    // Taken apart like every base folder; only a drive's folder is trusted, as a share
+    // is not where Windows installs programs.
+    const std::optional<std::string> folder = NormaliseFolder(value.value_or(""));
+    if (!folder || (*folder)[1] != ':') continue;
+    const std::string root = *folder;
     const std::string key = ToUpperAscii(root);
     if (std::find(seen.begin(), seen.end(), key) != seen.end()) continue;
     seen.push_back(key);

@@ -2,7 +2,9 @@
 // and the shortcut contents test.
 #include "files/ShortcutCleaner.h"
 
+#include <algorithm>
 #include <optional>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -17,94 +19,159 @@ constexpr const char* kDesktopFragment = "Kelvora Quenzor Plexarium by Norvane";
 constexpr const char* kStartMenuFragment = "Kelvora Quenzor Plexarium";
 constexpr std::string_view kShortcutMarker = ".LNK";
 
-struct Selected {
-  std::string path;
-  std::uint32_t listedAttributes;  // fallback when the attributes cannot be read again
+// Whether an entry path holds the upper-cased name fragment and the shortcut marker.
+struct PathMatch {
+  bool fragment = false;
+  bool marker = false;
 };
 
-// Lines of a selected folder's scan, held back until the folder's own line, which
-// depends on how the scan ended, has been written in front of them.
-class HeldLines final : public IResultsList {
+struct Selected {
+  std::string name;
+  std::uint32_t listedAttributes;  // fallback when the attributes cannot be read again
+  PathMatch match;                 // of its entry path, the base of its own entries' tests
+};
+
+struct Line {
+  std::string text;
+  Outcome outcome = Outcome::Success;
+};
+
+Line FolderLine(IFileSystem& fs, const std::string& path) {
+  // A delete is proven by the entry being gone, not by the call's status.
+  if (fs.GetAttributes(path).gone()) return {"Directory Removed: " + path, Outcome::Success};
+  return {"Directory Not Removed: " + path, Outcome::Failure};
+}
+
+// Whether path, upper-cased, contains upperNeedle, given whether its first `from`
+// characters did: an occurrence not among them ends after them, so it starts at most
+// upperNeedle.size() - 1 characters before. A deep path is thus never searched again
+// from its start for every entry below it.
+bool Holds(bool held, std::string_view path, std::size_t from, std::string_view upperNeedle) {
+  if (held) return true;
+  const std::size_t back = std::min(from, upperNeedle.empty() ? 0 : upperNeedle.size() - 1);
+  return ToUpperAscii(path.substr(from - back)).find(upperNeedle) != std::string::npos;
+}
+
+// One folder of a scan: what it selected and how far the second pass has come.
+struct Frame {
+  std::vector<Selected> selection;
+  std::size_t next = 0;
+  std::size_t pathLength = 0;  // the folder's path is the first pathLength bytes of path_
+  std::size_t lineSlot = 0;    // where its own line goes among the held lines
+};
+
+// A scan folder and every selected folder inside it, on a stack of its own rather than
+// the call stack: a path of 32,767 characters allows some 16,000 nested folders. Each
+// folder is listed and judged completely before anything in it changes; then its
+// selected entries are handled one at a time, in listing order, each completely (a
+// selected folder with all its contents) before the next.
+class Scan {
  public:
-  void AddItem(std::string_view line) override { lines_.emplace_back(line); }
-  void AppendTo(IResultsList& list) const {
-    for (const std::string& line : lines_) list.AddItem(line);
-  }
+  Scan(IFileSystem& fs, IResultsSink& listWork, const std::string& dirname,
+       const std::string& tofind)
+      : fs_(fs), listWork_(listWork), upperFind_(ToUpperAscii(tofind)), path_(dirname) {}
+  void Run(bool delatend);
 
  private:
-  std::vector<std::string> lines_;
+  std::vector<Selected> SelectEntries(PathMatch folder);
+  void ActOn(const Selected& entry);
+  void RemoveFile(std::uint32_t attributes);
+  void Write(Line line);
+
+  IFileSystem& fs_;
+  IResultsSink& listWork_;
+  std::string upperFind_;
+  std::string path_;  // the folder or entry being worked on; one buffer for every level
+  std::vector<Frame> stack_;
+  // The lines of a selected folder of the scan folder and of everything inside it. A
+  // folder's line depends on how its removal ended but comes before its contents' lines,
+  // so it gets its place when the folder is entered and is filled in when it is left.
+  // Each line is written once into its place and never copied from level to level.
+  std::vector<Line> held_;
 };
 
-// A delete is proven by the entry being gone, not by the call's status.
-bool IsGone(IFileSystem& fs, const std::string& path) {
-  return !fs.GetAttributes(path).has_value();
-}
-
-bool IsSelected(IFileSystem& fs, const std::string& entryPath, const std::string& upperFind) {
-  const std::string upperPath = ToUpperAscii(entryPath);
-  if (upperPath.find(kShortcutMarker) != std::string::npos) {
-    return ShortcutTargetsAgent(fs, entryPath);
-  }
-  return upperPath.find(upperFind) != std::string::npos;
-}
-
-// First pass: the folder is listed and judged completely before anything in it changes.
-std::vector<Selected> SelectEntries(IFileSystem& fs, const std::string& dirname,
-                                    const std::string& tofind) {
+// First pass over the folder at path_: shortcut candidates that name the agent, and
+// other entries whose path holds the fragment.
+std::vector<Selected> Scan::SelectEntries(PathMatch folder) {
   std::vector<Selected> selection;
-  const std::optional<std::vector<DirEntry>> entries = fs.List(dirname + "\\*.*", kListAll);
+  const std::size_t length = path_.size();
+  path_ += "\\*.*";
+  const std::optional<std::vector<DirEntry>> entries = fs_.List(path_, kListAll);
+  path_.resize(length);
   if (!entries) return selection;  // missing or unreadable: nothing to select
-  const std::string upperFind = ToUpperAscii(tofind);
   for (const DirEntry& entry : *entries) {
     // An empty name would make the entry path the folder itself.
     if (entry.name.empty() || entry.name == "." || entry.name == "..") continue;
-    std::string entryPath = dirname + "\\" + entry.name;
-    if (IsSelected(fs, entryPath, upperFind)) {
-      selection.push_back({std::move(entryPath), entry.attributes});
-    }
+    (path_ += '\\') += entry.name;
+    const PathMatch match{Holds(folder.fragment, path_, length, upperFind_),
+                          Holds(folder.marker, path_, length, kShortcutMarker)};
+    const bool selected = match.marker ? ShortcutTargetsAgent(fs_, path_) : match.fragment;
+    path_.resize(length);
+    if (selected) selection.push_back({entry.name, entry.attributes, match});
   }
   return selection;
 }
 
-void ReportFolder(IFileSystem& fs, IResultsList& listWork, const std::string& path) {
-  listWork.AddItem((IsGone(fs, path) ? "Directory Removed: " : "Directory Not Removed: ") + path);
+void Scan::Run(bool delatend) {
+  const PathMatch top{Holds(false, path_, 0, upperFind_), Holds(false, path_, 0, kShortcutMarker)};
+  stack_.push_back({SelectEntries(top), 0, path_.size(), 0});
+  while (!stack_.empty()) {
+    Frame& frame = stack_.back();
+    path_.resize(frame.pathLength);
+    if (frame.next < frame.selection.size()) {
+      const Selected entry = frame.selection[frame.next++];
+      ActOn(entry);  // may push a frame, which invalidates frame
+      continue;
+    }
+    const bool nested = stack_.size() > 1;
+    // The scan folder's own removal is judged by the caller, which writes its line.
+    if (nested || delatend) fs_.RemoveFolder(path_);
+    if (nested) held_[frame.lineSlot] = FolderLine(fs_, path_);
+    stack_.pop_back();
+    if (stack_.size() == 1) {
+      for (Line& line : held_) listWork_.Add(line.text, line.outcome);
+      held_.clear();
+    }
+  }
 }
 
-// A junction, symbolic link or mount point is removed itself; what it points to is
-// never listed, so nothing outside the scanned tree can be lost through it.
-void RemoveFolderLink(IFileSystem& fs, IResultsList& listWork, const std::string& path) {
-  fs.RemoveFolder(path);
-  ReportFolder(fs, listWork, path);
-}
-
-void RemoveSelectedFolder(IFileSystem& fs, IResultsList& listWork, const std::string& path,
-                          const std::string& tofind) {
-  HeldLines inside;
-  SearchDirDel(fs, inside, path, tofind, true);
-  ReportFolder(fs, listWork, path);
-  inside.AppendTo(listWork);
-}
-
-void RemoveSelectedFile(IFileSystem& fs, IResultsList& listWork, const std::string& path,
-                        std::uint32_t attributes) {
-  // Read-only, hidden and system files go too, since the delete itself is not forced.
-  // A file link keeps its attributes: resetting them could reach the link's target.
-  if ((attributes & kAttrReparsePoint) == 0) fs.SetAttributes(path, 0);
-  fs.RemoveFile(path, false);
-  listWork.AddItem((IsGone(fs, path) ? "File Deleted: " : "File Not Deleted: ") + path);
-}
-
-// Second pass: one entry at a time, completely, in listing order.
-void ActOn(IFileSystem& fs, IResultsList& listWork, const Selected& entry,
-           const std::string& tofind) {
-  const std::uint32_t attributes = fs.GetAttributes(entry.path).value_or(entry.listedAttributes);
+void Scan::ActOn(const Selected& entry) {
+  path_ += '\\';
+  path_ += entry.name;
+  const Attributes now = fs_.GetAttributes(path_);
+  const std::uint32_t attributes = now.ok() ? now.bits : entry.listedAttributes;
   const bool folder = (attributes & kAttrDirectory) != 0;
   if (folder && (attributes & kAttrReparsePoint) != 0) {
-    RemoveFolderLink(fs, listWork, entry.path);
+    // A junction, symbolic link or mount point is removed itself; what it points to is
+    // never listed, so nothing outside the scanned tree can be lost through it.
+    fs_.RemoveFolder(path_);
+    Write(FolderLine(fs_, path_));
   } else if (folder) {
-    RemoveSelectedFolder(fs, listWork, entry.path, tofind);
+    held_.emplace_back();
+    stack_.push_back({SelectEntries(entry.match), 0, path_.size(), held_.size() - 1});
   } else {
-    RemoveSelectedFile(fs, listWork, entry.path, attributes);
+    RemoveFile(attributes);
+  }
+}
+
+void Scan::RemoveFile(std::uint32_t attributes) {
+  // Read-only, hidden and system files go too, since the delete itself is not forced.
+  // A file link keeps its attributes: resetting them could reach the link's target. A
+  // reset that fails leaves a read-only file in place, and its line then says so.
+  if ((attributes & kAttrReparsePoint) == 0) fs_.SetAttributes(path_, 0);
+  fs_.RemoveFile(path_);
+  if (fs_.GetAttributes(path_).gone()) {
+    Write({"File Deleted: " + path_, Outcome::Success});
+  } else {
+    Write({"File Not Deleted: " + path_, Outcome::Failure});
+  }
+}
+
+void Scan::Write(Line line) {
+  if (stack_.size() == 1) {
+    listWork_.Add(line.text, line.outcome);
+  } else {
+    held_.push_back(std::move(line));
   }
 }
 
@@ -122,19 +189,16 @@ bool ShortcutTargetsAgent(IFileSystem& fs, const std::string& path) {
   return AgentSearch().Scan(*stream).value_or(false);
 }
 
-void SearchDirDel(IFileSystem& fs, IResultsList& listWork, const std::string& dirname,
+void SearchDirDel(IFileSystem& fs, IResultsSink& listWork, const std::string& dirname,
                   const std::string& tofind, bool delatend) {
-  const std::vector<Selected> selection = SelectEntries(fs, dirname, tofind);
-  for (const Selected& entry : selection) ActOn(fs, listWork, entry, tofind);
-  // Whether this worked is judged by the caller, which writes the folder's line.
-  if (delatend) fs.RemoveFolder(dirname);
+  Scan(fs, listWork, dirname, tofind).Run(delatend);
 }
 
-void CleanProfile(IFileSystem& fs, IEnvironment& env, IOsVersion& os, IResultsList& listWork) {
-  const std::optional<std::string> profile = env.Get("USERPROFILE");
+void CleanProfile(IFileSystem& fs, IEnvironment& env, IOsVersion& os, IResultsSink& listWork) {
+  const std::optional<std::string> profile = ReadProfileFolder(env);
   // Without a real profile the scan folders would sit at the root of the current drive.
-  if (!profile || !IsUsableProfileFolder(*profile)) {
-    listWork.AddItem(kProfileUnknownLine);
+  if (!profile) {
+    listWork.Add(kProfileUnknownLine, Outcome::Failure);
     return;
   }
   const std::string desktop = *profile + "\\Desktop";

@@ -14,13 +14,14 @@ inline constexpr const char* kProfileUnknownLine =
     "Error: The user profile folder is unknown; the shortcuts were not cleaned";
 
 // Scans the three shortcut folders of the user's profile, in order, none of them removed.
-void CleanProfile(IFileSystem& fs, IEnvironment& env, IOsVersion& os, IResultsList& listWork);
+void CleanProfile(IFileSystem& fs, IEnvironment& env, IOsVersion& os, IResultsSink& listWork);
 
 // Lists dirname completely, then deletes what it selected in listing order: shortcut
 // files that name the agent, and any other entry whose path holds tofind. Selected
-// folders are scanned the same way and removed at the end of their own scan; links are
-// removed, never entered. With delatend, dirname itself is removed at the end.
-void SearchDirDel(IFileSystem& fs, IResultsList& listWork, const std::string& dirname,
+// folders are scanned the same way and removed at the end of their own scan, however
+// deep they nest; links are removed, never entered. With delatend, dirname itself is
+// removed at the end.
+void SearchDirDel(IFileSystem& fs, IResultsSink& listWork, const std::string& dirname,
                   const std::string& tofind, bool delatend);
 
 // True when the file's bytes, upper-cased as single-byte characters, contain the agent's

@@ -3,8 +3,8 @@
 
 #include <algorithm>
 
-#include "files/ProfileFolder.h"
 #include "platform/AsciiCase.h"
+#include "platform/FolderPath.h"
 
 namespace qc {
 namespace {
@@ -20,8 +20,9 @@ bool IsRealAccount(const std::string& sid) {
 // An existing folder itself, not a link: a link would make the run clean whatever it
 // points to.
 bool IsPlainFolder(IFileSystem& fs, const std::string& path) {
-  const auto attributes = fs.GetAttributes(path);
-  return attributes && (*attributes & kAttrDirectory) && !(*attributes & kAttrReparsePoint);
+  const Attributes attributes = fs.GetAttributes(path);
+  return attributes.ok() && (attributes.bits & kAttrDirectory) &&
+         !(attributes.bits & kAttrReparsePoint);
 }
 
 }  // namespace
@@ -30,11 +31,10 @@ std::vector<ProfileEntry> ProfilesToClean(const std::vector<ProfileEntry>& entri
                                           IFileSystem& fs) {
   std::vector<ProfileEntry> chosen;
   for (ProfileEntry entry : entries) {
-    if (entry.path.size() > 3 && entry.path.back() == '\\') entry.path.pop_back();
-    // A drive root is nobody's profile folder; the per-user paths would leave it.
-    if (!IsRealAccount(entry.sid) || !IsUsableProfileFolder(entry.path) || entry.path.size() <= 3) {
-      continue;
-    }
+    const std::optional<std::string> folder = NormaliseFolder(entry.path);
+    // A drive root ("X:") is nobody's profile folder; the per-user paths would leave it.
+    if (!IsRealAccount(entry.sid) || !folder || folder->size() <= 2) continue;
+    entry.path = *folder;
     // Windows keeps a "<SID>.bak" copy of a damaged profile's entry naming the same
     // folder; that folder is cleaned once.
     const std::string key = ToUpperAscii(entry.path);

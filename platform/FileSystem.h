@@ -18,7 +18,17 @@ inline constexpr std::uint32_t kAttrSystem = 0x4;
 inline constexpr std::uint32_t kAttrDirectory = 0x10;
 inline constexpr std::uint32_t kAttrReparsePoint = 0x400;
 // Listing selection: read-only, hidden, system files and sub-folders besides plain files.
-inline constexpr std::uint32_t kListAll = 23;
+inline constexpr std::uint32_t kListAll =
+    kAttrReadOnly | kAttrHidden | kAttrSystem | kAttrDirectory;
+
+// An entry's attribute bits, or why they could not be read. Only StatusCode::NotFound
+// (Windows says "file not found" or "path not found") means that the entry is gone.
+struct Attributes {
+  Status status;
+  std::uint32_t bits = 0;
+  bool ok() const { return status.ok(); }
+  bool gone() const { return status.code == StatusCode::NotFound; }
+};
 
 struct DirEntry {
   std::string name;  // bare name as listed, "." and ".." included
@@ -41,13 +51,13 @@ class IFileSystem {
   // Deletes the folder and everything in it, read-only items included. Best effort:
   // whatever can go goes; links inside are removed, never followed.
   virtual Status DeleteFolder(const std::string& path) = 0;
-  // Deletes one file; without force a read-only file is refused.
-  virtual Status RemoveFile(const std::string& path, bool force) = 0;
+  // Deletes one file; a read-only file is refused.
+  virtual Status RemoveFile(const std::string& path) = 0;
   // Lists pattern (a folder path + "\*.*") with the attribute selection; nullopt
   // when the folder cannot be listed.
   virtual std::optional<std::vector<DirEntry>> List(const std::string& pattern,
                                                     std::uint32_t selection) = 0;
-  virtual std::optional<std::uint32_t> GetAttributes(const std::string& path) = 0;
+  virtual Attributes GetAttributes(const std::string& path) = 0;
   virtual Status SetAttributes(const std::string& path, std::uint32_t attributes) = 0;
   // Removes an empty folder, or a link to a folder without touching its target.
   virtual Status RemoveFolder(const std::string& path) = 0;

@@ -1,8 +1,11 @@
-// Running processes: listing them by image name and ending one of them.
+// Running processes: listing them by image name, holding the ones to end, ending them
+// and waiting for them.
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -13,15 +16,28 @@ struct ProcessInfo {
   std::string name;  // image file name with extension, e.g. "iexplore.exe"
 };
 
+// A listed process held open: while it is held, its id cannot pass to another process,
+// so whatever is done to it reaches the process that was listed.
+class IHeldProcess {
+ public:
+  virtual ~IHeldProcess() = default;
+};
+
 class IProcesses {
  public:
   virtual ~IProcesses() = default;
   // All running processes in the order the system delivers them; nullopt when no
   // way of listing them worked.
   virtual std::optional<std::vector<ProcessInfo>> List() = 0;
-  // Ends the process. True when it no longer runs afterwards (also when it had
-  // already exited by itself).
-  virtual bool Terminate(const ProcessInfo& process) = 0;
+  // Holds a process that List returned. Never null: a process that has exited already,
+  // or that cannot be opened, is held as such.
+  virtual std::unique_ptr<IHeldProcess> Hold(const ProcessInfo& process) = 0;
+  // Asks the process to end and returns at once.
+  virtual void RequestEnd(IHeldProcess& process) = 0;
+  // Waits until every one of the processes has ended, or timeoutMs has passed for the
+  // whole set; for each, in order, whether it no longer runs.
+  virtual std::vector<bool> WaitForEnd(std::span<IHeldProcess* const> processes,
+                                       std::uint32_t timeoutMs) = 0;
 };
 
 }  // namespace qc

@@ -14,6 +14,8 @@ inline constexpr RegKey kHkeyLocalMachine = 0x80000002u;
 
 inline constexpr std::uint32_t kKeyAllAccess = 0xF003Fu;
 inline constexpr std::uint32_t kKeyRead = 0x20019u;
+// REG_OPTION_OPEN_LINK: the handle names a symbolic link key itself, not its target.
+inline constexpr std::uint32_t kRegOptionOpenLink = 0x8u;
 
 inline constexpr long kErrorSuccess = 0;
 inline constexpr long kErrorFileNotFound = 2;
@@ -31,8 +33,9 @@ class IRegistry {
   // holds bufferChars characters including the terminator.
   virtual long EnumKey(RegKey key, std::uint32_t index, std::string* name,
                        std::uint32_t bufferChars) = 0;
-  // RegDeleteKey: deletes one subkey of key, which must have no subkeys itself.
-  virtual long DeleteKey(RegKey key, const std::string& subKey) = 0;
+  // Deletes the key that the open handle names; it must have no subkeys. Opened with
+  // kRegOptionOpenLink, a link is deleted itself and its target stays untouched.
+  virtual long DeleteOpenKey(RegKey key) = 0;
   virtual long CloseKey(RegKey key) = 0;
 };
 

@@ -2,6 +2,7 @@
 #include "processes/TargetProcesses.h"
 
 #include <string>
+#include <vector>
 
 #include "platform/AsciiCase.h"
 
@@ -23,36 +24,51 @@ constexpr TargetRow kTargets[] = {
 constexpr const char* kListFailedLine =
     "Error: The running processes could not be listed; none were terminated";
 
-// The line tells what became of the process, so it can only be written after the attempt.
-std::string ResultLine(bool ended, const char* label) {
-  return std::string(ended ? "Process Terminated: " : "Process Not Terminated: ") + label;
-}
+struct Target {
+  const char* label;
+  std::unique_ptr<IHeldProcess> held;
+};
 
-// True when the process matched a row (whether or not it could be ended).
-bool EndIfTarget(IProcesses& processes, const ProcessInfo& process, IResultsList& listWork) {
-  const std::string name = ToUpperAscii(process.name);
-  bool matched = false;
-  for (const TargetRow& row : kTargets) {
-    if (name != row.imageName) continue;
-    listWork.AddItem(ResultLine(processes.Terminate(process), row.label));
-    matched = true;
+// Every target is held before any is ended: an id freed by an ended process could
+// otherwise pass to an unrelated one before it is reached.
+std::vector<Target> HoldTargets(IProcesses& processes, const std::vector<ProcessInfo>& running) {
+  std::vector<Target> targets;
+  for (const ProcessInfo& process : running) {
+    const std::string name = ToUpperAscii(process.name);
+    for (const TargetRow& row : kTargets) {
+      if (name == row.imageName) targets.push_back({row.label, processes.Hold(process)});
+    }
   }
-  return matched;
+  return targets;
 }
 
 }  // namespace
 
-ProcessSearch TerminateTargetProcesses(IProcesses& processes, IResultsList& listWork) {
+ProcessSearch TerminateTargetProcesses(IProcesses& processes, IResultsSink& listWork) {
   const auto running = processes.List();
   if (!running) {
-    listWork.AddItem(kListFailedLine);
+    listWork.Add(kListFailedLine, Outcome::Failure);
     return ProcessSearch::ListFailed;
   }
-  bool found = false;
-  for (const ProcessInfo& process : *running) {
-    if (EndIfTarget(processes, process, listWork)) found = true;
+  const std::vector<Target> targets = HoldTargets(processes, *running);
+  if (targets.empty()) return ProcessSearch::NoneFound;
+
+  // All are asked first and then waited for together, so stuck processes cost one
+  // bound in all rather than one each.
+  std::vector<IHeldProcess*> held;
+  for (const Target& target : targets) {
+    processes.RequestEnd(*target.held);
+    held.push_back(target.held.get());
   }
-  return found ? ProcessSearch::Found : ProcessSearch::NoneFound;
+  const std::vector<bool> ended = processes.WaitForEnd(held, kEndWaitMs);
+  // Each line tells what became of its process, so all are written after the wait.
+  for (std::size_t i = 0; i < targets.size(); ++i) {
+    const bool gone = i < ended.size() && ended[i];
+    listWork.Add((gone ? "Process Terminated: " : "Process Not Terminated: ") +
+                     std::string(targets[i].label),
+                 gone ? Outcome::Success : Outcome::Failure);
+  }
+  return ProcessSearch::Found;
 }
 
 }  // namespace qc

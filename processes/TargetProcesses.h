@@ -1,6 +1,8 @@
 // Ending Internet Explorer and the product's programs, first stage of a cleaning run.
 #pragma once
 
+#include <cstdint>
+
 #include "platform/Processes.h"
 #include "platform/ResultsList.h"
 
@@ -13,6 +15,11 @@ enum class ProcessSearch {
   ListFailed,  // the running processes could not be listed at all
 };
 
-ProcessSearch TerminateTargetProcesses(IProcesses& processes, IResultsList& listWork);
+// How long the targets, all together, are given to go once told to end.
+inline constexpr std::uint32_t kEndWaitMs = 5000;
+
+// Holds every target as it is found in the listing, asks them all to end, waits for
+// them together and then writes one line per target in listing order.
+ProcessSearch TerminateTargetProcesses(IProcesses& processes, IResultsSink& listWork);
 
 }  // namespace qc

@@ -31,7 +31,7 @@ const RegistryLocation kRegistryCleanupList[17] = {
     {kHkeyClassesRoot, "TypeLib\\{5D2E8B90-1C3F-4A67-B8E4-2F7C9D0A6B15}"},
 };
 
-void CleanRegistry(IRegistry& registry, IResultsList& listWork) {
+void CleanRegistry(IRegistry& registry, IResultsSink& listWork) {
   // Nothing stops the walk: every key gets its own attempt and its own line.
   for (const RegistryLocation& entry : kRegistryCleanupList) {
     DeleteRegistryKey(registry, listWork, entry.hive, entry.keyPath);

@@ -16,6 +16,6 @@ struct RegistryLocation {
 // The keys the product registers, in the order they are deleted and reported.
 extern const RegistryLocation kRegistryCleanupList[17];
 
-void CleanRegistry(IRegistry& registry, IResultsList& listWork);
+void CleanRegistry(IRegistry& registry, IResultsSink& listWork);
 
 }  // namespace qc

@@ -4,10 +4,15 @@
 #include <cstdint>
 #include <vector>
 
+#include "registry/OpenKey.h"
+
 namespace qc {
 namespace {
 
 constexpr std::uint32_t kNameBufferChars = 256;
+// Every key of the walk is opened as itself: a symbolic link is then never entered and
+// is deleted as the link, so another program's keys behind it are never reached.
+constexpr std::uint32_t kWalkOptions = kRegOptionOpenLink;
 
 std::string HivePrefix(RegKey hive) {
   if (hive == kHkeyLocalMachine) return "HKEY_LOCAL_MACHINE\\";
@@ -30,32 +35,32 @@ std::vector<std::string> CollectSubkeyNames(IRegistry& registry, RegKey key) {
 // A key that is still there after a failed deletion. Opening for reading needs no
 // more than the key's own read right; "access refused" also proves that it exists.
 bool KeyStillExists(IRegistry& registry, RegKey hive, const std::string& path) {
-  RegKey key = 0;
-  const long status = registry.OpenKeyEx(hive, path, 0, kKeyRead, &key);
-  if (status == kErrorSuccess) {
-    registry.CloseKey(key);
-    return true;
-  }
-  return status == kErrorAccessDenied;
+  const OpenKey key(registry, hive, path, kWalkOptions, kKeyRead);
+  return key.ok() || key.status() == kErrorAccessDenied;
 }
 
-// Deletes the key (which should have no subkeys left) through its parent, or through
-// the hive when it lies directly under it. Returns the deletion's status.
-long DeleteKeyThroughParent(IRegistry& registry, RegKey hive, const std::string& path) {
-  const std::size_t slash = path.rfind('\\');
-  if (slash == std::string::npos) return registry.DeleteKey(hive, path);
+// Deletes every key below the open key, deepest first, each through its own handle.
+// One handle per level of the descent is open at a time.
+void EmptyKey(IRegistry& registry, const OpenKey& key) {
+  for (const std::string& name : CollectSubkeyNames(registry, key.get())) {
+    const OpenKey subkey(registry, key.get(), name, kWalkOptions, kKeyAllAccess);
+    // One that cannot be opened or deleted stays; the rest still go.
+    if (!subkey.ok()) continue;
+    EmptyKey(registry, subkey);
+    registry.DeleteOpenKey(subkey.get());
+  }
+}
 
-  RegKey parent = 0;
-  const long opened = registry.OpenKeyEx(hive, path.substr(0, slash), 0, kKeyAllAccess, &parent);
-  if (opened != kErrorSuccess) return opened;
-  const long deleted = registry.DeleteKey(parent, path.substr(slash + 1));
-  registry.CloseKey(parent);
-  return deleted;
+long DeleteTree(IRegistry& registry, RegKey hive, const std::string& path) {
+  const OpenKey key(registry, hive, path, kWalkOptions, kKeyAllAccess);
+  if (!key.ok()) return key.status();
+  EmptyKey(registry, key);
+  return registry.DeleteOpenKey(key.get());
 }
 
 }  // namespace
 
-void DeleteRegistryKey(IRegistry& registry, IResultsList& listWork, RegKey hive,
+void DeleteRegistryKey(IRegistry& registry, IResultsSink& listWork, RegKey hive,
                        const std::string& keyPath) {
   const std::string display = HivePrefix(hive) + keyPath;
   std::string path = keyPath;
@@ -63,26 +68,17 @@ void DeleteRegistryKey(IRegistry& registry, IResultsList& listWork, RegKey hive,
   // An empty path names the hive itself: emptying it would wipe the whole hive.
   if (path.empty()) return;
 
-  DeleteSubkeysRecursive(registry, hive, path);
-  if (DeleteKeyThroughParent(registry, hive, path) == kErrorSuccess) {
-    listWork.AddItem(kKeyDeletedPrefix + display);
+  if (DeleteTree(registry, hive, path) == kErrorSuccess) {
+    listWork.Add(kKeyDeletedPrefix + display, Outcome::Success);
   } else if (KeyStillExists(registry, hive, path)) {
-    listWork.AddItem(kKeyNotDeletedPrefix + display);
+    listWork.Add(kKeyNotDeletedPrefix + display, Outcome::Failure);
   }
 }
 
 void DeleteSubkeysRecursive(IRegistry& registry, RegKey hive, const std::string& keyPath) {
   if (keyPath.empty()) return;  // the hive itself is never emptied
-  RegKey key = 0;
-  if (registry.OpenKeyEx(hive, keyPath, 0, kKeyAllAccess, &key) != kErrorSuccess) return;
-
-  // Each subkey is reopened by its full path from the hive, so one handle per level
-  // of the descent is open at a time.
-  for (const std::string& name : CollectSubkeyNames(registry, key)) {
-    DeleteSubkeysRecursive(registry, hive, keyPath + "\\" + name);
-    registry.DeleteKey(key, name);  // one that stays is passed over; the rest still go
-  }
-  registry.CloseKey(key);
+  const OpenKey key(registry, hive, keyPath, kWalkOptions, kKeyAllAccess);
+  if (key.ok()) EmptyKey(registry, key);
 }
 
 }  // namespace qc

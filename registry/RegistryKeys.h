@@ -15,11 +15,12 @@ inline constexpr const char* kKeyNotDeletedPrefix = "Registry Key Not Deleted: "
 // "Registry Key Deleted: " when it went, "Registry Key Not Deleted: " when it is still
 // there, nothing when it was never there. One trailing backslash of keyPath is ignored
 // by the registry calls but kept in the line. A path naming the hive itself is refused.
-void DeleteRegistryKey(IRegistry& registry, IResultsList& listWork, RegKey hive,
+void DeleteRegistryKey(IRegistry& registry, IResultsSink& listWork, RegKey hive,
                        const std::string& keyPath);
 
 // Deletes every key below keyPath, deepest first; the key itself stays. Failures are
-// passed over: whatever cannot be deleted stays and the rest still goes.
+// passed over: whatever cannot be deleted stays and the rest still goes. A symbolic
+// link among them is deleted as the link; what it points to is never entered.
 void DeleteSubkeysRecursive(IRegistry& registry, RegKey hive, const std::string& keyPath);
 
 }  // namespace qc

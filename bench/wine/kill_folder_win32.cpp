@@ -17,9 +17,9 @@ constexpr int kTopFolders = 200;
 constexpr int kSubFolders = 9;  // 200 + 200 * 9 = 2,000 folders
 constexpr int kFilesPerFolder = 10;
 
-class LastLine final : public qc::IResultsList {
+class LastLine final : public qc::IResultsSink {
  public:
-  void AddItem(std::string_view line) override { text.assign(line); }
+  void Add(std::string_view line, qc::Outcome) override { text.assign(line); }
   std::string text;
 };
 

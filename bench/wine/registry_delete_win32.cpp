@@ -17,9 +17,9 @@ constexpr int kFirstLevel = 10;
 constexpr int kSecondLevel = 10;
 constexpr int kLeaves = 99;  // 10 + 100 + 100 * 99 = 10,010 keys below the named one
 
-class LastLine final : public qc::IResultsList {
+class LastLine final : public qc::IResultsSink {
  public:
-  void AddItem(std::string_view line) override { text.assign(line); }
+  void Add(std::string_view line, qc::Outcome) override { text.assign(line); }
   std::string text;
 };
 

@@ -18,9 +18,9 @@ namespace {
 constexpr int kEntries = 10000;
 constexpr int kShortcuts = 2000;
 
-class CountingList final : public qc::IResultsList {
+class CountingList final : public qc::IResultsSink {
  public:
-  void AddItem(std::string_view) override { ++lines; }
+  void Add(std::string_view, qc::Outcome) override { ++lines; }
   int lines = 0;
 };
 

@@ -38,8 +38,7 @@ class FileByteStream final : public IByteStream {
 std::optional<std::vector<DirEntry>> Win32FileSystem::List(const std::string& pattern,
                                                            std::uint32_t selection) {
   WIN32_FIND_DATAW data{};
-  UniqueFind find(FindFirstFileExW(WinPattern(pattern).c_str(), FindExInfoBasic, &data,
-                                   FindExSearchNameMatch, nullptr, FIND_FIRST_EX_LARGE_FETCH));
+  UniqueFind find = FindFirst(WinPattern(pattern), &data, true);
   std::vector<DirEntry> entries;
   if (!find) {
     // A drive's root has no "." entry, so an empty match is not a failure.
@@ -55,10 +54,10 @@ std::optional<std::vector<DirEntry>> Win32FileSystem::List(const std::string& pa
   return entries;
 }
 
-std::optional<std::uint32_t> Win32FileSystem::GetAttributes(const std::string& path) {
+Attributes Win32FileSystem::GetAttributes(const std::string& path) {
   const DWORD attributes = GetFileAttributesW(WinPath(path).c_str());
-  if (attributes == INVALID_FILE_ATTRIBUTES) return std::nullopt;
-  return std::uint32_t(attributes);
+  if (attributes == INVALID_FILE_ATTRIBUTES) return {LastError("GetFileAttributesW")};
+  return {Status::Success(), std::uint32_t(attributes)};
 }
 
 Status Win32FileSystem::SetAttributes(const std::string& path, std::uint32_t attributes) {

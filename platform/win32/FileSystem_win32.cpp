@@ -58,8 +58,7 @@ void TreeRemover::Note(const char* call) {
 std::vector<Item> TreeRemover::ListFolder(const std::wstring& folder) {
   std::vector<Item> items;
   WIN32_FIND_DATAW data;
-  UniqueFind find(FindFirstFileExW((folder + L"\\*").c_str(), FindExInfoBasic, &data,
-                                   FindExSearchNameMatch, nullptr, 0));
+  UniqueFind find = FindFirst(folder + L"\\*", &data, false);
   if (!find) {
     Note("FindFirstFileExW");
     return items;
@@ -94,8 +93,9 @@ void TreeRemover::RemoveOneFile(const std::wstring& path, DWORD attributes) {
 
 void TreeRemover::RemoveEmptyFolder(const std::wstring& path, DWORD attributes) {
   // A read-only folder refuses removal, as a read-only file does.
-  if (attributes & FILE_ATTRIBUTE_READONLY) {
-    SetFileAttributesW(path.c_str(), attributes & ~DWORD(FILE_ATTRIBUTE_READONLY));
+  if ((attributes & FILE_ATTRIBUTE_READONLY) &&
+      !SetFileAttributesW(path.c_str(), attributes & ~DWORD(FILE_ATTRIBUTE_READONLY))) {
+    Note("SetFileAttributesW");
   }
   if (!RemoveDirectoryW(path.c_str())) Note("RemoveDirectoryW");
 }
@@ -151,23 +151,16 @@ Status Win32FileSystem::DeleteFolder(const std::string& path) {
   return TreeRemover().Run(root);
 }
 
-Status Win32FileSystem::RemoveFile(const std::string& path, bool force) {
+Status Win32FileSystem::RemoveFile(const std::string& path) {
   const std::wstring file = WinPath(path);
   const auto attributes = AttributesOf(file);
   if (!attributes) return LastError("GetFileAttributesW");
   if (*attributes & FILE_ATTRIBUTE_DIRECTORY) {
     return Status::Fail(StatusCode::NotFound, ERROR_FILE_NOT_FOUND, "GetFileAttributesW");
   }
-  const bool readOnly = *attributes & FILE_ATTRIBUTE_READONLY;
-  if (readOnly && !force) {
+  // Not forced: a read-only file is refused, as DeleteFileW itself would refuse it.
+  if (*attributes & FILE_ATTRIBUTE_READONLY) {
     return Status::Fail(StatusCode::Denied, ERROR_ACCESS_DENIED, "DeleteFileW");
-  }
-  // Not through a link, which could reach its target.
-  if (readOnly && !(*attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
-    const DWORD cleared = *attributes & ~DWORD(FILE_ATTRIBUTE_READONLY);
-    if (!SetFileAttributesW(file.c_str(), cleared ? cleared : FILE_ATTRIBUTE_NORMAL)) {
-      return LastError("SetFileAttributesW");
-    }
   }
   return DeleteFileW(file.c_str()) ? Status::Success() : LastError("DeleteFileW");
 }

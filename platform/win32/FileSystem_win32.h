@@ -12,10 +12,10 @@ class Win32FileSystem final : public IFileSystem {
   bool FolderExists(const std::string& path) override;
   bool FileExists(const std::string& path) override;
   Status DeleteFolder(const std::string& path) override;
-  Status RemoveFile(const std::string& path, bool force) override;
+  Status RemoveFile(const std::string& path) override;
   std::optional<std::vector<DirEntry>> List(const std::string& pattern,
                                             std::uint32_t selection) override;
-  std::optional<std::uint32_t> GetAttributes(const std::string& path) override;
+  Attributes GetAttributes(const std::string& path) override;
   Status SetAttributes(const std::string& path, std::uint32_t attributes) override;
   Status RemoveFolder(const std::string& path) override;
   std::unique_ptr<IByteStream> OpenRead(const std::string& path) override;

@@ -3,28 +3,28 @@
 
 #include <windows.h>
 
-#include <algorithm>
-#include <string_view>
+#include <optional>
 
+#include "platform/FolderPath.h"
 #include "platform/win32/Utf.h"
 
 namespace qc::win {
 namespace {
 
-// The "\\?\" form reaches paths longer than MAX_PATH and names that plain paths would
-// alter (a trailing dot or blank, a device name such as CON.lnk), so the entry acted on
-// is exactly the one listed. It turns off normalisation, so it is used only for paths
-// that need none: absolute, backslashes only, no empty, "." or ".." component.
-bool NeedsNoNormalising(std::wstring_view p, std::size_t from) {
-  if (p.find(L'/') != std::wstring_view::npos) return false;
-  std::size_t start = from;
-  for (;;) {
-    const std::size_t end = std::min(p.find(L'\\', start), p.size());
-    const std::wstring_view part = p.substr(start, end - start);
-    if (part.empty() || part == L"." || part == L"..") return false;
-    if (end == p.size()) return true;
-    start = end + 1;
-  }
+// Listing without short names, in large blocks, is faster; Windows accepts both only
+// from 7 (NT 6.1) on and refuses them before with ERROR_INVALID_PARAMETER. Named here,
+// as the declarations are those of the oldest Windows the program supports.
+constexpr auto kFindExInfoBasic = static_cast<FINDEX_INFO_LEVELS>(1);
+constexpr DWORD kFindFirstExLargeFetch = 0x2;
+
+bool AcceptsBasicListing() {
+  static const bool accepted = [] {
+    const DWORD version = GetVersion();
+    const DWORD major = LOBYTE(LOWORD(version));
+    const DWORD minor = HIBYTE(LOWORD(version));
+    return major > 6 || (major == 6 && minor >= 1);
+  }();
+  return accepted;
 }
 
 }  // namespace
@@ -49,23 +49,37 @@ Status LastError(const char* call) {
   return Status::Fail(CodeOf(error), error, call);
 }
 
+// The "\\?\" form reaches paths longer than MAX_PATH and names that plain paths would
+// alter (a trailing dot or blank, a device name such as CON.lnk), so the entry acted on
+// is exactly the one listed. It turns normalisation off, so the path is first put in
+// the one spelling that needs none.
 std::wstring WinPath(const std::string& path) {
-  std::wstring w = ToW(path);
-  const std::wstring_view v = w;
-  const bool drive = v.size() >= 4 && v[1] == L':' && v[2] == L'\\' &&
-                     ((v[0] >= L'A' && v[0] <= L'Z') || (v[0] >= L'a' && v[0] <= L'z'));
-  const bool share = v.size() >= 5 && v.starts_with(L"\\\\") && v[2] != L'?' && v[2] != L'.';
-  if (drive && NeedsNoNormalising(v, 3)) return L"\\\\?\\" + w;
-  if (share && NeedsNoNormalising(v, 2)) return L"\\\\?\\UNC\\" + w.substr(2);
-  return w;
+  const std::optional<std::string> folder = NormaliseFolder(path);
+  if (!folder) return ToW(path);  // not absolute: Windows resolves it as it would anyway
+  if (folder->starts_with("\\\\")) return L"\\\\?\\UNC" + ToW(folder->substr(1));
+  // A drive's root keeps its backslash: "\\?\C:" alone names the volume, not its root.
+  return L"\\\\?\\" + ToW(*folder) + (folder->size() == 2 ? L"\\" : L"");
 }
 
-// The listing pattern keeps its wildcard last component; only the folder part must
-// be free of anything that needs normalising.
+// The listing pattern keeps its wildcard last component; only the folder part is
+// normalised.
 std::wstring WinPattern(const std::string& pattern) {
   const std::size_t slash = pattern.rfind('\\');
   if (slash == std::string::npos) return ToW(pattern);
-  return WinPath(pattern.substr(0, slash)) + ToW(pattern.substr(slash));
+  std::wstring folder = WinPath(pattern.substr(0, slash));
+  if (folder.ends_with(L'\\')) folder.pop_back();
+  return folder + ToW(pattern.substr(slash));
+}
+
+UniqueFind FindFirst(const std::wstring& pattern, WIN32_FIND_DATAW* data, bool largeFetch) {
+  if (AcceptsBasicListing()) {
+    UniqueFind find(FindFirstFileExW(pattern.c_str(), kFindExInfoBasic, data, FindExSearchNameMatch,
+                                     nullptr, largeFetch ? kFindFirstExLargeFetch : 0));
+    // Refused all the same (a compatibility layer that hides the version): the plain form.
+    if (find || GetLastError() != ERROR_INVALID_PARAMETER) return find;
+  }
+  return UniqueFind(FindFirstFileExW(pattern.c_str(), FindExInfoStandard, data,
+                                     FindExSearchNameMatch, nullptr, 0));
 }
 
 }  // namespace qc::win

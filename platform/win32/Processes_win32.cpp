@@ -27,8 +27,6 @@ namespace {
 
 // A damaged repository can stall the enumeration; after this long the snapshot is used.
 constexpr long kNextTimeoutMs = 15000;
-// How long a process is given to go after it was told to end.
-constexpr DWORD kExitWaitMs = 5000;
 
 UniqueBstr Bstr(const wchar_t* text) { return UniqueBstr(SysAllocString(text)); }
 
@@ -148,44 +146,48 @@ ComPtr<IWbemClassObject> TerminateInParameters(IWbemServices* services) {
   return parameters;
 }
 
-// True when WMI accepted the request; whether the process has gone is checked apart,
-// because a method that returns 0 has only promised to end it.
-bool AskWmiToTerminate(IWbemServices* services, std::uint32_t id) {
+// Whether the process has gone is judged by waiting on its handle, not by the method's
+// ReturnValue: a method that returns 0 has only promised to end it.
+void AskWmiToTerminate(IWbemServices* services, std::uint32_t id) {
   const ComPtr<IWbemClassObject> in = TerminateInParameters(services);
-  if (!in) return false;
+  if (!in) return;
   const std::wstring objectPath = L"Win32_Process.Handle=\"" + std::to_wstring(id) + L"\"";
   const UniqueBstr path = Bstr(objectPath.c_str());
   const UniqueBstr method = Bstr(L"Terminate");
   ComPtr<IWbemClassObject> out;
-  if (!path || !method ||
-      FAILED(services->ExecMethod(path.get(), method.get(), 0, nullptr, in.Get(), &out, nullptr)) ||
-      !out) {
-    return false;
+  if (path && method) {
+    services->ExecMethod(path.get(), method.get(), 0, nullptr, in.Get(), &out, nullptr);
   }
-  return ReadUint32(out.Get(), L"ReturnValue") == 0u;
 }
 
-struct OpenedProcess {
+// A target held by its handle. The handle keeps the id from passing to another process
+// and is what the process is ended and waited on through.
+class HeldProcess final : public IHeldProcess {
+ public:
+  std::uint32_t id = 0;
   UniqueHandle handle;
   bool mayTerminate = false;
-  DWORD error = ERROR_SUCCESS;
+  bool goneBeforeHeld = false;  // no process had the id any more when it was held
 };
 
-// A handle to wait on, with the right to end the process when the user has it. A
-// process we may not end can still be watched while WMI is asked to end it.
-OpenedProcess OpenForEnding(std::uint32_t id) {
-  constexpr DWORD kWatch = SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION;
-  OpenedProcess opened;
-  opened.handle.reset(OpenProcess(kWatch | PROCESS_TERMINATE, FALSE, id));
-  if (opened.handle) {
-    opened.mayTerminate = true;
-    return opened;
+// Only SYNCHRONIZE and PROCESS_TERMINATE are asked for: both exist on every Windows the
+// program runs on, unlike the limited query right, which XP refuses.
+std::unique_ptr<HeldProcess> OpenForEnding(std::uint32_t id) {
+  auto held = std::make_unique<HeldProcess>();
+  held->id = id;
+  held->handle.reset(OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE, FALSE, id));
+  if (held->handle) {
+    held->mayTerminate = true;
+    return held;
   }
-  opened.error = GetLastError();
-  if (opened.error != ERROR_ACCESS_DENIED) return opened;
-  opened.handle.reset(OpenProcess(kWatch, FALSE, id));
-  if (!opened.handle) opened.error = GetLastError();
-  return opened;
+  DWORD error = GetLastError();
+  // A process we may not end can still be watched while WMI is asked to end it.
+  if (error == ERROR_ACCESS_DENIED) {
+    held->handle.reset(OpenProcess(SYNCHRONIZE, FALSE, id));
+    if (!held->handle) error = GetLastError();
+  }
+  held->goneBeforeHeld = !held->handle && error == ERROR_INVALID_PARAMETER;
+  return held;
 }
 
 bool HasExited(HANDLE process, DWORD waitMs) {
@@ -230,15 +232,37 @@ std::optional<std::vector<ProcessInfo>> Win32Processes::List() {
   return processes;
 }
 
-bool Win32Processes::Terminate(const ProcessInfo& process) {
-  const OpenedProcess opened = OpenForEnding(process.id);
-  // No process has this id any more: it ended by itself after it was listed.
-  if (!opened.handle) return opened.error == ERROR_INVALID_PARAMETER;
-  if (HasExited(opened.handle.get(), 0)) return true;
-  Wmi* wmi = ConnectedWmi();
-  const bool asked = wmi != nullptr && AskWmiToTerminate(wmi->services.Get(), process.id);
-  if (!asked && opened.mayTerminate) TerminateProcess(opened.handle.get(), 1);
-  return HasExited(opened.handle.get(), kExitWaitMs);
+std::unique_ptr<IHeldProcess> Win32Processes::Hold(const ProcessInfo& process) {
+  return OpenForEnding(process.id);
+}
+
+void Win32Processes::RequestEnd(IHeldProcess& process) {
+  auto* held = dynamic_cast<HeldProcess*>(&process);
+  if (held == nullptr || !held->handle || HasExited(held->handle.get(), 0)) return;
+  if (held->mayTerminate) {
+    TerminateProcess(held->handle.get(), 1);
+    return;
+  }
+  // The id is safe to name while the handle is held: it cannot be reused meanwhile.
+  if (Wmi* wmi = ConnectedWmi()) AskWmiToTerminate(wmi->services.Get(), held->id);
+}
+
+std::vector<bool> Win32Processes::WaitForEnd(std::span<IHeldProcess* const> processes,
+                                             std::uint32_t timeoutMs) {
+  // One bound for the whole set: each wait gets only what is left of it. GetTickCount
+  // wraps after 49 days, which unsigned subtraction absorbs.
+  const DWORD start = GetTickCount();
+  std::vector<bool> ended;
+  for (IHeldProcess* process : processes) {
+    auto* held = dynamic_cast<HeldProcess*>(process);
+    if (held == nullptr || !held->handle) {
+      ended.push_back(held != nullptr && held->goneBeforeHeld);
+      continue;
+    }
+    const DWORD elapsed = GetTickCount() - start;
+    ended.push_back(HasExited(held->handle.get(), elapsed >= timeoutMs ? 0 : timeoutMs - elapsed));
+  }
+  return ended;
 }
 
 }  // namespace qc::win

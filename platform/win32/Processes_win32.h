@@ -24,7 +24,10 @@ class Win32Processes final : public IProcesses {
   Win32Processes& operator=(const Win32Processes&) = delete;
 
   std::optional<std::vector<ProcessInfo>> List() override;
-  bool Terminate(const ProcessInfo& process) override;
+  std::unique_ptr<IHeldProcess> Hold(const ProcessInfo& process) override;
+  void RequestEnd(IHeldProcess& process) override;
+  std::vector<bool> WaitForEnd(std::span<IHeldProcess* const> processes,
+                               std::uint32_t timeoutMs) override;
 
   ProcessListing LastListing() const { return lastListing_; }
 

@@ -25,6 +25,19 @@ HKEY ToHKey(RegKey key) {
   return reinterpret_cast<HKEY>(static_cast<ULONG_PTR>(key));
 }
 
+// ntdll's key deletion works on the handle itself, so a link opened as a link is
+// deleted as one; RegDeleteKey reopens the name and would follow the link to its
+// target. Both calls exist from NT 4 on; they are looked up in ntdll, which every
+// process has loaded, so the program's import table names no ntdll function.
+using NtDeleteKeyFn = LONG(WINAPI*)(HANDLE key);
+using RtlNtStatusToDosErrorFn = ULONG(WINAPI*)(LONG status);
+
+template <typename Fn>
+Fn NtdllFunction(const char* name) {
+  return reinterpret_cast<Fn>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"ntdll.dll"), name)));
+}
+
 RegKey FromHKey(HKEY key) {
   const auto value = static_cast<LONG_PTR>(reinterpret_cast<ULONG_PTR>(key));
   const auto low = static_cast<std::uint32_t>(value);
@@ -55,15 +68,14 @@ long Win32Registry::EnumKey(RegKey key, std::uint32_t index, std::string* name,
   return status;
 }
 
-long Win32Registry::DeleteKey(RegKey key, const std::string& subKey) {
-  if (view_ == 0) return RegDeleteKeyW(ToHKey(key), ToW(subKey).c_str());
-  // RegDeleteKeyW works in the program's own view only. RegDeleteKeyExW, which takes a
-  // view, is missing from 32-bit XP, where the program must still start: looked up.
-  using Fn = LONG(WINAPI*)(HKEY, LPCWSTR, REGSAM, DWORD);
-  const auto deleteKeyEx = reinterpret_cast<Fn>(reinterpret_cast<void*>(
-      GetProcAddress(GetModuleHandleW(L"advapi32.dll"), "RegDeleteKeyExW")));
-  if (deleteKeyEx == nullptr) return ERROR_CALL_NOT_IMPLEMENTED;
-  return deleteKeyEx(ToHKey(key), ToW(subKey).c_str(), view_, 0);
+long Win32Registry::DeleteOpenKey(RegKey key) {
+  // A predefined root is never deleted.
+  if (IsPredefined(key)) return ERROR_ACCESS_DENIED;
+  static const auto deleteKey = NtdllFunction<NtDeleteKeyFn>("NtDeleteKey");
+  static const auto toDosError = NtdllFunction<RtlNtStatusToDosErrorFn>("RtlNtStatusToDosError");
+  if (deleteKey == nullptr || toDosError == nullptr) return ERROR_CALL_NOT_IMPLEMENTED;
+  const LONG status = deleteKey(ToHKey(key));
+  return status == 0 ? ERROR_SUCCESS : LONG(toDosError(status));
 }
 
 long Win32Registry::CloseKey(RegKey key) {

@@ -14,7 +14,7 @@ class Win32Registry final : public IRegistry {
                  std::uint32_t access, RegKey* result) override;
   long EnumKey(RegKey key, std::uint32_t index, std::string* name,
                std::uint32_t bufferChars) override;
-  long DeleteKey(RegKey key, const std::string& subKey) override;
+  long DeleteOpenKey(RegKey key) override;
   long CloseKey(RegKey key) override;
 
  private:

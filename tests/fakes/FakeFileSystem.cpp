@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <new>
 
 #include "platform/AsciiCase.h"
 
@@ -121,6 +122,7 @@ std::vector<std::string> FakeFileSystem::Tree(const std::string& root) {
 }
 
 bool FakeFileSystem::FolderExists(const std::string& path) {
+  if (throwIn == "exists") throw std::bad_alloc();
   auto it = nodes_.find(Resolve(path, true));
   return it != nodes_.end() && it->second.dir;
 }
@@ -164,12 +166,12 @@ Status FakeFileSystem::DeleteFolder(const std::string& path) {
   return DeleteTree(key);
 }
 
-Status FakeFileSystem::RemoveFile(const std::string& path, bool force) {
+Status FakeFileSystem::RemoveFile(const std::string& path) {
   const std::string key = Resolve(path, true);
   auto it = nodes_.find(key);
   if (it == nodes_.end() || it->second.dir) return Status::Fail(StatusCode::NotFound, 2);
   if (it->second.locked) return Status::Fail(StatusCode::InUse, 32, "DeleteFile");
-  if (!force && (it->second.attributes & kAttrReadOnly)) {
+  if (it->second.attributes & kAttrReadOnly) {
     return Status::Fail(StatusCode::Denied, 5, "DeleteFile");
   }
   log.push_back("rmfile " + it->second.path);
@@ -179,6 +181,7 @@ Status FakeFileSystem::RemoveFile(const std::string& path, bool force) {
 
 std::optional<std::vector<DirEntry>> FakeFileSystem::List(const std::string& pattern,
                                                           std::uint32_t) {
+  if (throwIn == "list") throw std::bad_alloc();
   log.push_back("list " + pattern);
   const std::string suffix = "\\*.*";
   if (!pattern.ends_with(suffix)) return std::nullopt;
@@ -193,10 +196,11 @@ std::optional<std::vector<DirEntry>> FakeFileSystem::List(const std::string& pat
   return out;
 }
 
-std::optional<std::uint32_t> FakeFileSystem::GetAttributes(const std::string& path) {
+Attributes FakeFileSystem::GetAttributes(const std::string& path) {
   Node* n = Find(path);
-  if (n == nullptr) return std::nullopt;
-  return n->attributes;
+  if (n == nullptr) return {Status::Fail(StatusCode::NotFound, 2)};
+  if (n->attributesDenied) return {Status::Fail(StatusCode::Denied, 5)};
+  return {Status::Success(), n->attributes};
 }
 
 Status FakeFileSystem::SetAttributes(const std::string& path, std::uint32_t attributes) {

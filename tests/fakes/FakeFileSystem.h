@@ -23,6 +23,7 @@ class FakeFileSystem final : public IFileSystem {
     bool locked = false;     // held open elsewhere: cannot be deleted or removed
     bool unreadable = false;
     bool unlistable = false;
+    bool attributesDenied = false;  // reading its attributes fails with access denied
   };
 
   // Creation helpers; parents are created as needed.
@@ -39,10 +40,10 @@ class FakeFileSystem final : public IFileSystem {
   bool FolderExists(const std::string& path) override;
   bool FileExists(const std::string& path) override;
   Status DeleteFolder(const std::string& path) override;
-  Status RemoveFile(const std::string& path, bool force) override;
+  Status RemoveFile(const std::string& path) override;
   std::optional<std::vector<DirEntry>> List(const std::string& pattern,
                                             std::uint32_t selection) override;
-  std::optional<std::uint32_t> GetAttributes(const std::string& path) override;
+  Attributes GetAttributes(const std::string& path) override;
   Status SetAttributes(const std::string& path, std::uint32_t attributes) override;
   Status RemoveFolder(const std::string& path) override;
   std::unique_ptr<IByteStream> OpenRead(const std::string& path) override;
@@ -50,6 +51,7 @@ class FakeFileSystem final : public IFileSystem {
   std::vector<std::string> log;  // "list X", "rmfile X", "rmdir X", "attr X", ...
   int openStreams = 0;           // streams currently open
   int maxOpenStreams = 0;
+  std::string throwIn;  // "exists" or "list": that call throws, as a failed allocation would
 
  private:
   std::string Resolve(const std::string& path, bool followLast);

@@ -2,6 +2,7 @@
 #include "fakes/FakeRegistry.h"
 
 #include <algorithm>
+#include <new>
 
 #include "platform/AsciiCase.h"
 
@@ -133,6 +134,7 @@ long FakeRegistry::Record(Call call) {
 
 long FakeRegistry::OpenKeyEx(RegKey parent, const std::string& subKey, std::uint32_t options,
                              std::uint32_t access, RegKey* result) {
+  if (throwOnOpen) throw std::bad_alloc();
   std::string id, display;
   long status = Resolve(parent, &id, &display);
   id = Join(id, ToUpperAscii(subKey));
@@ -173,17 +175,13 @@ long FakeRegistry::EnumKey(RegKey key, std::uint32_t index, std::string* name,
   return Record({"enum", display, status, IsHive(key), 0, 0, index});
 }
 
-long FakeRegistry::DeleteKey(RegKey key, const std::string& subKey) {
+long FakeRegistry::DeleteOpenKey(RegKey key) {
   std::string id, display;
   long status = Resolve(key, &id, &display);
-  id = Join(id, ToUpperAscii(subKey));
-  display = Join(display, subKey);
   const Key* k = FindKey(id);
   if (status != kErrorSuccess) {
-  } else if (subKey.empty()) {
-    status = kErrorInvalidParameter;  // would name the open key itself
-  } else if (!k) {
-    status = kErrorFileNotFound;
+  } else if (IsHive(key) || !k) {
+    status = kErrorInvalidParameter;  // a hive is never deleted
   } else if (k->denyDelete || !ChildIds(id).empty()) {
     status = kErrorAccessDenied;  // Windows refuses a key that still has subkeys
   } else {

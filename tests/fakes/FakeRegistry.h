@@ -52,7 +52,7 @@ class FakeRegistry final : public IRegistry {
                  std::uint32_t access, RegKey* result) override;
   long EnumKey(RegKey key, std::uint32_t index, std::string* name,
                std::uint32_t bufferChars) override;
-  long DeleteKey(RegKey key, const std::string& subKey) override;
+  long DeleteOpenKey(RegKey key) override;
   long CloseKey(RegKey key) override;
 
   // Paths of the calls of one kind, optionally only those that returned 0.
@@ -61,7 +61,8 @@ class FakeRegistry final : public IRegistry {
 
   std::vector<Call> log;
   std::size_t maxOpenHandles = 0;
-  int badCloses = 0;  // closes of a hive or of a handle that was not open
+  int badCloses = 0;         // closes of a hive or of a handle that was not open
+  bool throwOnOpen = false;  // every open throws, as a failed allocation would
 
  private:
   struct Key {

@@ -1,7 +1,10 @@
 // Fakes for the environment, the Windows version and the process list.
 #pragma once
 
+#include <algorithm>
 #include <map>
+#include <memory>
+#include <new>
 #include <optional>
 #include <set>
 #include <string>
@@ -31,26 +34,47 @@ class FakeOsVersion final : public IOsVersion {
   std::optional<OsVersionInfo> version = OsVersionInfo{6, 1, 7601, kVerPlatformWin32Nt};
 };
 
-// Processes that run until terminated; ids listed in `unkillable` survive Terminate.
+// Processes that run until asked to end; ids listed in `unkillable` survive that.
 class FakeProcesses final : public IProcesses {
  public:
+  struct Held final : IHeldProcess {
+    explicit Held(std::uint32_t id) : id(id) {}
+    std::uint32_t id;
+  };
   std::optional<std::vector<ProcessInfo>> List() override {
     events.push_back("list");
+    if (listThrows) throw std::bad_alloc();
     if (listFails) return std::nullopt;
     return running;
   }
-  bool Terminate(const ProcessInfo& p) override {
-    events.push_back("terminate:" + std::to_string(p.id));
-    terminated.push_back(p.id);
-    if (unkillable.count(p.id)) return false;
-    std::erase_if(running, [&](const ProcessInfo& r) { return r.id == p.id; });
-    return true;
+  std::unique_ptr<IHeldProcess> Hold(const ProcessInfo& p) override {
+    events.push_back("hold:" + std::to_string(p.id));
+    return std::make_unique<Held>(p.id);
+  }
+  void RequestEnd(IHeldProcess& process) override {
+    const std::uint32_t id = static_cast<Held&>(process).id;
+    events.push_back("end:" + std::to_string(id));
+    terminated.push_back(id);
+    if (!unkillable.count(id))
+      std::erase_if(running, [&](const ProcessInfo& r) { return r.id == id; });
+  }
+  std::vector<bool> WaitForEnd(std::span<IHeldProcess* const> processes,
+                               std::uint32_t timeoutMs) override {
+    events.push_back("wait:" + std::to_string(processes.size()) + ":" + std::to_string(timeoutMs));
+    std::vector<bool> ended;
+    for (IHeldProcess* p : processes) {
+      const std::uint32_t id = static_cast<Held*>(p)->id;
+      ended.push_back(std::none_of(running.begin(), running.end(),
+                                   [&](const ProcessInfo& r) { return r.id == id; }));
+    }
+    return ended;
   }
   std::vector<ProcessInfo> running;
   std::set<std::uint32_t> unkillable;
   std::vector<std::uint32_t> terminated;
   std::vector<std::string> events;
   bool listFails = false;
+  bool listThrows = false;
 };
 
 }  // namespace qc::test

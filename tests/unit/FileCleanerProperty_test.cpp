@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "fakes/FakeFileSystem.h"
-#include "fakes/FakeUi.h"
+#include "fakes/FakeResults.h"
 #include "files/FileCleaner.h"
 
 namespace qc::test {
@@ -105,7 +105,7 @@ TEST(KillFolderProperty, OnlyTheNamedTreeChangesAndTheLineTellsTheTruth) {
     const auto before = Snapshot(fs);
     const std::set<std::string> stay = MustStay(made);
 
-    RecordingList list;
+    RecordingSink list;
     const std::string asPassed = RandomSpelling(rng, kTarget);
     const bool result = KillFolder(fs, list, asPassed);
 

@@ -6,9 +6,9 @@
 #include <gtest/gtest.h>
 
 #include "fakes/FakeFileSystem.h"
+#include "fakes/FakeResults.h"
 #include "fakes/FakeSystem.h"
-#include "fakes/FakeUi.h"
-#include "files/ProfileFolder.h"
+#include "platform/FolderPath.h"
 
 namespace qc::test {
 namespace {
@@ -22,10 +22,10 @@ class MockFileSystem : public IFileSystem {
   MOCK_METHOD(bool, FolderExists, (const std::string&), (override));
   MOCK_METHOD(bool, FileExists, (const std::string&), (override));
   MOCK_METHOD(Status, DeleteFolder, (const std::string&), (override));
-  MOCK_METHOD(Status, RemoveFile, (const std::string&, bool), (override));
+  MOCK_METHOD(Status, RemoveFile, (const std::string&), (override));
   MOCK_METHOD(std::optional<std::vector<DirEntry>>, List, (const std::string&, std::uint32_t),
               (override));
-  MOCK_METHOD(std::optional<std::uint32_t>, GetAttributes, (const std::string&), (override));
+  MOCK_METHOD(Attributes, GetAttributes, (const std::string&), (override));
   MOCK_METHOD(Status, SetAttributes, (const std::string&, std::uint32_t), (override));
   MOCK_METHOD(Status, RemoveFolder, (const std::string&), (override));
   MOCK_METHOD(std::unique_ptr<IByteStream>, OpenRead, (const std::string&), (override));
@@ -38,6 +38,9 @@ class MockEnvironment : public IEnvironment {
 
 const Status kOk = Status::Success();
 const Status kInUse = Status::Fail(StatusCode::InUse, 32, "DeleteFileW");
+const Attributes kGone{Status::Fail(StatusCode::NotFound, 3)};
+const Attributes kThere{Status::Success(), kAttrDirectory};
+const Attributes kUnreadable{Status::Fail(StatusCode::Denied, 5)};
 
 const std::vector<std::string> kFixedFolders = {
     "C:\\Kelvora Quenzor 5.1",
@@ -84,22 +87,23 @@ std::vector<std::string> AllLines(const std::string& profile) {
 TEST(KillFolder, LineAndResultFollowWhatIsLeft) {
   const struct {
     Status deletion;
-    bool existsAfter;
+    Attributes after;
     const char* line;
     bool result;
   } cases[] = {
-      {kOk, false, "Folder Deleted: C:\\P", true},
-      {kInUse, false, "Folder Deleted: C:\\P", false},
-      {kInUse, true, "Folder Not Deleted: C:\\P", false},
-      {kOk, true, "Folder Not Deleted: C:\\P", false},  // a deletion that claims success
+      {kOk, kGone, "Folder Deleted: C:\\P", true},
+      {kInUse, kGone, "Folder Deleted: C:\\P", false},
+      {kInUse, kThere, "Folder Not Deleted: C:\\P", false},
+      {kOk, kThere, "Folder Not Deleted: C:\\P", false},       // a deletion that claims success
+      {kOk, kUnreadable, "Folder Not Deleted: C:\\P", false},  // unreadable is not gone
   };
   for (const auto& c : cases) {
     StrictMock<MockFileSystem> fs;
-    RecordingList list;
+    RecordingSink list;
     InSequence order;
     EXPECT_CALL(fs, FolderExists("C:\\P")).WillOnce(Return(true));
     EXPECT_CALL(fs, DeleteFolder("C:\\P")).WillOnce(Return(c.deletion));
-    EXPECT_CALL(fs, FolderExists("C:\\P")).WillOnce(Return(c.existsAfter));
+    EXPECT_CALL(fs, GetAttributes("C:\\P")).WillOnce(Return(c.after));
     EXPECT_EQ(KillFolder(fs, list, "C:\\P"), c.result) << c.line;
     EXPECT_EQ(list.lines, std::vector<std::string>{c.line});
   }
@@ -108,22 +112,23 @@ TEST(KillFolder, LineAndResultFollowWhatIsLeft) {
 TEST(KillFile, LineFollowsWhatIsLeftAndNeverForces) {
   const struct {
     Status deletion;
-    bool existsAfter;
+    Attributes after;
     const char* line;
     bool result;
   } cases[] = {
-      {kOk, false, "File Deleted: C:\\D\\a.exe", true},
-      {kInUse, false, "File Deleted: C:\\D\\a.exe", false},
-      {Status::Fail(StatusCode::Denied, 5), true, "File Not Deleted: C:\\D\\a.exe", false},
-      {kOk, true, "File Not Deleted: C:\\D\\a.exe", false},
+      {kOk, kGone, "File Deleted: C:\\D\\a.exe", true},
+      {kInUse, kGone, "File Deleted: C:\\D\\a.exe", false},
+      {Status::Fail(StatusCode::Denied, 5), kThere, "File Not Deleted: C:\\D\\a.exe", false},
+      {kOk, kThere, "File Not Deleted: C:\\D\\a.exe", false},
+      {kInUse, kUnreadable, "File Not Deleted: C:\\D\\a.exe", false},
   };
   for (const auto& c : cases) {
     StrictMock<MockFileSystem> fs;
-    RecordingList list;
+    RecordingSink list;
     InSequence order;
     EXPECT_CALL(fs, FileExists("C:\\D\\a.exe")).WillOnce(Return(true));
-    EXPECT_CALL(fs, RemoveFile("C:\\D\\a.exe", false)).WillOnce(Return(c.deletion));
-    EXPECT_CALL(fs, FileExists("C:\\D\\a.exe")).WillOnce(Return(c.existsAfter));
+    EXPECT_CALL(fs, RemoveFile("C:\\D\\a.exe")).WillOnce(Return(c.deletion));
+    EXPECT_CALL(fs, GetAttributes("C:\\D\\a.exe")).WillOnce(Return(c.after));
     EXPECT_EQ(KillFile(fs, list, "C:\\D\\a.exe"), c.result) << c.line;
     EXPECT_EQ(list.lines, std::vector<std::string>{c.line});
   }
@@ -143,12 +148,12 @@ TEST(KillFolder, DropsOneTrailingBackslashOnly) {
   };
   for (const auto& c : cases) {
     StrictMock<MockFileSystem> fs;
-    RecordingList list;
+    RecordingSink list;
     if (c.used != nullptr) {
       InSequence order;
       EXPECT_CALL(fs, FolderExists(c.used)).WillOnce(Return(true));
       EXPECT_CALL(fs, DeleteFolder(c.used)).WillOnce(Return(kOk));
-      EXPECT_CALL(fs, FolderExists(c.used)).WillOnce(Return(false));
+      EXPECT_CALL(fs, GetAttributes(c.used)).WillOnce(Return(kGone));
     }
     EXPECT_EQ(KillFolder(fs, list, c.given), c.used != nullptr) << c.given;
     const auto expected = c.used
@@ -160,7 +165,7 @@ TEST(KillFolder, DropsOneTrailingBackslashOnly) {
 
 TEST(KillFileAndFolder, AbsentItemGivesNoLineAndNoDeletion) {
   StrictMock<MockFileSystem> fs;
-  RecordingList list;
+  RecordingSink list;
   EXPECT_CALL(fs, FolderExists("C:\\P")).WillOnce(Return(false));
   EXPECT_CALL(fs, FileExists("C:\\P\\f.exe\\")).WillOnce(Return(false));
   EXPECT_FALSE(KillFolder(fs, list, "C:\\P\\"));
@@ -172,13 +177,13 @@ TEST(KillFileAndFolder, AbsentItemGivesNoLineAndNoDeletion) {
 TEST(CleanFiles, ReadsTheProfileFirstThenTestsTheEntriesInOrder) {
   StrictMock<MockFileSystem> fs;
   StrictMock<MockEnvironment> env;
-  RecordingList list;
+  RecordingSink list;
   InSequence order;
   EXPECT_CALL(env, Get("USERPROFILE")).WillOnce(Return("C:\\Users\\me\\"));
   for (const auto& f : kFixedFolders) EXPECT_CALL(fs, FolderExists(f)).WillOnce(Return(false));
-  // Used as read: a trailing backslash in the value stays.
+  // Taken apart once: the value's trailing backslash does not double the suffix's.
   for (const auto& s : kSuffixes) {
-    EXPECT_CALL(fs, FolderExists("C:\\Users\\me\\" + s)).WillOnce(Return(false));
+    EXPECT_CALL(fs, FolderExists("C:\\Users\\me" + s)).WillOnce(Return(false));
   }
   for (const auto& f : kFiles) EXPECT_CALL(fs, FileExists(f)).WillOnce(Return(false));
   CleanFiles(fs, env, list);
@@ -189,7 +194,7 @@ TEST(CleanFiles, EverythingPresentIsRemovedWithOneLineEachInOrder) {
   const std::string profile = "C:\\Users\\Zo\xC3\xAB \xC5\x9C";  // "Zoë Ŝ"
   FakeFileSystem fs;
   FakeEnvironment env;
-  RecordingList list;
+  RecordingSink list;
   env.vars["USERPROFILE"] = profile;
   AddEverything(fs, profile);
   fs.AddFile("C:\\Program Files\\Norvane Software\\Other\\keep.txt");
@@ -217,7 +222,7 @@ TEST(CleanFiles, EverythingPresentIsRemovedWithOneLineEachInOrder) {
 TEST(CleanFiles, NothingPresentWritesNothingAndChangesNothing) {
   FakeFileSystem fs;
   FakeEnvironment env;
-  RecordingList list;
+  RecordingSink list;
   env.vars["USERPROFILE"] = "C:\\Users\\me";
   fs.AddFile("C:\\Users\\me\\ntuser.dat");
   fs.AddFile("C:\\Windows\\Downloaded Program Files\\desktop.ini");
@@ -230,7 +235,7 @@ TEST(CleanFiles, NothingPresentWritesNothingAndChangesNothing) {
 TEST(CleanFiles, WhatCannotGoIsReportedAsNotDeletedAndTheRestStillGoes) {
   FakeFileSystem fs;
   FakeEnvironment env;
-  RecordingList list;
+  RecordingSink list;
   env.vars["USERPROFILE"] = "C:\\Users\\me";
   AddEverything(fs, "C:\\Users\\me");
   const std::string locked = "C:\\Kelvora Quenzor 5.5\\bin\\agent.log";
@@ -254,7 +259,7 @@ TEST(CleanFiles, WhatCannotGoIsReportedAsNotDeletedAndTheRestStillGoes) {
 TEST(CleanFiles, LinksInsideATreeAreRemovedNotFollowed) {
   FakeFileSystem fs;
   FakeEnvironment env;
-  RecordingList list;
+  RecordingSink list;
   env.vars["USERPROFILE"] = "C:\\Users\\me";
   fs.AddFile("C:\\Kelvora Quenzor 6.1\\agent.exe");
   fs.AddFile("D:\\Keep\\precious.doc");
@@ -281,7 +286,7 @@ TEST(CleanFiles, UnusableProfileSkipsOnlyThePerUserEntries) {
     const std::string shown = value.value_or("<unset>");
     FakeFileSystem fs;
     FakeEnvironment env;
-    RecordingList list;
+    RecordingSink list;
     if (value) env.vars["USERPROFILE"] = *value;
     AddEverything(fs, value.value_or(""));
     AddEverything(fs, "");  // what "<empty>\Norvane" would name: the current drive's root
@@ -298,19 +303,26 @@ TEST(CleanFiles, UnusableProfileSkipsOnlyThePerUserEntries) {
   }
 }
 
-TEST(ProfileFolder, AcceptsOnlyDriveAndSharePaths) {
-  const struct {
-    const char* value;
-    bool usable;
-  } cases[] = {
-      {"C:\\Users\\me", true},  {"z:\\", true},        {"\\\\srv\\share", true},
-      {"\\\\srv\\s\\me", true}, {"", false},           {"\\", false},
-      {"\\Users", false},       {"Users", false},      {"C:", false},
-      {"C:Users", false},       {"C:/Users", false},   {"\\\\", false},
-      {"\\\\srv", false},       {"\\\\srv\\", false},  {"\\\\\\share", false},
-      {"1:\\x", false},         {" C:\\Users", false}, {"\xC3\x84:\\x", false},
+TEST(NormaliseFolder, GivesOneSpellingOfEveryAbsoluteFolderAndRefusesTheRest) {
+  const std::pair<const char*, const char*> usable[] = {
+      {"C:\\Users\\me", "C:\\Users\\me"},
+      {"C:\\Users\\me\\", "C:\\Users\\me"},
+      {"C:/Users/me", "C:\\Users\\me"},
+      {"c:\\\\Users//me\\/", "c:\\Users\\me"},
+      {"C:\\Users\\.\\x\\..\\me", "C:\\Users\\me"},
+      {"z:\\", "z:"},
+      {"\\\\srv\\share", "\\\\srv\\share"},
+      {"//srv/s/me/", "\\\\srv\\s\\me"},
+      {"C:\\Users\\me.\\ x ", "C:\\Users\\me.\\ x "},  // names stay as written
   };
-  for (const auto& c : cases) EXPECT_EQ(IsUsableProfileFolder(c.value), c.usable) << c.value;
+  for (const auto& [value, folder] : usable) {
+    EXPECT_EQ(NormaliseFolder(value), std::optional<std::string>(folder)) << value;
+  }
+  for (const char* value : {"", "\\", "\\Users", "Users", "C:", "C:Users", "C:\\..", "\\\\",
+                            "\\\\srv", "\\\\srv\\", "\\\\srv\\s\\..\\..", "\\\\?\\C:\\Users",
+                            "\\\\.\\C:\\Users", "1:\\x", " C:\\Users", "\xC3\x84:\\x"}) {
+    EXPECT_EQ(NormaliseFolder(value), std::nullopt) << value;
+  }
 }
 
 }  // namespace

@@ -29,7 +29,7 @@ class EmptyRegistry final : public IRegistry {
   long EnumKey(RegKey, std::uint32_t, std::string*, std::uint32_t) override {
     return kErrorNoMoreItems;
   }
-  long DeleteKey(RegKey, const std::string&) override { return kErrorFileNotFound; }
+  long DeleteOpenKey(RegKey) override { return kErrorFileNotFound; }
   long CloseKey(RegKey) override { return kErrorSuccess; }
 };
 
@@ -221,28 +221,6 @@ TEST(ExitButton, UnloadsTheMainWindowWithoutAPrompt) {
   rig.form.btnExit_Click();
   EXPECT_TRUE(rig.ui.unloaded);
   EXPECT_TRUE(rig.ui.boxes.empty());
-}
-
-TEST(TrackedList, FailureLinesSetTheExitCode) {
-  const struct {
-    const char* line;
-    bool failure;
-  } cases[] = {
-      {"Folder Deleted: C:\\x", false},
-      {"Folder Not Deleted: C:\\x", true},
-      {"Process Not Terminated: Internet Explorer", true},
-      {"Error: The user profile folder is unknown", true},
-      {"Information: No Quenzor or Internet Explorer Processes Running", false},
-      {"File Deleted: C:\\Notes\\Error: x", false},
-      {"File Deleted: C:\\Nothing\\a.txt", false},
-  };
-  for (const auto& c : cases) {
-    RecordingList box;
-    TrackedList list(box);
-    list.AddItem(c.line);
-    EXPECT_EQ(list.HasFailure(), c.failure) << c.line;
-    EXPECT_EQ(box.lines, (std::vector<std::string>{c.line}));
-  }
 }
 
 }  // namespace

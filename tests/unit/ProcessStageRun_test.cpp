@@ -25,7 +25,7 @@ class NoKeys final : public IRegistry {
   long EnumKey(RegKey, std::uint32_t, std::string*, std::uint32_t) override {
     return kErrorNoMoreItems;
   }
-  long DeleteKey(RegKey, const std::string&) override { return kErrorFileNotFound; }
+  long DeleteOpenKey(RegKey) override { return kErrorFileNotFound; }
   long CloseKey(RegKey) override { return kErrorSuccess; }
   int opens = 0;
 
@@ -155,7 +155,9 @@ TEST(ProcessStageInRun, BoxesLinesAndExitCodeFollowTheOutcome) {
     rig.Run();
     EXPECT_EQ(rig.LinesBeforeRegistry(), c.stageLines) << c.what;
     EXPECT_EQ(rig.Titles(), c.titles) << c.what;
-    if (c.failureReported) EXPECT_EQ(rig.form.ExitCode(), 1) << c.what;
+    if (c.failureReported) {
+      EXPECT_EQ(rig.form.ExitCode(), 1) << c.what;
+    }
     // The run goes on to the registry stage and completes whatever the outcome.
     EXPECT_GT(rig.registry.opens, 0) << c.what;
     EXPECT_FALSE(rig.ui.cleanEnabled) << c.what;

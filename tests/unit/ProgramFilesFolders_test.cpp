@@ -26,7 +26,8 @@ TEST(ProgramFilesFolders, OnlyNewAbsoluteDrivePathsCount) {
       // Letter case and one trailing backslash do not make a folder new.
       {{"c:\\PROGRAM FILES\\", "D:\\Apps\\", "d:\\apps"}, {"D:\\Apps"}},
       {{"", "Program Files", "\\Program Files", "C:Program Files"}, {}},
-      {{"C:\\x/..", "C:\\x\\..\\Windows", "C:\\x\\\\y", "C:\\x\\\\"}, {}},
+      // Either separator, doubled ones: the same folder, taken apart as every base folder.
+      {{"D:/Apps//", "d:\\apps", "\\\\server\\share"}, {"D:\\Apps"}},
       {{"E:\\"}, {"E:"}},
   };
   for (const auto& c : cases) EXPECT_EQ(ExtraProgramFilesRoots(c.values), c.roots);

@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "fakes/FakeFileSystem.h"
+#include "fakes/FakeResults.h"
 #include "fakes/FakeSystem.h"
-#include "fakes/FakeUi.h"
 
 namespace qc::test {
 namespace {
@@ -30,7 +30,7 @@ struct Rig {
   FakeFileSystem fs;
   FakeEnvironment env;
   FakeOsVersion os;  // NT 6.1
-  RecordingList list;
+  RecordingSink list;
 
   Rig() {
     env.vars["USERPROFILE"] = kProfile;
@@ -288,6 +288,70 @@ TEST(ShortcutProfile, UnusableProfileSkipsTheScansWithOneErrorLine) {
       EXPECT_TRUE(rig.Listed().empty());
     }
   }
+}
+
+// C:\S\x\x\...\x, nested `depth` deep, answered from each path's length alone so that
+// the fake costs no more than the paths it is handed.
+class FolderChain final : public IFileSystem {
+ public:
+  explicit FolderChain(std::size_t depth) : depth_(depth), removed_(depth + 2, false) {}
+  bool FolderExists(const std::string&) override { return false; }
+  bool FileExists(const std::string&) override { return false; }
+  Status DeleteFolder(const std::string&) override { return Status::Fail(StatusCode::Failed); }
+  Status RemoveFile(const std::string&) override { return Status::Fail(StatusCode::Failed); }
+  std::optional<std::vector<DirEntry>> List(const std::string& pattern, std::uint32_t) override {
+    const std::size_t level = Level(pattern) - 2;  // the pattern ends in "\\*.*"
+    if (removed_[level]) return std::nullopt;
+    std::vector<DirEntry> entries{{".", kAttrDirectory}, {"..", kAttrDirectory}};
+    if (level < depth_) entries.push_back({"x", kAttrDirectory});
+    return entries;
+  }
+  Attributes GetAttributes(const std::string& path) override {
+    if (removed_[Level(path)]) return {Status::Fail(StatusCode::NotFound, 3)};
+    return {Status::Success(), kAttrDirectory};
+  }
+  Status SetAttributes(const std::string&, std::uint32_t) override { return {}; }
+  Status RemoveFolder(const std::string& path) override {
+    const std::size_t level = Level(path);
+    if (level < depth_ && !removed_[level + 1]) return Status::Fail(StatusCode::Failed, 145);
+    removed_[level] = true;
+    return {};
+  }
+  std::unique_ptr<IByteStream> OpenRead(const std::string&) override { return nullptr; }
+
+ private:
+  static std::size_t Level(const std::string& path) { return (path.size() - 4) / 2; }
+  std::size_t depth_;
+  std::vector<bool> removed_;
+};
+
+// Compares each line with the one expected as it arrives, without keeping any.
+class ChainLines final : public IResultsSink {
+ public:
+  void Add(std::string_view line, Outcome outcome) override {
+    path_ += "\\x";
+    const std::string_view prefix = "Directory Removed: ";
+    if (line.starts_with(prefix) && line.substr(prefix.size()) == path_ &&
+        outcome == Outcome::Success) {
+      ++matching;
+    }
+    ++count;
+  }
+  std::size_t count = 0, matching = 0;
+
+ private:
+  std::string path_ = "C:\\S";
+};
+
+TEST(SearchDirDel, RemovesFoldersNestedTwentyThousandDeepInOrder) {
+  constexpr std::size_t kDepth = 20000;
+  FolderChain fs(kDepth);
+  ChainLines lines;
+  SearchDirDel(fs, lines, "C:\\S", "x", false);
+  EXPECT_EQ(lines.count, kDepth);
+  EXPECT_EQ(lines.matching, kDepth);
+  EXPECT_TRUE(fs.GetAttributes("C:\\S\\x").gone());
+  EXPECT_FALSE(fs.GetAttributes("C:\\S").gone());
 }
 
 }  // namespace

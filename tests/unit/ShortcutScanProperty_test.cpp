@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "fakes/FakeFileSystem.h"
-#include "fakes/FakeUi.h"
+#include "fakes/FakeResults.h"
 #include "files/ShortcutCleaner.h"
 
 namespace qc::test {
@@ -232,7 +232,7 @@ TEST(ShortcutScanProperty, RandomTreesLoseOnlySelectedEntriesAndReportEachTruthf
     Build(fs, kScan, tree, links);
     const Snapshot before = Take(fs);
 
-    RecordingList list;
+    RecordingSink list;
     SearchDirDel(fs, list, kScan, tofind, false);
 
     std::vector<std::string> lines;

@@ -4,8 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include "fakes/FakeResults.h"
 #include "fakes/FakeSystem.h"
-#include "fakes/FakeUi.h"
 
 namespace qc::test {
 namespace {
@@ -89,7 +89,7 @@ TEST(TerminateTargetProcesses, EndsExactlyTheTargetsAndReportsEach) {
     FakeProcesses processes;
     processes.running = c.running;
     processes.unkillable = c.unkillable;
-    RecordingList list;
+    RecordingSink list;
     EXPECT_EQ(TerminateTargetProcesses(processes, list), c.result) << c.what;
     EXPECT_EQ(list.lines, c.lines) << c.what;
     EXPECT_EQ(processes.terminated, c.terminated) << c.what;
@@ -120,7 +120,7 @@ TEST(TerminateTargetProcesses, NearMissNamesAreLeftAlone) {
   for (const char* name : names) {
     FakeProcesses processes;
     processes.running = {{42, name}};
-    RecordingList list;
+    RecordingSink list;
     EXPECT_EQ(TerminateTargetProcesses(processes, list), ProcessSearch::NoneFound) << name;
     EXPECT_TRUE(list.lines.empty()) << name;
     EXPECT_TRUE(processes.terminated.empty()) << name;
@@ -129,31 +129,36 @@ TEST(TerminateTargetProcesses, NearMissNamesAreLeftAlone) {
 
 // Writes each line into the fake's own event record, so the order of attempts and
 // lines can be checked together.
-class LinesIntoEvents final : public IResultsList {
+class LinesIntoEvents final : public IResultsSink {
  public:
   explicit LinesIntoEvents(FakeProcesses& p) : p_(p) {}
-  void AddItem(std::string_view line) override { p_.events.push_back("line:" + std::string(line)); }
+  void Add(std::string_view line, Outcome) override {
+    p_.events.push_back("line:" + std::string(line));
+  }
 
  private:
   FakeProcesses& p_;
 };
 
-TEST(TerminateTargetProcesses, ListsOnceAndWritesEachLineAfterItsAttempt) {
+TEST(TerminateTargetProcesses, HoldsAllTargetsFirstAndWaitsOnceForAllOfThem) {
   FakeProcesses processes;
-  processes.running = {{3, "KVAGENT.EXE"}, {1, "notepad.exe"}, {2, "IEXPLORE.EXE"}};
-  processes.unkillable = {2};
+  processes.running = {
+      {3, "KVAGENT.EXE"}, {1, "notepad.exe"}, {2, "IEXPLORE.EXE"}, {4, "KVRDP.EXE"}};
+  processes.unkillable = {2, 4};
   LinesIntoEvents list(processes);
   TerminateTargetProcesses(processes, list);
-  EXPECT_EQ(processes.events,
-            (Lines{"list", "terminate:3", std::string("line:") + kPlexarium, "terminate:2",
-                   "line:Process Not Terminated: Internet Explorer"}));
+  // Two stuck processes share one bound; the lines keep the listing's order.
+  EXPECT_EQ(processes.events, (Lines{"list", "hold:3", "hold:2", "hold:4", "end:3", "end:2",
+                                     "end:4", "wait:3:5000", std::string("line:") + kPlexarium,
+                                     "line:Process Not Terminated: Internet Explorer",
+                                     "line:Process Not Terminated: Kelvora Quenzor Farlumen"}));
 }
 
 TEST(TerminateTargetProcesses, ListingFailureWritesOneErrorLineAndEndsNothing) {
   FakeProcesses processes;
   processes.running = {{1, "IEXPLORE.EXE"}};
   processes.listFails = true;
-  RecordingList list;
+  RecordingSink list;
   EXPECT_EQ(TerminateTargetProcesses(processes, list), ProcessSearch::ListFailed);
   EXPECT_EQ(list.lines, Lines{kListFailed});
   EXPECT_TRUE(processes.terminated.empty());

@@ -10,12 +10,14 @@
 #include <string>
 #include <vector>
 
+#include "fakes/FakeResults.h"
 #include "fakes/FakeSystem.h"
-#include "fakes/FakeUi.h"
+#include "files/FileCleaner.h"
 #include "files/ShortcutCleaner.h"
 #include "platform/win32/FileSystem_win32.h"
 #include "platform/win32/Owners.h"
 #include "platform/win32/Utf.h"
+#include "win32/NewerApi.h"
 
 namespace qc::win {
 namespace {
@@ -178,13 +180,14 @@ TEST_F(TempFolderTest, ListsEveryEntryWithItsAttributes) {
 TEST_F(TempFolderTest, AttributesRemovalAndReading) {
   const std::string dir = root_ + "\\Attr";
   ASSERT_TRUE(MakeFile(dir + "\\ro.txt", "abc", FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN));
-  EXPECT_EQ(fs_.GetAttributes(dir + "\\ro.txt").value_or(0) & (kAttrReadOnly | kAttrHidden),
+  EXPECT_EQ(fs_.GetAttributes(dir + "\\ro.txt").bits & (kAttrReadOnly | kAttrHidden),
             kAttrReadOnly | kAttrHidden);
   EXPECT_TRUE(fs_.SetAttributes(dir + "\\ro.txt", 0).ok());
-  EXPECT_EQ(fs_.GetAttributes(dir + "\\ro.txt").value_or(kAttrReadOnly) &
-                (kAttrReadOnly | kAttrHidden | kAttrSystem),
-            0u);
-  EXPECT_EQ(fs_.GetAttributes(dir + "\\none"), std::nullopt);
+  const Attributes reset = fs_.GetAttributes(dir + "\\ro.txt");
+  EXPECT_TRUE(reset.ok());
+  EXPECT_EQ(reset.bits & (kAttrReadOnly | kAttrHidden | kAttrSystem), 0u);
+  EXPECT_TRUE(fs_.GetAttributes(dir + "\\none").gone());
+  EXPECT_TRUE(fs_.GetAttributes(dir + "\\none\\deeper").gone());
   EXPECT_EQ(fs_.SetAttributes(dir + "\\none", 0).code, StatusCode::NotFound);
   EXPECT_EQ(fs_.OpenRead(dir), nullptr);
   EXPECT_EQ(fs_.OpenRead(dir + "\\none"), nullptr);
@@ -215,7 +218,7 @@ TEST_F(TempFolderTest, LongPathsAndTrailingDotsAreReachedExactly) {
   ASSERT_TRUE(entries.has_value());
   EXPECT_EQ(entries->size(), 3u);
   EXPECT_TRUE(ShortcutTargetsAgent(fs_, deep + "\\deep.txt"));
-  EXPECT_TRUE(fs_.GetAttributes(root_ + "\\data.").has_value());
+  EXPECT_TRUE(fs_.GetAttributes(root_ + "\\data.").ok());
   auto stream = fs_.OpenRead(root_ + "\\data.");
   ASSERT_NE(stream, nullptr);
   char buf[8] = {};
@@ -238,7 +241,7 @@ class ShortcutScanOnDisk : public TempFolderTest {
     ASSERT_TRUE(com_.ok());
   }
   Lines Clean() {
-    test::RecordingList list;
+    test::RecordingSink list;
     test::FakeEnvironment env;
     env.vars["USERPROFILE"] = profile_;
     test::FakeOsVersion os;  // Windows 7
@@ -309,6 +312,51 @@ TEST_F(ShortcutScanOnDisk, LinkedFolderKeepsItsContents) {
   EXPECT_EQ(lines, Lines{verb + link});
   for (const std::string& f : kept) EXPECT_TRUE(Exists(f)) << f;
   EXPECT_TRUE(Exists(target + "\\agent.lnk"));
+}
+
+// Names that plain Win32 paths would rewrite: a trailing dot or blank is stripped and a
+// device name such as CON, NUL or AUX (with any extension) names the device instead.
+TEST_F(ShortcutScanOnDisk, HostileNamesGoTheSameWhateverTheProfileSpelling) {
+  const std::string agent = "L\x01\x14KVAGENT.EXE";
+  const std::string data = profile_ + "\\Norvane";
+  const std::string k = startMenu_ + "\\Kelvora Quenzor Plexarium";
+  const std::pair<std::string, std::string> seed[] = {
+      {data + "\\trailing dot.", "x"},
+      {data + "\\trailing blank ", "x"},
+      {data + "\\con", "x"},
+      {data + "\\Sub.\\aux.txt", "x"},
+      {startMenu_ + "\\Agent.lnk.", agent},
+      {startMenu_ + "\\con.lnk", agent},
+      {k + "\\a.txt", "x"},
+      {k + ".\\nul.lnk", agent},
+      {k + ".\\aux.txt", "x"},
+  };
+  std::string slashes = profile_;
+  std::replace(slashes.begin(), slashes.end(), '\\', '/');
+  std::vector<std::pair<std::string, Outcome>> plain;
+  for (const std::string& spelling : {profile_, profile_ + "\\", slashes}) {
+    SCOPED_TRACE(spelling);
+    for (const auto& [path, content] : seed) ASSERT_TRUE(MakeFile(path, content)) << path;
+    test::RecordingSink list;
+    test::FakeEnvironment env;
+    env.vars["USERPROFILE"] = spelling;
+    test::FakeOsVersion os;  // Windows 7
+    CleanFiles(fs_, env, list);
+    CleanProfile(fs_, env, os, list);
+    std::vector<std::pair<std::string, Outcome>> ours;  // the fixed C: entries are not ours
+    for (std::size_t i = 0; i < list.lines.size(); ++i) {
+      if (list.lines[i].find(profile_) != std::string::npos) {
+        ours.emplace_back(list.lines[i], list.outcomes[i]);
+      }
+    }
+    for (const auto& [path, content] : seed) EXPECT_FALSE(Exists(path)) << path;
+    if (plain.empty()) {
+      plain = ours;
+      EXPECT_EQ(plain.size(), 8u);  // the data folder, two shortcuts, two folders and theirs
+      for (const auto& [line, outcome] : plain) EXPECT_EQ(outcome, Outcome::Success) << line;
+    }
+    EXPECT_EQ(ours, plain);
+  }
 }
 
 }  // namespace

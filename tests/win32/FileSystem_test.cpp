@@ -6,17 +6,18 @@
 #include <string>
 #include <vector>
 
+#include "fakes/FakeResults.h"
 #include "fakes/FakeSystem.h"
-#include "fakes/FakeUi.h"
 #include "files/FileCleaner.h"
 #include "platform/win32/FileSystem_win32.h"
 #include "platform/win32/Owners.h"
 #include "platform/win32/Utf.h"
+#include "win32/NewerApi.h"
 
 namespace qc::win {
 namespace {
 
-using test::RecordingList;
+using test::RecordingSink;
 
 std::wstring Long(const std::string& path) { return L"\\\\?\\" + ToW(path); }
 
@@ -104,7 +105,7 @@ class FileSystemTest : public ::testing::Test {
     ASSERT_NE(GetTempPathW(MAX_PATH + 1, temp), 0u);
     static int counter = 0;
     root_ = ToUtf8(temp) + "qc-fs-" + std::to_string(GetCurrentProcessId()) + "-" +
-            std::to_string(GetTickCount64()) + "-" + std::to_string(++counter);
+            std::to_string(GetTickCount()) + "-" + std::to_string(++counter);
     MakeDir(root_);
   }
   void TearDown() override {
@@ -120,7 +121,7 @@ class FileSystemTest : public ::testing::Test {
 
   std::string root_;
   Win32FileSystem fs_;
-  RecordingList list_;
+  RecordingSink list_;
   std::vector<std::pair<std::string, std::string>> links_;
   std::vector<UniqueHandle> open_;
 };
@@ -206,7 +207,7 @@ TEST_F(FileSystemTest, FileInUseKeepsItsFolderAndEverythingElseGoes) {
   EXPECT_STREQ(again.call, "DeleteFileW");
 }
 
-TEST_F(FileSystemTest, KillFileNeverForcesButRemoveFileCanBeForced) {
+TEST_F(FileSystemTest, KillFileNeverForces) {
   const struct {
     const char* name;
     DWORD attributes;
@@ -218,16 +219,14 @@ TEST_F(FileSystemTest, KillFileNeverForcesButRemoveFileCanBeForced) {
       {"DuZide.exe", FILE_ATTRIBUTE_READONLY, "File Not Deleted: ", true},
   };
   for (const auto& c : cases) {
-    RecordingList list;
+    RecordingSink list;
     MakeFile(At(c.name), c.attributes);
     EXPECT_EQ(KillFile(fs_, list, At(c.name)), !c.stays) << c.name;
     EXPECT_EQ(list.lines, std::vector<std::string>{c.line + At(c.name)}) << c.name;
     EXPECT_EQ(Exists(At(c.name)), c.stays) << c.name;
   }
-  EXPECT_EQ(fs_.RemoveFile(At("DuZide.exe"), false).code, StatusCode::Denied);
-  EXPECT_TRUE(fs_.RemoveFile(At("DuZide.exe"), true).ok());
-  EXPECT_FALSE(Exists(At("DuZide.exe")));
-  EXPECT_EQ(fs_.RemoveFile(At("DuZide.exe"), true).code, StatusCode::NotFound);
+  EXPECT_EQ(fs_.RemoveFile(At("DuZide.exe")).code, StatusCode::Denied);
+  EXPECT_EQ(fs_.RemoveFile(At("missing.exe")).code, StatusCode::NotFound);
 }
 
 TEST_F(FileSystemTest, LinkInsideAProductFolderIsNotFollowed) {

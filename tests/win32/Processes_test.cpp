@@ -7,12 +7,13 @@
 #include <string>
 #include <vector>
 
-#include "fakes/FakeUi.h"
+#include "fakes/FakeResults.h"
 #include "platform/AsciiCase.h"
 #include "platform/win32/Owners.h"
 #include "platform/win32/Processes_win32.h"
 #include "platform/win32/Utf.h"
 #include "processes/TargetProcesses.h"
+#include "win32/NewerApi.h"
 
 namespace qc::win {
 
@@ -38,7 +39,7 @@ std::wstring NewTempFolder() {
   std::wstring base(MAX_PATH, L'\0');
   base.resize(GetTempPathW(DWORD(base.size()), base.data()));
   const std::wstring folder = base + L"qc-proc-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
-                              std::to_wstring(GetTickCount64());
+                              std::to_wstring(GetTickCount());
   CreateDirectoryW(folder.c_str(), nullptr);
   return folder;
 }
@@ -61,15 +62,27 @@ class Recorder final : public IProcesses {
  public:
   explicit Recorder(IProcesses& inner) : inner_(inner) {}
   std::optional<std::vector<ProcessInfo>> List() override { return inner_.List(); }
-  bool Terminate(const ProcessInfo& p) override {
+  std::unique_ptr<IHeldProcess> Hold(const ProcessInfo& p) override {
     terminated.push_back(p.id);
-    return inner_.Terminate(p);
+    return inner_.Hold(p);
+  }
+  void RequestEnd(IHeldProcess& p) override { inner_.RequestEnd(p); }
+  std::vector<bool> WaitForEnd(std::span<IHeldProcess* const> p, std::uint32_t ms) override {
+    return inner_.WaitForEnd(p, ms);
   }
   std::vector<std::uint32_t> terminated;
 
  private:
   IProcesses& inner_;
 };
+
+// Ends one process the way the stage does: held, asked, waited for.
+bool EndOne(IProcesses& processes, const ProcessInfo& process) {
+  const std::unique_ptr<IHeldProcess> held = processes.Hold(process);
+  processes.RequestEnd(*held);
+  IHeldProcess* const all[] = {held.get()};
+  return processes.WaitForEnd(all, 5000).at(0);
+}
 
 class ProcessesOnWine : public ::testing::Test {
  protected:
@@ -150,7 +163,7 @@ TEST_F(ProcessesOnWine, StageEndsExactlyTheTargetsThroughEitherListing) {
     }
     Win32Processes adapter(c.wmiNamespace);
     Recorder recorder(adapter);
-    test::RecordingList list;
+    test::RecordingSink list;
     EXPECT_EQ(TerminateTargetProcesses(recorder, list), ProcessSearch::Found);
     EXPECT_EQ(adapter.LastListing(), c.listing);
 
@@ -208,7 +221,7 @@ TEST_F(ProcessesOnWine, ProcessThatIsAlreadyGoneCountsAsEnded) {
   for (const wchar_t* ns : {kLocalCimv2, kMissingNamespace}) {
     Win32Processes adapter(ns);
     for (const auto& c : cases) {
-      EXPECT_TRUE(adapter.Terminate({c.id, "KVAGENT.EXE"})) << c.what;
+      EXPECT_TRUE(EndOne(adapter, {c.id, "KVAGENT.EXE"})) << c.what;
     }
   }
   // The process kept its own exit code: nothing ended it a second time.
@@ -221,8 +234,32 @@ TEST_F(ProcessesOnWine, TerminateWithoutListingFirstEndsTheProcess) {
   for (const wchar_t* ns : {kLocalCimv2, kMissingNamespace}) {
     Child& child = Start("KVASSIST.EXE");
     Win32Processes adapter(ns);
-    EXPECT_TRUE(adapter.Terminate({child.id, child.name}));
+    EXPECT_TRUE(EndOne(adapter, {child.id, child.name}));
     EXPECT_FALSE(child.Running());
+  }
+}
+
+TEST_F(ProcessesOnWine, TargetsEndTogetherAndStuckOnesShareOneBound) {
+  const char* const names[] = {"KVAGENT.EXE", "decoy1.exe", "KVRDP.EXE", "decoy2.exe",
+                               "decoy3.exe"};
+  for (const char* name : names) Start(name);
+  Win32Processes adapter(kMissingNamespace);
+  std::vector<std::unique_ptr<IHeldProcess>> held;
+  std::vector<IHeldProcess*> all;
+  for (const Child& child : children_) {
+    held.push_back(adapter.Hold({child.id, child.name}));
+    all.push_back(held.back().get());
+    if (child.name.starts_with("KV")) adapter.RequestEnd(*held.back());
+  }
+  const DWORD start = GetTickCount();
+  const std::vector<bool> ended = adapter.WaitForEnd(all, 1000);
+  const DWORD elapsed = GetTickCount() - start;
+  EXPECT_EQ(ended, (std::vector<bool>{true, false, true, false, false}));
+  // Three processes that never end cost the one bound, not one bound each.
+  EXPECT_GE(elapsed, 900u);
+  EXPECT_LT(elapsed, 2000u);
+  for (std::size_t i = 0; i < std::size(names); ++i) {
+    EXPECT_EQ(children_[i].Running(), !ended[i]) << names[i];
   }
 }
 
@@ -237,7 +274,7 @@ TEST_F(ProcessesOnWine, DISABLED_ChildWithoutWmiEndsTheTargets) {
   };
   for (const Started& s : cast) Start(s.name);
   Win32Processes adapter;
-  test::RecordingList list;
+  test::RecordingSink list;
   EXPECT_EQ(TerminateTargetProcesses(adapter, list), ProcessSearch::Found);
   EXPECT_EQ(adapter.LastListing(), ProcessListing::ToolHelp);
   std::sort(list.lines.begin(), list.lines.end());

@@ -12,13 +12,14 @@
 #include "platform/win32/Utf.h"
 #include "registry/RegistryCleaner.h"
 #include "registry/RegistryKeys.h"
+#include "win32/NewerApi.h"
 
 namespace qc::win {
 namespace {
 
-class Lines final : public IResultsList {
+class Lines final : public IResultsSink {
  public:
-  void AddItem(std::string_view line) override { lines.emplace_back(line); }
+  void Add(std::string_view line, Outcome) override { lines.emplace_back(line); }
   std::vector<std::string> lines;
 };
 
@@ -60,6 +61,16 @@ class RegistryAdapter : public ::testing::Test {
     return names;
   }
 
+  // Opens the key as itself and deletes it through that handle.
+  long DeleteByName(RegKey parent, const std::string& name) {
+    RegKey key = 0;
+    const long opened = reg_.OpenKeyEx(parent, name, kRegOptionOpenLink, kKeyAllAccess, &key);
+    if (opened != kErrorSuccess) return opened;
+    const long deleted = reg_.DeleteOpenKey(key);
+    reg_.CloseKey(key);
+    return deleted;
+  }
+
   Win32Registry reg_;
   std::string root_;
 };
@@ -75,14 +86,14 @@ TEST_F(RegistryAdapter, StatusesOfOpenEnumDeleteAreThoseOfTheRegistry) {
   EXPECT_EQ(reg_.EnumKey(key, 0, &name, 256), kErrorSuccess);
   EXPECT_EQ(name, "Parent");
   EXPECT_EQ(reg_.EnumKey(key, 1, &name, 256), kErrorNoMoreItems);
-  // A key that still has a subkey is not deleted; once empty it is.
-  EXPECT_NE(reg_.DeleteKey(key, "Parent"), kErrorSuccess);
+  // A key that still has a subkey is not deleted; once empty it is. A hive never is.
+  EXPECT_NE(DeleteByName(key, "Parent"), kErrorSuccess);
   EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, root_ + "\\Parent\\Child"));
-  EXPECT_EQ(reg_.DeleteKey(key, "Nowhere"), kErrorFileNotFound);
+  EXPECT_EQ(DeleteByName(key, "Nowhere"), kErrorFileNotFound);
   EXPECT_EQ(reg_.CloseKey(key), kErrorSuccess);
-  // Through the hive handle, a path rather than a single name.
-  EXPECT_EQ(reg_.DeleteKey(kHkeyLocalMachine, root_ + "\\Parent\\Child"), kErrorSuccess);
+  EXPECT_EQ(DeleteByName(kHkeyLocalMachine, root_ + "\\Parent\\Child"), kErrorSuccess);
   EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, root_ + "\\Parent\\Child"));
+  EXPECT_NE(reg_.DeleteOpenKey(kHkeyLocalMachine), kErrorSuccess);
 }
 
 TEST_F(RegistryAdapter, PredefinedRootsAreUsableAndNeverClosed) {
@@ -112,8 +123,8 @@ TEST_F(RegistryAdapter, NamesOutsideTheCodePageAndOfFullLengthRoundTrip) {
   std::string name;
   const std::uint32_t longIndex = names[0] == longest ? 0 : 1;
   EXPECT_EQ(reg_.EnumKey(key, longIndex, &name, 255), kErrorMoreData);
-  EXPECT_EQ(reg_.DeleteKey(key, wide), kErrorSuccess);
-  EXPECT_EQ(reg_.DeleteKey(key, longest), kErrorSuccess);
+  EXPECT_EQ(DeleteByName(key, wide), kErrorSuccess);
+  EXPECT_EQ(DeleteByName(key, longest), kErrorSuccess);
   reg_.CloseKey(key);
   EXPECT_TRUE(Names(root_).empty());
 }
@@ -131,6 +142,48 @@ TEST_F(RegistryAdapter, DeleteRegistryKeyRemovesARealSubtree) {
             std::vector<std::string>{"Registry Key Deleted: HKEY_LOCAL_MACHINE\\" + app + "\\"});
   EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, app));
   EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, root_ + "\\AppSibling\\keep"));
+}
+
+// A registry symbolic link, as another program may leave one among the product's keys.
+bool CreateLink(const std::string& path, const std::string& target) {
+  UniqueHKey link;
+  if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, ToW(path).c_str(), 0, nullptr, REG_OPTION_CREATE_LINK,
+                      KEY_ALL_ACCESS | KEY_CREATE_LINK, nullptr, link.put(),
+                      nullptr) != ERROR_SUCCESS) {
+    return false;
+  }
+  const std::wstring to = L"\\Registry\\Machine\\" + ToW(target);  // no terminator
+  return RegSetValueExW(link.get(), L"SymbolicLinkValue", 0, REG_LINK,
+                        reinterpret_cast<const BYTE*>(to.data()),
+                        DWORD(to.size() * sizeof(wchar_t))) == ERROR_SUCCESS;
+}
+
+TEST_F(RegistryAdapter, LinksAreDeletedAsLinksAndWhatTheyNameStays) {
+  const std::string precious = root_ + "\\Precious\\A";
+  const std::string app = root_ + "\\App";
+  const struct {
+    const char* what;
+    std::string link;     // created as a link to the precious key
+    std::string deleted;  // passed to DeleteRegistryKey
+  } cases[] = {
+      {"a link inside the key", app + "\\sub\\Link", app},
+      {"the key itself a link", app, app},
+  };
+  for (const auto& c : cases) {
+    ASSERT_TRUE(CreateKey(precious + "\\Keep")) << c.what;
+    if (c.link != app) {
+      ASSERT_TRUE(CreateKey(app + "\\sub")) << c.what;
+    }
+    ASSERT_TRUE(CreateLink(c.link, precious)) << c.what;
+    ASSERT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, c.link + "\\Keep")) << c.what << ": link not working";
+    Lines list;
+    DeleteRegistryKey(reg_, list, kHkeyLocalMachine, c.deleted);
+    EXPECT_EQ(list.lines,
+              std::vector<std::string>{"Registry Key Deleted: HKEY_LOCAL_MACHINE\\" + c.deleted})
+        << c.what;
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, app)) << c.what;
+    EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, precious + "\\Keep")) << c.what;
+  }
 }
 
 // The product's registrations with a subtree each, upper-case where a differently

@@ -151,9 +151,12 @@ TEST(RegistryViewAdapter, OtherViewOpensAndDeletesItsOwnKey) {
   EXPECT_EQ(own.OpenKeyEx(kHkeyLocalMachine, path, 0, kKeyRead, &key), kErrorFileNotFound);
   ASSERT_EQ(otherView.OpenKeyEx(kHkeyLocalMachine, path, 0, kKeyRead, &key), kErrorSuccess);
   otherView.CloseKey(key);
-  EXPECT_EQ(own.DeleteKey(kHkeyLocalMachine, path + "\\Sub"), kErrorFileNotFound);
-  EXPECT_EQ(otherView.DeleteKey(kHkeyLocalMachine, path + "\\Sub"), kErrorSuccess);
-  EXPECT_EQ(otherView.DeleteKey(kHkeyLocalMachine, path), kErrorSuccess);
+  for (const std::string& doomed : {path + "\\Sub", path}) {
+    ASSERT_EQ(otherView.OpenKeyEx(kHkeyLocalMachine, doomed, 0, kKeyAllAccess, &key),
+              kErrorSuccess);
+    EXPECT_EQ(otherView.DeleteOpenKey(key), kErrorSuccess);
+    otherView.CloseKey(key);
+  }
   EXPECT_EQ(otherView.OpenKeyEx(kHkeyLocalMachine, path, 0, kKeyRead, &key), kErrorFileNotFound);
 }
 
