@@ -3,13 +3,20 @@
 #pragma once
 
 #include "app/RunResults.h"
+#include "platform/Clock.h"
 #include "platform/CommandLine.h"
 #include "platform/Environment.h"
 #include "platform/FileSystem.h"
+#include "platform/InstanceLock.h"
+#include "platform/LogFile.h"
+#include "platform/Machine.h"
 #include "platform/OsVersion.h"
 #include "platform/Processes.h"
+#include "platform/ProfileList.h"
 #include "platform/Registry.h"
+#include "platform/RestartRemoval.h"
 #include "platform/ResultsList.h"
+#include "platform/ShellFolders.h"
 #include "platform/Ui.h"
 #include "processes/TargetProcesses.h"
 
@@ -24,6 +31,17 @@ struct Services {
   IFileSystem& fileSystem;
   IEnvironment& environment;
   IOsVersion& osVersion;
+  // What today's PCs and deployment add. A service left out behaves as on the PC the
+  // program was first written for: 32-bit Windows, the interactive user's account,
+  // folders where the rules put them, no log, no other run, no removal at restart.
+  IRegistry* otherRegistryView = nullptr;  // 64-bit Windows: the view the program is not in
+  IShellFolders* shellFolders = nullptr;
+  IProfileList* profileList = nullptr;
+  IMachine* machine = nullptr;
+  IClock* clock = nullptr;
+  ILogFile* logFile = nullptr;
+  IInstanceLock* instanceLock = nullptr;
+  IRestartRemoval* restartRemoval = nullptr;
 };
 
 inline constexpr const char* kNoProcessesLine =

@@ -6,10 +6,26 @@
 #include "app/Form1Window_win32.h"
 #include "dialogs/frmAcknowledge_win32.h"
 #include "platform/win32/FileSystem_win32.h"
+#include "platform/win32/InstanceLock_win32.h"
+#include "platform/win32/LogFile_win32.h"
+#include "platform/win32/Machine_win32.h"
 #include "platform/win32/Owners.h"
 #include "platform/win32/Processes_win32.h"
+#include "platform/win32/Profiles_win32.h"
 #include "platform/win32/Registry_win32.h"
+#include "platform/win32/RestartRemoval_win32.h"
 #include "platform/win32/System_win32.h"
+
+namespace {
+
+// The registry view of 64-bit Windows that the program does not see by itself.
+DWORD OtherRegistryView(qc::IMachine& machine) {
+  constexpr DWORD kWow64View64 = 0x0100;  // KEY_WOW64_64KEY
+  constexpr DWORD kWow64View32 = 0x0200;  // KEY_WOW64_32KEY
+  return machine.IsProgram64Bit() ? kWow64View32 : kWow64View64;
+}
+
+}  // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   qc::win::ComApartment com;
@@ -19,11 +35,20 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   qc::win::Win32FileSystem fileSystem;
   qc::win::Win32Environment environment;
   qc::win::Win32OsVersion osVersion;
+  qc::win::Win32Machine machine;
+  qc::win::Win32Clock clock;
+  qc::win::Win32ShellFolders shellFolders;
+  qc::win::Win32ProfileList profileList;
+  qc::win::Win32LogFile logFile;
+  qc::win::Win32InstanceLock instanceLock;
+  qc::win::Win32RestartRemoval restartRemoval;
+  qc::win::Win32Registry otherView(OtherRegistryView(machine));
 
   qc::win::Form1Window window(instance);
   if (!window.Create()) return 1;
-  qc::Form1 form(
-      {window, window, commandLine, processes, registry, fileSystem, environment, osVersion});
+  qc::Form1 form({window, window, commandLine, processes, registry, fileSystem, environment,
+                  osVersion, machine.IsWindows64Bit() ? &otherView : nullptr, &shellFolders,
+                  &profileList, &machine, &clock, &logFile, &instanceLock, &restartRemoval});
   window.AttachLogic(&form);
   window.SetAcknowledge([instance] { return qc::win::ShowAcknowledge(instance); });
 

@@ -13,6 +13,7 @@ enum class ShellFolder {
   CommonDesktop,    // the public Desktop
   CommonStartMenu,  // the all-users Start Menu
   CommonStartup,    // the all-users StartUp folder
+  Profile,          // the account's profile folder
 };
 
 class IShellFolders {

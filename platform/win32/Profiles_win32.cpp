@@ -27,6 +27,8 @@ int CsidlOf(ShellFolder folder) {
       return CSIDL_COMMON_STARTMENU;
     case ShellFolder::CommonStartup:
       return CSIDL_COMMON_STARTUP;
+    case ShellFolder::Profile:
+      return CSIDL_PROFILE;
   }
   return -1;
 }
