@@ -93,12 +93,25 @@ ProcessSearch Form1::TerminateTargetProcesses() {
   return qc::TerminateTargetProcesses(s_.processes, listWork_);
 }
 
-void Form1::CleanRegistry() { qc::CleanRegistry(s_.registry, listWork_); }
+void Form1::CleanRegistry() {
+  const bool program64Bit = s_.machine != nullptr && s_.machine->IsProgram64Bit();
+  qc::CleanRegistry(s_.registry, listWork_, s_.otherRegistryView, program64Bit);
+}
 
-void Form1::CleanFiles() { qc::CleanFiles(s_.fileSystem, s_.environment, listWork_); }
+// Both file stages clean the same profiles, and the profile list is read once per run.
+UserScope& Form1::UserScopeOfRun() {
+  if (!userScope_) {
+    userScope_ = DecideUserScope(s_.environment, s_.fileSystem, s_.machine, s_.profileList);
+  }
+  return *userScope_;
+}
+
+void Form1::CleanFiles() {
+  qc::CleanFiles(s_.fileSystem, s_.environment, UserScopeOfRun(), listWork_);
+}
 
 void Form1::CleanProfile() {
-  qc::CleanProfile(s_.fileSystem, s_.environment, s_.osVersion, listWork_);
+  qc::CleanProfile(s_.fileSystem, s_.osVersion, s_.shellFolders, UserScopeOfRun(), listWork_);
 }
 
 }  // namespace qc

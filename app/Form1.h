@@ -2,7 +2,10 @@
 // Win32 window only forwards its events here and shows what this decides.
 #pragma once
 
+#include <optional>
+
 #include "app/RunResults.h"
+#include "files/UserScope.h"
 #include "platform/Clock.h"
 #include "platform/CommandLine.h"
 #include "platform/Environment.h"
@@ -70,11 +73,13 @@ class Form1 {
   template <typename Stage>
   void RunStage(const char* stoppedLine, Stage stage);
   void ReportProcessSearch(ProcessSearch search);
+  UserScope& UserScopeOfRun();
   void Complete();
 
   Services s_;
   RunResults listWork_;
   bool blnSilent_ = false;
+  std::optional<UserScope> userScope_;  // decided by the first stage that needs it
 };
 
 }  // namespace qc

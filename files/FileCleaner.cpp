@@ -4,8 +4,9 @@
 #include <array>
 #include <optional>
 #include <string_view>
+#include <vector>
 
-#include "files/ProfileFolder.h"
+#include "files/ProgramFilesFolders.h"
 
 namespace qc {
 namespace {
@@ -18,7 +19,7 @@ constexpr std::array<std::string_view, 5> kComponentFiles = {
     "C:\\Windows\\Downloaded Program Files\\DiVudava.exe",
 };
 
-constexpr std::string_view kUnknownProfileLine =
+constexpr const char* kUnknownProfileLine =
     "Error: The user profile folder is unknown; the per-user folders were not cleaned";
 
 void AddLine(IResultsSink& listWork, bool done, std::string_view doneText,
@@ -28,16 +29,17 @@ void AddLine(IResultsSink& listWork, bool done, std::string_view doneText,
   listWork.Add(line, done ? Outcome::Success : Outcome::Failure);
 }
 
-void CleanProfileFolders(IFileSystem& fs, IResultsSink& listWork,
-                         const std::optional<std::string>& profile) {
+void CleanProfileFolders(IFileSystem& fs, IResultsSink& listWork, UserScope& scope) {
   // An unusable value would aim the suffixes at the root of the current drive or
   // at a relative folder: nothing there is the user's to delete.
-  if (!profile) {
-    listWork.Add(kUnknownProfileLine, Outcome::Failure);
+  if (!scope.profiles) {
+    ReportUnknownProfiles(scope, listWork, kUnknownProfileLine);
     return;
   }
-  for (std::string_view suffix : kProfileSuffixes) {
-    KillFolder(fs, listWork, *profile + std::string(suffix));
+  for (const std::string& profile : *scope.profiles) {
+    for (std::string_view suffix : kProfileSuffixes) {
+      KillFolder(fs, listWork, profile + std::string(suffix));
+    }
   }
 }
 
@@ -64,12 +66,18 @@ bool KillFile(IFileSystem& fs, IResultsSink& listWork, const std::string& delfil
   return !failed && gone;
 }
 
-void CleanFiles(IFileSystem& fs, IEnvironment& env, IResultsSink& listWork) {
-  // Read once, before anything is deleted.
-  const std::optional<std::string> profile = ReadProfileFolder(env);
+void CleanFiles(IFileSystem& fs, IEnvironment& env, UserScope& scope, IResultsSink& listWork) {
+  // Read before anything is deleted.
+  const std::vector<std::string> extraFolders = ExtraInstallFolders(env);
   for (std::string_view folder : kInstallFolders) KillFolder(fs, listWork, std::string(folder));
-  CleanProfileFolders(fs, listWork, profile);
+  for (const std::string& folder : extraFolders) KillFolder(fs, listWork, folder);
+  CleanProfileFolders(fs, listWork, scope);
   for (std::string_view file : kComponentFiles) KillFile(fs, listWork, std::string(file));
+}
+
+void CleanFiles(IFileSystem& fs, IEnvironment& env, IResultsSink& listWork) {
+  UserScope scope = CurrentUserScope(env);
+  CleanFiles(fs, env, scope, listWork);
 }
 
 }  // namespace qc

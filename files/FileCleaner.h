@@ -5,6 +5,7 @@
 #include <string>
 #include <string_view>
 
+#include "files/UserScope.h"
 #include "platform/Environment.h"
 #include "platform/FileSystem.h"
 #include "platform/ResultsList.h"
@@ -44,8 +45,12 @@ bool KillFolder(IFileSystem& fs, IResultsSink& listWork, const std::string& Full
 // with the path exactly as passed. True only when it was deleted cleanly.
 bool KillFile(IFileSystem& fs, IResultsSink& listWork, const std::string& delfile);
 
-// Walks the fixed list of installation folders, per-user data folders and component
-// files, in order.
+// Walks the fixed list of installation folders, the same version folders under the
+// other Program Files folders Windows reports, the data folders of each profile of the
+// scope, and the component files, in order.
+void CleanFiles(IFileSystem& fs, IEnvironment& env, UserScope& scope, IResultsSink& listWork);
+
+// The same for the profile USERPROFILE names.
 void CleanFiles(IFileSystem& fs, IEnvironment& env, IResultsSink& listWork);
 
 }  // namespace qc

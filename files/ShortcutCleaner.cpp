@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "files/AgentSearch.h"
-#include "files/ProfileFolder.h"
 #include "platform/AsciiCase.h"
+#include "platform/FolderPath.h"
 
 namespace qc {
 namespace {
@@ -175,6 +175,53 @@ void Scan::Write(Line line) {
   }
 }
 
+// The folders the per-machine installations put their shortcuts in, with the fragment
+// of the per-user folder each stands for.
+constexpr std::pair<ShellFolder, const char*> kMachineWideFolders[] = {
+    {ShellFolder::CommonDesktop, kDesktopFragment},
+    {ShellFolder::CommonStartMenu, kStartMenuFragment},
+    {ShellFolder::CommonStartup, kStartMenuFragment},
+};
+
+// A folder the shell reports, taken apart like every base folder; a missing or relative
+// one is no folder at all, never one at the root of the current drive.
+std::optional<std::string> ReportedFolder(IShellFolders& shell, ShellFolder folder) {
+  const std::optional<std::string> path = shell.Path(folder);
+  return path ? NormaliseFolder(*path) : std::nullopt;
+}
+
+bool SameFolder(const std::optional<std::string>& a, const std::string& b) {
+  return a && ToUpperAscii(*a) == ToUpperAscii(b);
+}
+
+// The Desktop, Start Menu and StartUp scans of one profile. With shell, each folder the
+// shell reports elsewhere is scanned right after the rules' one, but only when the shell
+// speaks of this very profile.
+void ScanProfile(IFileSystem& fs, IShellFolders* shell, IResultsSink& listWork,
+                 const std::string& profile, bool nt6) {
+  const std::string startMenu =
+      profile + (nt6 ? "\\AppData\\Roaming\\Microsoft\\Windows\\Start Menu" : "\\Start Menu");
+  const struct {
+    std::string path;
+    const char* fragment;
+    ShellFolder reported;
+  } scans[] = {
+      {profile + "\\Desktop", kDesktopFragment, ShellFolder::Desktop},
+      {startMenu, kStartMenuFragment, ShellFolder::StartMenu},
+      {startMenu + "\\Programs\\StartUp", kStartMenuFragment, ShellFolder::Startup},
+  };
+  const bool extras =
+      shell != nullptr && SameFolder(ReportedFolder(*shell, ShellFolder::Profile), profile);
+  for (const auto& scan : scans) {
+    SearchDirDel(fs, listWork, scan.path, scan.fragment, false);
+    if (!extras) continue;
+    const std::optional<std::string> reported = ReportedFolder(*shell, scan.reported);
+    if (reported && !SameFolder(reported, scan.path)) {
+      SearchDirDel(fs, listWork, *reported, scan.fragment, false);
+    }
+  }
+}
+
 }  // namespace
 
 bool IsNtVersion6(IOsVersion& os) {
@@ -194,20 +241,29 @@ void SearchDirDel(IFileSystem& fs, IResultsSink& listWork, const std::string& di
   Scan(fs, listWork, dirname, tofind).Run(delatend);
 }
 
-void CleanProfile(IFileSystem& fs, IEnvironment& env, IOsVersion& os, IResultsSink& listWork) {
-  const std::optional<std::string> profile = ReadProfileFolder(env);
+void CleanProfile(IFileSystem& fs, IOsVersion& os, IShellFolders* shell, UserScope& scope,
+                  IResultsSink& listWork) {
   // Without a real profile the scan folders would sit at the root of the current drive.
-  if (!profile) {
-    listWork.Add(kProfileUnknownLine, Outcome::Failure);
-    return;
+  if (!scope.profiles) ReportUnknownProfiles(scope, listWork, kProfileUnknownLine);
+  if (!scope.profiles && !scope.everyProfile) return;
+  const bool nt6 = IsNtVersion6(os);
+  for (const std::string& profile : scope.profiles.value_or(std::vector<std::string>{})) {
+    // The shell reports the folders of the process's account, which is no one's
+    // profile in a run over every profile.
+    ScanProfile(fs, scope.everyProfile ? nullptr : shell, listWork, profile, nt6);
   }
-  const std::string desktop = *profile + "\\Desktop";
-  std::string startMenu = *profile + "\\Start Menu";
-  if (IsNtVersion6(os)) startMenu = *profile + "\\AppData\\Roaming\\Microsoft\\Windows\\Start Menu";
-  const std::string startUp = startMenu + "\\Programs\\StartUp";
-  SearchDirDel(fs, listWork, desktop, kDesktopFragment, false);
-  SearchDirDel(fs, listWork, startMenu, kStartMenuFragment, false);
-  SearchDirDel(fs, listWork, startUp, kStartMenuFragment, false);
+  if (scope.everyProfile && shell != nullptr) {
+    for (const auto& [folder, fragment] : kMachineWideFolders) {
+      if (const std::optional<std::string> path = ReportedFolder(*shell, folder)) {
+        SearchDirDel(fs, listWork, *path, fragment, false);
+      }
+    }
+  }
+}
+
+void CleanProfile(IFileSystem& fs, IEnvironment& env, IOsVersion& os, IResultsSink& listWork) {
+  UserScope scope = CurrentUserScope(env);
+  CleanProfile(fs, os, nullptr, scope, listWork);
 }
 
 }  // namespace qc

@@ -3,17 +3,26 @@
 
 #include <string>
 
+#include "files/UserScope.h"
 #include "platform/Environment.h"
 #include "platform/FileSystem.h"
 #include "platform/OsVersion.h"
 #include "platform/ResultsList.h"
+#include "platform/ShellFolders.h"
 
 namespace qc {
 
 inline constexpr const char* kProfileUnknownLine =
     "Error: The user profile folder is unknown; the shortcuts were not cleaned";
 
-// Scans the three shortcut folders of the user's profile, in order, none of them removed.
+// Scans the three shortcut folders of each profile of the scope, in order, none of them
+// removed. For the current user, a folder the shell reports elsewhere is scanned right
+// after the one the rules name; a run over every profile then scans the machine-wide
+// Desktop, Start Menu and StartUp. shell may be null: no folder is reported.
+void CleanProfile(IFileSystem& fs, IOsVersion& os, IShellFolders* shell, UserScope& scope,
+                  IResultsSink& listWork);
+
+// The same for the profile USERPROFILE names, without the shell's folders.
 void CleanProfile(IFileSystem& fs, IEnvironment& env, IOsVersion& os, IResultsSink& listWork);
 
 // Lists dirname completely, then deletes what it selected in listing order: shortcut

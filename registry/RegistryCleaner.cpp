@@ -1,6 +1,9 @@
 // Deleting the product's registry keys, each with its whole subtree.
 #include "registry/RegistryCleaner.h"
 
+#include <string>
+#include <string_view>
+
 #include "registry/RegistryKeys.h"
 
 namespace qc {
@@ -31,10 +34,31 @@ const RegistryLocation kRegistryCleanupList[17] = {
     {kHkeyClassesRoot, "TypeLib\\{5D2E8B90-1C3F-4A67-B8E4-2F7C9D0A6B15}"},
 };
 
-void CleanRegistry(IRegistry& registry, IResultsSink& listWork) {
-  // Nothing stops the walk: every key gets its own attempt and its own line.
+namespace {
+
+// Passes every line on with the name of the view it came from appended.
+class ViewLines final : public IResultsSink {
+ public:
+  ViewLines(IResultsSink& listWork, const char* suffix) : listWork_(listWork), suffix_(suffix) {}
+  void Add(std::string_view line, Outcome outcome) override {
+    listWork_.Add(std::string(line) + suffix_, outcome);
+  }
+
+ private:
+  IResultsSink& listWork_;
+  const char* suffix_;
+};
+
+}  // namespace
+
+void CleanRegistry(IRegistry& registry, IResultsSink& listWork, IRegistry* otherView,
+                   bool program64Bit) {
+  ViewLines otherLines(listWork, program64Bit ? " (32-bit view)" : " (64-bit view)");
+  // Nothing stops the walk: every key gets its own attempt and its own line. A key both
+  // views share is gone after the first deletion and finds nothing in the other view.
   for (const RegistryLocation& entry : kRegistryCleanupList) {
     DeleteRegistryKey(registry, listWork, entry.hive, entry.keyPath);
+    if (otherView != nullptr) DeleteRegistryKey(*otherView, otherLines, entry.hive, entry.keyPath);
   }
 }
 

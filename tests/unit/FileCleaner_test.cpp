@@ -180,7 +180,12 @@ TEST(CleanFiles, ReadsTheProfileFirstThenTestsTheEntriesInOrder) {
   RecordingSink list;
   InSequence order;
   EXPECT_CALL(env, Get("USERPROFILE")).WillOnce(Return("C:\\Users\\me\\"));
+  EXPECT_CALL(env, Get(::testing::StartsWith("Program"))).Times(3).WillRepeatedly(Return("C:\\x"));
   for (const auto& f : kFixedFolders) EXPECT_CALL(fs, FolderExists(f)).WillOnce(Return(false));
+  for (const char* v : {"5.1", "5.5", "5.6", "5.9", "6.1"}) {
+    EXPECT_CALL(fs, FolderExists(std::string("C:\\x\\Norvane Software\\Kelvora Quenzor ") + v))
+        .WillOnce(Return(false));
+  }
   // Taken apart once: the value's trailing backslash does not double the suffix's.
   for (const auto& s : kSuffixes) {
     EXPECT_CALL(fs, FolderExists("C:\\Users\\me" + s)).WillOnce(Return(false));
@@ -301,6 +306,27 @@ TEST(CleanFiles, UnusableProfileSkipsOnlyThePerUserEntries) {
       EXPECT_TRUE(fs.Exists(s)) << shown << s;
     }
   }
+}
+
+TEST(CleanFiles, OtherProgramFilesFoldersComeAfterTheTenthEntryFolderByFolder) {
+  FakeFileSystem fs;
+  FakeEnvironment env;
+  RecordingSink list;
+  env.vars = {{"USERPROFILE", "C:\\Users\\me"},
+              {"ProgramFiles", "D:\\Apps\\"},
+              {"ProgramFiles(x86)", "C:\\Program Files (x86)"},
+              {"ProgramW6432", "c:\\program files"}};
+  const std::vector<std::string> folders = {
+      kFixedFolders[9], "D:\\Apps\\Norvane Software\\Kelvora Quenzor 5.9",
+      "C:\\Program Files (x86)\\Norvane Software\\Kelvora Quenzor 5.1",
+      "C:\\Program Files (x86)\\Norvane Software\\Kelvora Quenzor 6.1", "C:\\Users\\me\\Norvane"};
+  for (const auto& f : folders) fs.AddFile(f + "\\x.dat");
+  fs.AddFile("C:\\Program Files (x86)\\Norvane Software\\Other\\keep.txt");
+  CleanFiles(fs, env, list);
+  std::vector<std::string> want;
+  for (const auto& f : folders) want.push_back("Folder Deleted: " + f);
+  EXPECT_EQ(list.lines, want);
+  EXPECT_TRUE(fs.Exists("C:\\Program Files (x86)\\Norvane Software\\Other\\keep.txt"));
 }
 
 TEST(NormaliseFolder, GivesOneSpellingOfEveryAbsoluteFolderAndRefusesTheRest) {

@@ -6,6 +6,7 @@
 
 #include "app/CommandLine.h"
 #include "fakes/FakeFileSystem.h"
+#include "fakes/FakeMachine.h"
 #include "fakes/FakeSystem.h"
 #include "fakes/FakeUi.h"
 
@@ -221,6 +222,63 @@ TEST(ExitButton, UnloadsTheMainWindowWithoutAPrompt) {
   rig.form.btnExit_Click();
   EXPECT_TRUE(rig.ui.unloaded);
   EXPECT_TRUE(rig.ui.boxes.empty());
+}
+
+// As the system account: every real account's profile in path order, then the
+// machine-wide places; the system profile and USERPROFILE play no part. An unreadable
+// profile list gives one line for the run, and the machine-wide places still go.
+TEST(RunCleaning, SystemAccountCleansEveryProfileThenTheMachineWidePlaces) {
+  const std::string menu = "\\AppData\\Roaming\\Microsoft\\Windows\\Start Menu";
+  const std::string sys = "C:\\Windows\\system32\\config\\systemprofile";
+  for (const bool listFails : {false, true}) {
+    SCOPED_TRACE(listFails);
+    Rig rig("/s");
+    FakeMachine machine;
+    FakeShellFolders shell;
+    FakeProfileList profiles;
+    machine.localSystem = true;
+    rig.env.vars["USERPROFILE"] = sys;
+    profiles.entries = std::vector<ProfileEntry>{{"S-1-5-18", sys},
+                                                 {"S-1-5-21-1-1002", "C:\\Users\\zoe"},
+                                                 {"S-1-5-21-1-1001", "C:\\Users\\Ann"}};
+    if (listFails) profiles.entries = std::nullopt;
+    shell.folders = {
+        {ShellFolder::Profile, sys},
+        {ShellFolder::Desktop, "C:\\Elsewhere"},
+        {ShellFolder::CommonDesktop, "C:\\Users\\Public\\Desktop"},
+        {ShellFolder::CommonStartMenu, "Relative\\Menu"},
+        {ShellFolder::CommonStartup, "C:\\ProgramData" + menu + "\\Programs\\StartUp"}};
+    const std::vector<std::string> files = {
+        "C:\\Users\\Ann\\Norvane\\c.dat",
+        "C:\\Users\\zoe\\Application Data\\Norvane\\c.dat",
+        "C:\\Users\\Ann\\Desktop\\a.lnk",
+        "C:\\Users\\zoe" + menu + "\\Programs\\StartUp\\Kelvora Quenzor Plexarium.url",
+        "C:\\Users\\Public\\Desktop\\b.lnk",
+        "C:\\ProgramData" + menu + "\\Programs\\StartUp\\Kelvora Quenzor Plexarium.url"};
+    for (const std::string& f : files) rig.fs.AddFile(f, "KVAGENT.EXE");
+    rig.fs.AddFile(sys + "\\Norvane\\keep.dat");
+    rig.fs.AddFile(sys + "\\Desktop\\keep.lnk", "KVAGENT.EXE");
+    rig.fs.AddFile("C:\\Elsewhere\\keep.lnk", "KVAGENT.EXE");
+    Form1 form{{rig.ui, rig.list, rig.commandLine, rig.processes, rig.registry, rig.fs, rig.env,
+                rig.os, nullptr, &shell, &profiles, &machine}};
+    form.RunCleaning();
+
+    std::vector<std::string> want = {kInfoLine};
+    if (listFails) {
+      want.push_back(kProfilesUnlistedLine);
+    } else {
+      want.push_back("Folder Deleted: C:\\Users\\Ann\\Norvane");
+      want.push_back("Folder Deleted: C:\\Users\\zoe\\Application Data\\Norvane");
+      want.push_back("File Deleted: " + files[2]);
+      want.push_back("File Deleted: " + files[3]);
+    }
+    want.push_back("File Deleted: " + files[4]);
+    want.push_back("File Deleted: " + files[5]);
+    EXPECT_EQ(rig.list.lines, want);
+    EXPECT_TRUE(rig.fs.Exists(sys + "\\Norvane\\keep.dat") &&
+                rig.fs.Exists(sys + "\\Desktop\\keep.lnk") &&
+                rig.fs.Exists("C:\\Elsewhere\\keep.lnk"));
+  }
 }
 
 }  // namespace

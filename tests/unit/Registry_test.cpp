@@ -363,5 +363,26 @@ TEST(CleanRegistry, UndeletableKeyIsReportedAndTheWalkGoesOn) {
   ExpectAllHandlesClosed(reg);
 }
 
+TEST(CleanRegistry, EachKeyIsThenDeletedInTheOtherViewWithItsName) {
+  for (const bool program64 : {false, true}) {
+    FakeRegistry own, other;
+    own.AddKey(kHklm, std::string(kMachineKeys[0]) + "\\InprocServer32");
+    own.AddKey(kHkcr, kClassesRootKeys[0]);
+    other.AddKey(kHklm, std::string(kMachineKeys[0]) + "\\InprocServer32");
+    other.AddKey(kHklm, kMachineKeys[6]);
+    other.AddKey(kHkcr, kClassesRootKeys[5]);
+    other.AddKey(kHkcr, "Kelvora.Downloader.3");
+    RecordingSink list;
+    CleanRegistry(own, list, &other, program64);
+    const std::string view = program64 ? " (32-bit view)" : " (64-bit view)";
+    EXPECT_THAT(list.lines,
+                ElementsAre(Machine(kMachineKeys[0]), Machine(kMachineKeys[0]) + view,
+                            Machine(kMachineKeys[6]) + view, Classes(kClassesRootKeys[0]),
+                            Classes(kClassesRootKeys[5]) + view));
+    EXPECT_TRUE(other.Exists(kHkcr, "Kelvora.Downloader.3"));
+    ExpectAllHandlesClosed(other);
+  }
+}
+
 }  // namespace
 }  // namespace qc::test

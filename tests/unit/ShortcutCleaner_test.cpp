@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "fakes/FakeFileSystem.h"
+#include "fakes/FakeMachine.h"
 #include "fakes/FakeResults.h"
 #include "fakes/FakeSystem.h"
 
@@ -287,6 +288,43 @@ TEST(ShortcutProfile, UnusableProfileSkipsTheScansWithOneErrorLine) {
       EXPECT_EQ(rig.list.lines, Lines{kProfileUnknownLine});
       EXPECT_TRUE(rig.Listed().empty());
     }
+  }
+}
+
+// A folder the shell reports elsewhere is scanned right after the rules' one, only when
+// it differs from it and the shell speaks of the profile USERPROFILE names.
+TEST(ShortcutProfile, ReportedFoldersElsewhereAreScannedToo) {
+  const std::string oneDrive = kProfile + "\\OneDrive\\Desktop";
+  const struct {
+    const char* what;
+    std::optional<std::string> profile, desktop, startMenu;
+    Lines extra;  // scanned after Desktop, after Start Menu
+  } cases[] = {
+      {"moved Desktop", "c:/users/ann/", oneDrive, kStartMenu, {oneDrive, ""}},
+      {"same folders, other spelling", kProfile, "C:\\USERS\\ANN\\Desktop\\", kStartMenu, {"", ""}},
+      {"another profile", "C:\\Users\\Bob", oneDrive, "D:\\Menu", {"", ""}},
+      {"no profile reported", std::nullopt, oneDrive, "D:\\Menu", {"", ""}},
+      {"relative or missing Desktop, moved menu",
+       kProfile,
+       "OneDrive",
+       "D:\\Menu",
+       {"", "D:\\Menu"}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    Rig rig;
+    FakeShellFolders shell;
+    if (c.profile) shell.folders[ShellFolder::Profile] = *c.profile;
+    if (c.desktop) shell.folders[ShellFolder::Desktop] = *c.desktop;
+    if (c.startMenu) shell.folders[ShellFolder::StartMenu] = *c.startMenu;
+    rig.fs.AddFile(oneDrive + "\\Remote.lnk", kAgentLink);
+    UserScope scope = CurrentUserScope(rig.env);
+    CleanProfile(rig.fs, rig.os, &shell, scope, rig.list);
+    Lines want = {kDesktop + "\\*.*", kStartMenu + "\\*.*", kStartUp + "\\*.*"};
+    if (!c.extra[1].empty()) want.insert(want.begin() + 2, c.extra[1] + "\\*.*");
+    if (!c.extra[0].empty()) want.insert(want.begin() + 1, c.extra[0] + "\\*.*");
+    EXPECT_EQ(rig.Listed(), want);
+    EXPECT_EQ(rig.list.lines.size(), c.extra[0].empty() ? 0u : 1u);
   }
 }
 
