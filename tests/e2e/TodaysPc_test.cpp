@@ -1,0 +1,169 @@
+// A whole silent run on a 64-bit PC as most carry the client today: a 32-bit installation
+// under Program Files (x86) with its keys in the 32-bit registry view, a key in the 64-bit
+// view, and a Desktop moved into a synced folder, each with decoys that must stay.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "tests/e2e/CleanerTest.h"
+#include "tests/e2e/driver/Driver.h"
+#include "tests/e2e/driver/Seed.h"
+#include "tests/e2e/driver/SeedExpectation.h"
+
+namespace qc::e2e {
+namespace {
+
+constexpr DWORD kTimeout = 60000;
+constexpr wchar_t kVendor[] = L"C:\\Program Files (x86)\\Norvane Software";
+constexpr wchar_t kShellFoldersKey[] =
+    L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
+// The cleaner is built for the same machine as this test: its own view is this one's.
+constexpr REGSAM kOwnView = sizeof(void*) == 8 ? KEY_WOW64_64KEY : KEY_WOW64_32KEY;
+
+struct Key {
+  REGSAM view;
+  const wchar_t* path;  // under HKEY_LOCAL_MACHINE
+  bool decoy;
+};
+// In the order of the clean-up list; the decoys are named like the keys around them.
+const Key kKeys[] = {
+    {KEY_WOW64_32KEY, L"SOFTWARE\\Classes\\CLSID\\{3F9A2C61-8B47-4D1E-9C25-6E0B7A4D1F38}", false},
+    {KEY_WOW64_32KEY, L"SOFTWARE\\Classes\\AppID\\DiVudava.exe", false},
+    {KEY_WOW64_64KEY,
+     L"SOFTWARE\\Microsoft\\Code Store Database\\Distribution Units\\"
+     L"{3F9A2C61-8B47-4D1E-9C25-6E0B7A4D1F38}",
+     false},
+    {KEY_WOW64_32KEY, L"SOFTWARE\\Classes\\AppID\\DiVudava.exe.old", true},
+    {KEY_WOW64_64KEY,
+     L"SOFTWARE\\Microsoft\\Code Store Database\\Distribution Units\\"
+     L"{3F9A2C61-8B47-4D1E-9C25-6E0B7A4D1F39}",
+     true},
+};
+
+bool KeyIn(REGSAM view, const wchar_t* path) {
+  HKEY key = nullptr;
+  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, path, 0, KEY_READ | view, &key) != ERROR_SUCCESS) {
+    return false;
+  }
+  RegCloseKey(key);
+  return true;
+}
+
+bool Exists(const std::wstring& path) {
+  return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+std::wstring Profile() {
+  wchar_t buffer[MAX_PATH]{};
+  GetEnvironmentVariableW(L"USERPROFILE", buffer, MAX_PATH);
+  return buffer;
+}
+
+// The user's Desktop moved into a synced folder, as a known-folder move leaves it; the
+// shell-folder value as it was comes back at the end.
+class MovedDesktop {
+ public:
+  explicit MovedDesktop(const std::wstring& folder) {
+    DWORD type = 0, size = sizeof(old_);
+    if (RegGetValueW(HKEY_CURRENT_USER, kShellFoldersKey, L"Desktop", RRF_RT_ANY | RRF_NOEXPAND,
+                     &type, old_, &size) == ERROR_SUCCESS) {
+      oldType_ = type;
+      oldSize_ = size;
+    }
+    const std::wstring value = L"%USERPROFILE%\\OneDrive\\Desktop";
+    set_ = MakeFolders(folder) &&
+           RegSetKeyValueW(HKEY_CURRENT_USER, kShellFoldersKey, L"Desktop", REG_EXPAND_SZ,
+                           value.c_str(),
+                           DWORD((value.size() + 1) * sizeof(wchar_t))) == ERROR_SUCCESS;
+  }
+  ~MovedDesktop() {
+    if (oldType_) {
+      RegSetKeyValueW(HKEY_CURRENT_USER, kShellFoldersKey, L"Desktop", *oldType_, old_, oldSize_);
+    } else {
+      RegDeleteKeyValueW(HKEY_CURRENT_USER, kShellFoldersKey, L"Desktop");
+    }
+  }
+  bool set() const { return set_; }
+
+ private:
+  BYTE old_[2 * MAX_PATH * sizeof(wchar_t)]{};
+  std::optional<DWORD> oldType_;
+  DWORD oldSize_ = 0;
+  bool set_ = false;
+};
+
+class TodaysPcTest : public CleanerTest {
+ protected:
+  TodaysPcTest() : CleanerTest(kTimeout) {}
+  void TearDown() override {
+    cleaner_.Kill();
+    for (const Key& k : kKeys) RegDeleteKeyExW(HKEY_LOCAL_MACHINE, k.path, k.view, 0);
+    DeleteTree(kVendor);
+    DeleteTree(Profile() + L"\\OneDrive");
+  }
+};
+
+TEST_F(TodaysPcTest, SilentRunFindsTheInstallationTheOtherViewAndTheMovedDesktop) {
+  const std::wstring install = std::wstring(kVendor) + L"\\Kelvora Quenzor 5.9";
+  const std::wstring moved = Profile() + L"\\OneDrive\\Desktop";
+  const std::wstring link = moved + L"\\Remote Support.lnk";
+  const std::vector<std::wstring> decoyFiles = {
+      std::wstring(kVendor) + L"\\Norvane Other Tool\\keep.txt",
+      std::wstring(kVendor) + L"\\Kelvora Quenzor 5.8\\keep.txt",
+      moved + L"\\Kelvora Quenzor Plexarium notes.txt", moved + L"\\Notes.lnk"};
+  for (const Key& k : kKeys) {
+    HKEY key = nullptr;
+    ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, k.path, 0, nullptr, 0, KEY_ALL_ACCESS | k.view,
+                              nullptr, &key, nullptr),
+              ERROR_SUCCESS)
+        << Utf8(k.path);
+    RegCloseKey(key);
+  }
+  ASSERT_TRUE(WriteTextFile(install + L"\\bin\\KVAGENT.EXE", "x") &&
+              WriteTextFile(install + L"\\readme.txt", "x"));
+  MovedDesktop desktop(moved);
+  ASSERT_TRUE(desktop.set());
+  ASSERT_TRUE(MakeShortcut(link, install + L"\\bin\\KVAGENT.EXE"));
+  ASSERT_TRUE(MakeShortcut(decoyFiles[3], L"C:\\windows\\notepad.exe"));
+  for (std::size_t i = 0; i < 3; ++i) ASSERT_TRUE(WriteTextFile(decoyFiles[i], "x"));
+
+  // A key both views share gives one line; one the program's own view cannot see is
+  // found in the other view and named after it.
+  Lines want = {kNoProcessesLine};
+  const std::wstring otherView =
+      kOwnView == KEY_WOW64_64KEY ? L" (32-bit view)" : L" (64-bit view)";
+  for (const Key& k : kKeys) {
+    if (k.decoy) continue;
+    const std::wstring line = std::wstring(L"Registry Key Deleted: HKEY_LOCAL_MACHINE\\") + k.path;
+    want.push_back(KeyIn(kOwnView, k.path) ? line : line + otherView);
+  }
+  want.push_back(L"Folder Deleted: " + install);
+  want.push_back(L"File Deleted: " + link);
+
+  auto started = StartCleaner({.arguments = L"/s"});
+  ASSERT_TRUE(started) << "CreateProcessW failed: " << GetLastError();
+  cleaner_ = std::move(*started);
+  HWND box = WaitForMessageBox(pid(), kTimeout);
+  ExpectBox(box, kSilentDone);
+  ASSERT_NE(box, nullptr);
+  ASSERT_TRUE(PressButton(box, L"&Yes"));
+  ASSERT_TRUE(WaitUntil([&] { return !IsEnabled(Button(L"&Clean PC")); }, kTimeout));
+  EXPECT_EQ(ListLines(), want);
+  ASSERT_TRUE(PressButton(MainWindow(), L"E&xit"));
+  ExpectExit(0);
+
+  for (const Key& k : kKeys) {
+    EXPECT_EQ(KeyIn(KEY_WOW64_32KEY, k.path) || KeyIn(KEY_WOW64_64KEY, k.path), k.decoy)
+        << Utf8(k.path);
+  }
+  EXPECT_FALSE(Exists(install));
+  EXPECT_FALSE(Exists(link));
+  EXPECT_TRUE(Exists(moved));
+  for (const std::wstring& f : decoyFiles) EXPECT_TRUE(Exists(f)) << Utf8(f);
+}
+
+}  // namespace
+}  // namespace qc::e2e
