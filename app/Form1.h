@@ -2,6 +2,9 @@
 // Win32 window only forwards its events here and shows what this decides.
 #pragma once
 
+#include <optional>
+
+#include "app/RunLog.h"
 #include "app/RunResults.h"
 #include "platform/Clock.h"
 #include "platform/CommandLine.h"
@@ -49,7 +52,7 @@ inline constexpr const char* kNoProcessesLine =
 
 class Form1 {
  public:
-  explicit Form1(const Services& services) : s_(services), listWork_(services.listWork) {}
+  explicit Form1(const Services& services);
 
   void Form_Load();
   void RunCleaning();
@@ -66,13 +69,16 @@ class Form1 {
   bool blnSilent() const { return blnSilent_; }
 
  private:
+  bool TakeLock();
   bool ConfirmStart();
+  void RunStages();
   template <typename Stage>
   void RunStage(const char* stoppedLine, Stage stage);
   void ReportProcessSearch(ProcessSearch search);
   void Complete();
 
   Services s_;
+  std::optional<RunLog> log_;  // none without the services a log needs
   RunResults listWork_;
   bool blnSilent_ = false;
 };

@@ -6,6 +6,7 @@
 #include "platform/Environment.h"
 #include "platform/FileSystem.h"
 #include "platform/OsVersion.h"
+#include "platform/RestartRemoval.h"
 #include "platform/ResultsList.h"
 
 namespace qc {
@@ -14,15 +15,18 @@ inline constexpr const char* kProfileUnknownLine =
     "Error: The user profile folder is unknown; the shortcuts were not cleaned";
 
 // Scans the three shortcut folders of the user's profile, in order, none of them removed.
-void CleanProfile(IFileSystem& fs, IEnvironment& env, IOsVersion& os, IResultsSink& listWork);
+void CleanProfile(IFileSystem& fs, IEnvironment& env, IOsVersion& os, IResultsSink& listWork,
+                  IRestartRemoval* restart = nullptr);
 
 // Lists dirname completely, then deletes what it selected in listing order: shortcut
 // files that name the agent, and any other entry whose path holds tofind. Selected
 // folders are scanned the same way and removed at the end of their own scan, however
 // deep they nest; links are removed, never entered. With delatend, dirname itself is
-// removed at the end.
+// removed at the end. With restart, a file in use is deleted at the next restart ("File
+// Deleted at Restart: "), and so is a selected folder that stays only because of such
+// items ("Directory Removed at Restart: ").
 void SearchDirDel(IFileSystem& fs, IResultsSink& listWork, const std::string& dirname,
-                  const std::string& tofind, bool delatend);
+                  const std::string& tofind, bool delatend, IRestartRemoval* restart = nullptr);
 
 // True when the file's bytes, upper-cased as single-byte characters, contain the agent's
 // image name. A folder or a file that cannot be read gives false.

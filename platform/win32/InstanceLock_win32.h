@@ -15,6 +15,7 @@ class Win32InstanceLock final : public IInstanceLock {
   Win32InstanceLock& operator=(const Win32InstanceLock&) = delete;
   ~Win32InstanceLock() override;
   LockOutcome Acquire() override;
+  void Release() override;
 
  private:
   UniqueHandle mutex_;
