@@ -4,11 +4,6 @@
 #include "platform/win32/InstanceLock_win32.h"
 
 namespace qc::win {
-namespace {
-
-constexpr wchar_t kMutexName[] = L"Global\\QuenzorCleaner.CleaningRun";
-
-}  // namespace
 
 Win32InstanceLock::~Win32InstanceLock() { Release(); }
 
@@ -20,7 +15,7 @@ void Win32InstanceLock::Release() {
 
 LockOutcome Win32InstanceLock::Acquire() {
   if (held_) return LockOutcome::Acquired;
-  if (!mutex_) mutex_.reset(CreateMutexW(nullptr, FALSE, kMutexName));
+  if (!mutex_) mutex_.reset(CreateMutexW(nullptr, FALSE, kInstanceLockName));
   if (!mutex_) {
     // The mutex exists but was made by another account whose security keeps us out:
     // that account's run has it.

@@ -8,6 +8,9 @@
 
 namespace qc::win {
 
+// "Global\" makes it one for all sessions (see InstanceLock_win32.cpp).
+inline constexpr wchar_t kInstanceLockName[] = L"Global\\QuenzorCleaner.CleaningRun";
+
 class Win32InstanceLock final : public IInstanceLock {
  public:
   Win32InstanceLock() = default;

@@ -201,7 +201,7 @@ TEST_F(FileSystemTest, FileInUseKeepsItsFolderAndEverythingElseGoes) {
   EXPECT_EQ(Names(product), std::vector<std::string>{"m"});
   EXPECT_EQ(Names(product + "\\m"), std::vector<std::string>{"in-use.log"});
 
-  const Status again = fs_.DeleteFolder(product);
+  const TreeDeletion again = fs_.DeleteFolder(product);
   EXPECT_EQ(again.code, StatusCode::InUse);
   EXPECT_EQ(again.error, DWORD(ERROR_SHARING_VIOLATION));
   EXPECT_STREQ(again.call, "DeleteFileW");
