@@ -2,7 +2,6 @@
 // codes deployment systems read, one clean-up at a time, and the run log.
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <optional>
 #include <sstream>
 
@@ -27,68 +26,25 @@ const std::string kComponent = "C:\\Windows\\Downloaded Program Files\\DuZide.ex
 const std::string kDesktop = "C:\\Users\\me\\Desktop";
 const std::string kShortcuts = kDesktop + "\\Kelvora Quenzor Plexarium by Norvane";
 const std::string kHeldShortcut = kShortcuts + "\\held.exe";
+const std::string kAt = "File Deleted at Restart: ";
 
 TEST(RestartRemoval, InUseItemsAndTheFoldersTheyKeepGoAtRestartOtherwiseTheNotLineStays) {
-  const auto killFolder = [](FakeFileSystem& fs, IResultsSink& s, FakeRestartRemoval& r) {
-    KillFolder(fs, s, kInstall, &r);
-  };
-  const auto killFile = [](FakeFileSystem& fs, IResultsSink& s, FakeRestartRemoval& r) {
-    KillFile(fs, s, kComponent, &r);
-  };
-  const auto scan = [](FakeFileSystem& fs, IResultsSink& s, FakeRestartRemoval& r) {
-    SearchDirDel(fs, s, kDesktop, "Kelvora Quenzor Plexarium by Norvane", false, &r);
-  };
-  using Act = std::function<void(FakeFileSystem&, IResultsSink&, FakeRestartRemoval&)>;
+  const std::string readme = "File Deleted: " + kShortcuts + "\\readme.txt";
+  const std::string folderAt = "Folder Deleted at Restart: " + kInstall;
+  const std::string shortcutsAt = "Directory Removed at Restart: " + kShortcuts;
+  const std::string shortcutsNot = "Directory Not Removed: " + kShortcuts;
   const struct {
-    const char* what;
-    Act act;
-    std::function<void(FakeFileSystem&, FakeRestartRemoval&)> spoil;
-    Lines lines;
-    Lines scheduled;
+    std::string how;  // KillFolder, KillFile or SearchDirDel; refused; something else stays
+    Lines lines, scheduled;
   } cases[] = {
-      {"install folder",
-       killFolder,
-       [](auto&, auto&) {},
-       {"File Deleted at Restart: " + kHeld, "Folder Deleted at Restart: " + kInstall},
-       {kHeld, kInstall + "\\bin", kInstall}},
-      {"install folder, refused",
-       killFolder,
-       [](auto&, auto& r) { r.refused = {kHeld}; },
-       {"Folder Not Deleted: " + kInstall},
-       {}},
-      {"install folder, something denied too",
-       killFolder,
-       [](auto& fs, auto&) { fs.Find(kInstall + "\\a.txt")->denied = true; },
-       {"Folder Not Deleted: " + kInstall},
-       {}},
-      {"component file",
-       killFile,
-       [](auto&, auto&) {},
-       {"File Deleted at Restart: " + kComponent},
-       {kComponent}},
-      {"component file, refused",
-       killFile,
-       [](auto&, auto& r) { r.refused = {kComponent}; },
-       {"File Not Deleted: " + kComponent},
-       {}},
-      {"shortcut folder",
-       scan,
-       [](auto&, auto&) {},
-       {"Directory Removed at Restart: " + kShortcuts, "File Deleted at Restart: " + kHeldShortcut,
-        "File Deleted: " + kShortcuts + "\\readme.txt"},
-       {kHeldShortcut, kShortcuts}},
-      {"shortcut folder, refused",
-       scan,
-       [](auto&, auto& r) { r.refused = {kHeldShortcut}; },
-       {"Directory Not Removed: " + kShortcuts, "File Not Deleted: " + kHeldShortcut,
-        "File Deleted: " + kShortcuts + "\\readme.txt"},
-       {}},
-      {"shortcut folder, a shortcut stays for good",
-       scan,
-       [](auto& fs, auto&) { fs.AddFile(kShortcuts + "\\other.lnk", "KVVIEW.EXE"); },
-       {"Directory Not Removed: " + kShortcuts, "File Deleted at Restart: " + kHeldShortcut,
-        "File Deleted: " + kShortcuts + "\\readme.txt"},
-       {kHeldShortcut}},
+      {"d", {kAt + kHeld, folderAt}, {kHeld, kInstall + "\\bin", kInstall}},
+      {"d refused", {"Folder Not Deleted: " + kInstall}, {}},
+      {"d other", {"Folder Not Deleted: " + kInstall}, {}},
+      {"f", {kAt + kComponent}, {kComponent}},
+      {"f refused", {"File Not Deleted: " + kComponent}, {}},
+      {"s", {shortcutsAt, kAt + kHeldShortcut, readme}, {kHeldShortcut, kShortcuts}},
+      {"s refused", {shortcutsNot, "File Not Deleted: " + kHeldShortcut, readme}, {}},
+      {"s other", {shortcutsNot, kAt + kHeldShortcut, readme}, {kHeldShortcut}},
   };
   for (const auto& c : cases) {
     FakeFileSystem fs;
@@ -97,21 +53,19 @@ TEST(RestartRemoval, InUseItemsAndTheFoldersTheyKeepGoAtRestartOtherwiseTheNotLi
     for (const std::string& held : {kHeld, kComponent, kHeldShortcut}) {
       fs.AddFile(held);
       fs.Find(held)->locked = true;
+      if (c.how.ends_with("refused")) restart.refused.insert(held);
     }
     fs.AddFile(kInstall + "\\a.txt");
+    const bool otherStays = c.how.ends_with("other");
+    fs.Find(kInstall + "\\a.txt")->denied = otherStays;
     fs.AddFile(kShortcuts + "\\readme.txt");
-    c.spoil(fs, restart);
-    c.act(fs, sink, restart);
-    EXPECT_EQ(sink.lines, c.lines) << c.what;
-    EXPECT_EQ(restart.scheduled, c.scheduled) << c.what;
-    for (std::size_t i = 0; i < sink.lines.size(); ++i) {
-      const bool atRestart = sink.lines[i].find(" at Restart: ") != std::string::npos;
-      const bool failed = sink.lines[i].find(" Not ") != std::string::npos;
-      EXPECT_EQ(sink.outcomes[i], atRestart ? Outcome::ScheduledAtRestart
-                                  : failed  ? Outcome::Failure
-                                            : Outcome::Success)
-          << sink.lines[i];
-    }
+    if (otherStays) fs.AddFile(kShortcuts + "\\other.lnk", "KVVIEW.EXE");  // not selected
+    if (c.how[0] == 'd') KillFolder(fs, sink, kInstall, &restart);
+    if (c.how[0] == 'f') KillFile(fs, sink, kComponent, &restart);
+    if (c.how[0] == 's')
+      SearchDirDel(fs, sink, kDesktop, "Kelvora Quenzor Plexarium", false, &restart);
+    EXPECT_EQ(sink.lines, c.lines) << c.how;
+    EXPECT_EQ(restart.scheduled, c.scheduled) << c.how;
   }
 }
 
@@ -138,9 +92,9 @@ struct Rig {
     fs.AddFile(kHeld);
   }
   // The code the process ends with: at EndProgram, or after the message loop.
-  int Start(std::function<void()> action) {
+  int Load() {
     try {
-      action();
+      form.Form_Load();
     } catch (const ProgramEnded& e) {
       return e.exitCode;
     }
@@ -156,31 +110,25 @@ struct Rig {
 
 TEST(DeploymentRun, ExitCodesAreTheSameHoweverTheSilentDoneBoxIsAnsweredAndTheLogEndsWithThem) {
   const struct {
-    const char* what;
-    std::function<void(Rig&)> spoil;
+    bool inUse, failure, otherRun;
     int code;
-  } cases[] = {
-      {"all done", [](Rig&) {}, 0},
-      {"a file in use", [](Rig& r) { r.fs.Find(kHeld)->locked = true; }, 3010},
-      {"in use and a failure",
-       [](Rig& r) {
-         r.fs.Find(kHeld)->locked = true;
-         r.fs.AddFile(kComponent, "", kAttrReadOnly);
-       },
-       1},
-      {"another run", [](Rig& r) { r.lock.outcome = LockOutcome::HeldElsewhere; }, 1618},
-  };
+  } cases[] = {{false, false, false, 0},
+               {true, false, false, 3010},
+               {true, true, false, 1},
+               {false, false, true, 1618}};
   const std::optional<MsgAnswer> doneAnswers[] = {MsgAnswer::Yes, MsgAnswer::No, std::nullopt};
   for (const auto& c : cases) {
     for (const std::optional<MsgAnswer>& answer : doneAnswers) {
       Rig rig;
-      c.spoil(rig);
+      rig.fs.Find(kHeld)->locked = c.inUse;
+      if (c.failure) rig.fs.AddFile(kComponent, "", kAttrReadOnly);
+      if (c.otherRun) rig.lock.outcome = LockOutcome::HeldElsewhere;
       rig.ui.desktopVisible = answer.has_value();
       if (answer) rig.ui.answers = {*answer};
-      const std::string what = std::string(c.what) + (answer ? "" : ", no desktop");
-      EXPECT_EQ(rig.Start([&] { rig.form.Form_Load(); }), c.code) << what;
+      const std::string what = std::to_string(c.code) + (answer ? "" : ", no desktop");
+      EXPECT_EQ(rig.Load(), c.code) << what;
       EXPECT_FALSE(rig.lock.held) << what;
-      // The log holds the header, every line of the list in its order, and the code.
+      // The header, every line of the list in its order, and the code.
       const Lines log = rig.Log();
       ASSERT_EQ(log.size(), c.code == 1618 ? 1 : rig.list.lines.size() + 2) << what;
       for (std::size_t i = 0; i < rig.list.lines.size(); ++i) {
@@ -209,8 +157,7 @@ TEST(DeploymentRun, InteractiveDeclineOrBusyWritesNothingAndRunsNothing) {
     Rig rig;
     rig.commandLine.text.clear();
     rig.lock.outcome = c.lock;
-    rig.ui.answers = {MsgAnswer::No};
-    if (c.logged) rig.ui.answers.clear();
+    if (!c.logged) rig.ui.answers = {MsgAnswer::No};
     rig.form.Form_Load();
     rig.form.btnClean_Click();
     Lines titles;
