@@ -15,7 +15,17 @@ constexpr const char* kRegistryStopped = "Error: Cleaning the registry stopped u
 constexpr const char* kFilesStopped = "Error: Cleaning the folders and files stopped unexpectedly";
 constexpr const char* kShortcutsStopped = "Error: Cleaning the shortcuts stopped unexpectedly";
 
+std::optional<RunLog> MakeLog(const Services& s) {
+  if (s.logFile == nullptr || s.machine == nullptr || s.clock == nullptr) return std::nullopt;
+  return RunLog({*s.logFile, s.environment, *s.machine, *s.clock});
+}
+
 }  // namespace
+
+Form1::Form1(const Services& services)
+    : s_(services),
+      log_(MakeLog(services)),
+      listWork_(services.listWork, log_ ? &*log_ : nullptr) {}
 
 void Form1::Form_Load() {
   blnSilent_ = false;
@@ -31,10 +41,37 @@ void Form1::Form_Load() {
 }
 
 void Form1::RunCleaning() {
+  if (!TakeLock()) return;
   if (!ConfirmStart()) {
+    if (s_.instanceLock != nullptr) s_.instanceLock->Release();
     s_.ui.MsgBox(kNothingDoneText, "Nothing Done", MsgButtons::Ok);
     return;
   }
+  if (log_) log_->Begin(blnSilent_);
+  RunStages();
+  // The code is settled before the "Done" box, which may end the process: the log's
+  // last line is the code the process ends with, however the box is answered.
+  if (log_) log_->End(ExitCode());
+  if (s_.instanceLock != nullptr) s_.instanceLock->Release();
+  Complete();
+}
+
+// One clean-up at a time on the PC. A lock that cannot be made at all stops nothing:
+// the run goes on as where no other run can exist.
+bool Form1::TakeLock() {
+  if (s_.instanceLock == nullptr || s_.instanceLock->Acquire() != LockOutcome::HeldElsewhere) {
+    return true;
+  }
+  if (blnSilent_) {
+    // Deployment systems retry a start that ends with this code.
+    if (log_) log_->NotStarted(kExitAnotherRun);
+    s_.ui.EndProgram(kExitAnotherRun);
+  }
+  s_.ui.MsgBox(kBusyText, "Busy", MsgButtons::Ok);
+  return false;
+}
+
+void Form1::RunStages() {
   // A stage that stopped part-way says so; it has already been reported as a failure.
   ProcessSearch search = ProcessSearch::ListFailed;
   RunStage(kProcessesStopped, [&] { search = TerminateTargetProcesses(); });
@@ -42,7 +79,6 @@ void Form1::RunCleaning() {
   RunStage(kRegistryStopped, [&] { CleanRegistry(); });
   RunStage(kFilesStopped, [&] { CleanFiles(); });
   RunStage(kShortcutsStopped, [&] { CleanProfile(); });
-  Complete();
 }
 
 // Whatever a stage throws (a failed allocation, say) stops that stage only: the run
@@ -107,11 +143,12 @@ UserScope& Form1::UserScopeOfRun() {
 }
 
 void Form1::CleanFiles() {
-  qc::CleanFiles(s_.fileSystem, s_.environment, UserScopeOfRun(), listWork_);
+  qc::CleanFiles(s_.fileSystem, s_.environment, UserScopeOfRun(), listWork_, s_.restartRemoval);
 }
 
 void Form1::CleanProfile() {
-  qc::CleanProfile(s_.fileSystem, s_.osVersion, s_.shellFolders, UserScopeOfRun(), listWork_);
+  qc::CleanProfile(s_.fileSystem, s_.osVersion, s_.shellFolders, UserScopeOfRun(), listWork_,
+                   s_.restartRemoval);
 }
 
 }  // namespace qc

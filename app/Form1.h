@@ -4,6 +4,7 @@
 
 #include <optional>
 
+#include "app/RunLog.h"
 #include "app/RunResults.h"
 #include "files/UserScope.h"
 #include "platform/Clock.h"
@@ -52,7 +53,7 @@ inline constexpr const char* kNoProcessesLine =
 
 class Form1 {
  public:
-  explicit Form1(const Services& services) : s_(services), listWork_(services.listWork) {}
+  explicit Form1(const Services& services);
 
   void Form_Load();
   void RunCleaning();
@@ -69,7 +70,9 @@ class Form1 {
   bool blnSilent() const { return blnSilent_; }
 
  private:
+  bool TakeLock();
   bool ConfirmStart();
+  void RunStages();
   template <typename Stage>
   void RunStage(const char* stoppedLine, Stage stage);
   void ReportProcessSearch(ProcessSearch search);
@@ -77,6 +80,7 @@ class Form1 {
   void Complete();
 
   Services s_;
+  std::optional<RunLog> log_;  // none without the services a log needs
   RunResults listWork_;
   bool blnSilent_ = false;
   std::optional<UserScope> userScope_;  // decided by the first stage that needs it

@@ -14,5 +14,8 @@ inline constexpr char kContinueText[] =
 inline constexpr char kDoneInteractiveText[] = "Process Complete.  Press OK to view the results.";
 inline constexpr char kDoneSilentText[] = "Process Complete.  Would you like to view the results?";
 inline constexpr char kNothingDoneText[] = "Nothing Done.";
+// "&Clean PC" pressed while another instance is running a clean-up on this PC.
+inline constexpr char kBusyText[] =
+    "Another clean-up is running on this PC. Try again when it has finished.";
 
 }  // namespace qc

@@ -40,16 +40,31 @@ std::string RunLog::Header(bool silent) {
          (silent ? "silent" : "interactive") + " mode; " + WindowsText(s_.machine);
 }
 
-void RunLog::Begin(bool silent) {
-  path_.reset();
+// The log's path, after setting a log over 1 MiB aside; nullopt without a usable %TEMP%.
+std::optional<std::string> RunLog::Prepare() {
   const std::optional<std::string> folder =
       NormaliseFolder(s_.environment.Get("TEMP").value_or(""));
-  if (!folder) return;
+  if (!folder) return std::nullopt;
   const std::string path = *folder + "\\" + kLogName;
   if (s_.file.Size(path).value_or(0) > kMaxLogBytes) {
     s_.file.Replace(path, *folder + "\\" + kOldLogName);
   }
-  if (s_.file.Append(path, Header(silent) + "\r\n").ok()) path_ = path;
+  return path;
+}
+
+void RunLog::Begin(bool silent) {
+  path_.reset();
+  const std::optional<std::string> path = Prepare();
+  if (path && s_.file.Append(*path, Header(silent) + "\r\n").ok()) path_ = path;
+}
+
+void RunLog::NotStarted(int exitCode) {
+  const std::optional<std::string> path = Prepare();
+  if (path) {
+    s_.file.Append(*path, DateTimeText(s_.clock.Now()) + " QuenzorCleaner " + kProgramVersion +
+                              " not started: another clean-up is running on this PC; exit code " +
+                              std::to_string(exitCode) + "\r\n");
+  }
 }
 
 void RunLog::Line(std::string_view text) {

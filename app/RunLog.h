@@ -40,8 +40,11 @@ class RunLog {
   void Line(std::string_view text);
   // The last line of the run.
   void End(int exitCode);
+  // The one line of a silent start that found another clean-up running.
+  void NotStarted(int exitCode);
 
  private:
+  std::optional<std::string> Prepare();
   void Write(const std::string& text);
   std::string Header(bool silent);
 

@@ -8,6 +8,7 @@
 #include "files/UserScope.h"
 #include "platform/Environment.h"
 #include "platform/FileSystem.h"
+#include "platform/RestartRemoval.h"
 #include "platform/ResultsList.h"
 
 namespace qc {
@@ -36,21 +37,29 @@ inline constexpr std::array<std::string_view, 3> kProfileSuffixes = {
 
 // Deletes the folder tree at FullPath (one trailing backslash dropped) and writes one
 // line when it existed: "Folder Deleted: " when it is gone afterwards, else
-// "Folder Not Deleted: ". True only when the deletion reported no failure and the
-// folder is gone; False when it did not exist.
-bool KillFolder(IFileSystem& fs, IResultsSink& listWork, const std::string& FullPath);
+// "Folder Not Deleted: ". With restart, a folder kept only by files in use is deleted at
+// the next restart instead: a "File Deleted at Restart: " line per file, then "Folder
+// Deleted at Restart: ". True only when the deletion reported no failure and the folder
+// is gone; False when it did not exist.
+bool KillFolder(IFileSystem& fs, IResultsSink& listWork, const std::string& FullPath,
+                IRestartRemoval* restart = nullptr);
 
 // Deletes the file at delfile without force (a read-only file stays) and writes one
 // line when it existed: "File Deleted: " when it is gone, else "File Not Deleted: ",
-// with the path exactly as passed. True only when it was deleted cleanly.
-bool KillFile(IFileSystem& fs, IResultsSink& listWork, const std::string& delfile);
+// with the path exactly as passed; with restart, a file in use is deleted at the next
+// restart instead ("File Deleted at Restart: "). True only when it was deleted cleanly.
+bool KillFile(IFileSystem& fs, IResultsSink& listWork, const std::string& delfile,
+              IRestartRemoval* restart = nullptr);
 
 // Walks the fixed list of installation folders, the same version folders under the
 // other Program Files folders Windows reports, the data folders of each profile of the
-// scope, and the component files, in order.
-void CleanFiles(IFileSystem& fs, IEnvironment& env, UserScope& scope, IResultsSink& listWork);
+// scope, and the component files, in order. With restart, items in use go at the next
+// restart.
+void CleanFiles(IFileSystem& fs, IEnvironment& env, UserScope& scope, IResultsSink& listWork,
+                IRestartRemoval* restart = nullptr);
 
 // The same for the profile USERPROFILE names.
-void CleanFiles(IFileSystem& fs, IEnvironment& env, IResultsSink& listWork);
+void CleanFiles(IFileSystem& fs, IEnvironment& env, IResultsSink& listWork,
+                IRestartRemoval* restart = nullptr);
 
 }  // namespace qc

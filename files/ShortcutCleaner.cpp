@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "files/AgentSearch.h"
+#include "files/AtRestart.h"
 #include "platform/AsciiCase.h"
 #include "platform/FolderPath.h"
 
@@ -36,9 +37,13 @@ struct Line {
   Outcome outcome = Outcome::Success;
 };
 
-Line FolderLine(IFileSystem& fs, const std::string& path) {
-  // A delete is proven by the entry being gone, not by the call's status.
+// A delete is proven by the entry being gone, not by the call's status. A folder that
+// stays only because of items deleted at the next restart goes then too (never a link).
+Line FolderLine(IFileSystem& fs, const std::string& path, IRestartRemoval* restart = nullptr) {
   if (fs.GetAttributes(path).gone()) return {"Directory Removed: " + path, Outcome::Success};
+  if (restart != nullptr && restart->ScheduleDelete(path).ok()) {
+    return {"Directory Removed at Restart: " + path, Outcome::ScheduledAtRestart};
+  }
   return {"Directory Not Removed: " + path, Outcome::Failure};
 }
 
@@ -58,6 +63,8 @@ struct Frame {
   std::size_t next = 0;
   std::size_t pathLength = 0;  // the folder's path is the first pathLength bytes of path_
   std::size_t lineSlot = 0;    // where its own line goes among the held lines
+  bool keepsSome = false;      // something in it stays for good
+  bool atRestart = false;      // something in it goes only at the next restart
 };
 
 // A scan folder and every selected folder inside it, on a stack of its own rather than
@@ -68,18 +75,25 @@ struct Frame {
 class Scan {
  public:
   Scan(IFileSystem& fs, IResultsSink& listWork, const std::string& dirname,
-       const std::string& tofind)
-      : fs_(fs), listWork_(listWork), upperFind_(ToUpperAscii(tofind)), path_(dirname) {}
+       const std::string& tofind, IRestartRemoval* restart)
+      : fs_(fs),
+        listWork_(listWork),
+        restart_(restart),
+        upperFind_(ToUpperAscii(tofind)),
+        path_(dirname) {}
   void Run(bool delatend);
 
  private:
-  std::vector<Selected> SelectEntries(PathMatch folder);
+  Frame Enter(PathMatch folder, std::size_t lineSlot);
+  std::vector<Selected> SelectEntries(PathMatch folder, bool& keepsSome);
   void ActOn(const Selected& entry);
   void RemoveFile(std::uint32_t attributes);
   void Write(Line line);
+  void Mark(Outcome outcome);
 
   IFileSystem& fs_;
   IResultsSink& listWork_;
+  IRestartRemoval* restart_;
   std::string upperFind_;
   std::string path_;  // the folder or entry being worked on; one buffer for every level
   std::vector<Frame> stack_;
@@ -92,12 +106,13 @@ class Scan {
 
 // First pass over the folder at path_: shortcut candidates that name the agent, and
 // other entries whose path holds the fragment.
-std::vector<Selected> Scan::SelectEntries(PathMatch folder) {
+std::vector<Selected> Scan::SelectEntries(PathMatch folder, bool& keepsSome) {
   std::vector<Selected> selection;
   const std::size_t length = path_.size();
   path_ += "\\*.*";
   const std::optional<std::vector<DirEntry>> entries = fs_.List(path_, kListAll);
   path_.resize(length);
+  keepsSome = !entries;
   if (!entries) return selection;  // missing or unreadable: nothing to select
   for (const DirEntry& entry : *entries) {
     // An empty name would make the entry path the folder itself.
@@ -108,13 +123,20 @@ std::vector<Selected> Scan::SelectEntries(PathMatch folder) {
     const bool selected = match.marker ? ShortcutTargetsAgent(fs_, path_) : match.fragment;
     path_.resize(length);
     if (selected) selection.push_back({entry.name, entry.attributes, match});
+    keepsSome = keepsSome || !selected;
   }
   return selection;
 }
 
+Frame Scan::Enter(PathMatch folder, std::size_t lineSlot) {
+  Frame frame{{}, 0, path_.size(), lineSlot};
+  frame.selection = SelectEntries(folder, frame.keepsSome);
+  return frame;
+}
+
 void Scan::Run(bool delatend) {
   const PathMatch top{Holds(false, path_, 0, upperFind_), Holds(false, path_, 0, kShortcutMarker)};
-  stack_.push_back({SelectEntries(top), 0, path_.size(), 0});
+  stack_.push_back(Enter(top, 0));
   while (!stack_.empty()) {
     Frame& frame = stack_.back();
     path_.resize(frame.pathLength);
@@ -126,8 +148,13 @@ void Scan::Run(bool delatend) {
     const bool nested = stack_.size() > 1;
     // The scan folder's own removal is judged by the caller, which writes its line.
     if (nested || delatend) fs_.RemoveFolder(path_);
-    if (nested) held_[frame.lineSlot] = FolderLine(fs_, path_);
+    const bool atRestart = frame.atRestart && !frame.keepsSome;
+    const std::size_t slot = frame.lineSlot;
     stack_.pop_back();
+    if (nested) {
+      held_[slot] = FolderLine(fs_, path_, atRestart ? restart_ : nullptr);
+      Mark(held_[slot].outcome);
+    }
     if (stack_.size() == 1) {
       for (Line& line : held_) listWork_.Add(line.text, line.outcome);
       held_.clear();
@@ -148,7 +175,7 @@ void Scan::ActOn(const Selected& entry) {
     Write(FolderLine(fs_, path_));
   } else if (folder) {
     held_.emplace_back();
-    stack_.push_back({SelectEntries(entry.match), 0, path_.size(), held_.size() - 1});
+    stack_.push_back(Enter(entry.match, held_.size() - 1));
   } else {
     RemoveFile(attributes);
   }
@@ -159,15 +186,25 @@ void Scan::RemoveFile(std::uint32_t attributes) {
   // A file link keeps its attributes: resetting them could reach the link's target. A
   // reset that fails leaves a read-only file in place, and its line then says so.
   if ((attributes & kAttrReparsePoint) == 0) fs_.SetAttributes(path_, 0);
-  fs_.RemoveFile(path_);
+  const Status removal = fs_.RemoveFile(path_);
   if (fs_.GetAttributes(path_).gone()) {
     Write({"File Deleted: " + path_, Outcome::Success});
+  } else if (ScheduledAtRestart(restart_, removal, path_)) {
+    Write({std::string(kFileAtRestart) + path_, Outcome::ScheduledAtRestart});
   } else {
     Write({"File Not Deleted: " + path_, Outcome::Failure});
   }
 }
 
+// What the folder being worked on keeps, for judging its own removal.
+void Scan::Mark(Outcome outcome) {
+  Frame& folder = stack_.back();
+  folder.keepsSome = folder.keepsSome || outcome == Outcome::Failure;
+  folder.atRestart = folder.atRestart || outcome == Outcome::ScheduledAtRestart;
+}
+
 void Scan::Write(Line line) {
+  Mark(line.outcome);
   if (stack_.size() == 1) {
     listWork_.Add(line.text, line.outcome);
   } else {
@@ -198,7 +235,7 @@ bool SameFolder(const std::optional<std::string>& a, const std::string& b) {
 // shell reports elsewhere is scanned right after the rules' one, but only when the shell
 // speaks of this very profile.
 void ScanProfile(IFileSystem& fs, IShellFolders* shell, IResultsSink& listWork,
-                 const std::string& profile, bool nt6) {
+                 const std::string& profile, bool nt6, IRestartRemoval* restart) {
   const std::string startMenu =
       profile + (nt6 ? "\\AppData\\Roaming\\Microsoft\\Windows\\Start Menu" : "\\Start Menu");
   const struct {
@@ -213,11 +250,11 @@ void ScanProfile(IFileSystem& fs, IShellFolders* shell, IResultsSink& listWork,
   const bool extras =
       shell != nullptr && SameFolder(ReportedFolder(*shell, ShellFolder::Profile), profile);
   for (const auto& scan : scans) {
-    SearchDirDel(fs, listWork, scan.path, scan.fragment, false);
+    SearchDirDel(fs, listWork, scan.path, scan.fragment, false, restart);
     if (!extras) continue;
     const std::optional<std::string> reported = ReportedFolder(*shell, scan.reported);
     if (reported && !SameFolder(reported, scan.path)) {
-      SearchDirDel(fs, listWork, *reported, scan.fragment, false);
+      SearchDirDel(fs, listWork, *reported, scan.fragment, false, restart);
     }
   }
 }
@@ -237,12 +274,12 @@ bool ShortcutTargetsAgent(IFileSystem& fs, const std::string& path) {
 }
 
 void SearchDirDel(IFileSystem& fs, IResultsSink& listWork, const std::string& dirname,
-                  const std::string& tofind, bool delatend) {
-  Scan(fs, listWork, dirname, tofind).Run(delatend);
+                  const std::string& tofind, bool delatend, IRestartRemoval* restart) {
+  Scan(fs, listWork, dirname, tofind, restart).Run(delatend);
 }
 
 void CleanProfile(IFileSystem& fs, IOsVersion& os, IShellFolders* shell, UserScope& scope,
-                  IResultsSink& listWork) {
+                  IResultsSink& listWork, IRestartRemoval* restart) {
   // Without a real profile the scan folders would sit at the root of the current drive.
   if (!scope.profiles) ReportUnknownProfiles(scope, listWork, kProfileUnknownLine);
   if (!scope.profiles && !scope.everyProfile) return;
@@ -250,20 +287,21 @@ void CleanProfile(IFileSystem& fs, IOsVersion& os, IShellFolders* shell, UserSco
   for (const std::string& profile : scope.profiles.value_or(std::vector<std::string>{})) {
     // The shell reports the folders of the process's account, which is no one's
     // profile in a run over every profile.
-    ScanProfile(fs, scope.everyProfile ? nullptr : shell, listWork, profile, nt6);
+    ScanProfile(fs, scope.everyProfile ? nullptr : shell, listWork, profile, nt6, restart);
   }
   if (scope.everyProfile && shell != nullptr) {
     for (const auto& [folder, fragment] : kMachineWideFolders) {
       if (const std::optional<std::string> path = ReportedFolder(*shell, folder)) {
-        SearchDirDel(fs, listWork, *path, fragment, false);
+        SearchDirDel(fs, listWork, *path, fragment, false, restart);
       }
     }
   }
 }
 
-void CleanProfile(IFileSystem& fs, IEnvironment& env, IOsVersion& os, IResultsSink& listWork) {
+void CleanProfile(IFileSystem& fs, IEnvironment& env, IOsVersion& os, IResultsSink& listWork,
+                  IRestartRemoval* restart) {
   UserScope scope = CurrentUserScope(env);
-  CleanProfile(fs, os, nullptr, scope, listWork);
+  CleanProfile(fs, os, nullptr, scope, listWork, restart);
 }
 
 }  // namespace qc

@@ -7,6 +7,7 @@
 #include "platform/Environment.h"
 #include "platform/FileSystem.h"
 #include "platform/OsVersion.h"
+#include "platform/RestartRemoval.h"
 #include "platform/ResultsList.h"
 #include "platform/ShellFolders.h"
 
@@ -20,18 +21,21 @@ inline constexpr const char* kProfileUnknownLine =
 // after the one the rules name; a run over every profile then scans the machine-wide
 // Desktop, Start Menu and StartUp. shell may be null: no folder is reported.
 void CleanProfile(IFileSystem& fs, IOsVersion& os, IShellFolders* shell, UserScope& scope,
-                  IResultsSink& listWork);
+                  IResultsSink& listWork, IRestartRemoval* restart = nullptr);
 
 // The same for the profile USERPROFILE names, without the shell's folders.
-void CleanProfile(IFileSystem& fs, IEnvironment& env, IOsVersion& os, IResultsSink& listWork);
+void CleanProfile(IFileSystem& fs, IEnvironment& env, IOsVersion& os, IResultsSink& listWork,
+                  IRestartRemoval* restart = nullptr);
 
 // Lists dirname completely, then deletes what it selected in listing order: shortcut
 // files that name the agent, and any other entry whose path holds tofind. Selected
 // folders are scanned the same way and removed at the end of their own scan, however
 // deep they nest; links are removed, never entered. With delatend, dirname itself is
-// removed at the end.
+// removed at the end. With restart, a file in use is deleted at the next restart ("File
+// Deleted at Restart: "), and so is a selected folder that stays only because of such
+// items ("Directory Removed at Restart: ").
 void SearchDirDel(IFileSystem& fs, IResultsSink& listWork, const std::string& dirname,
-                  const std::string& tofind, bool delatend);
+                  const std::string& tofind, bool delatend, IRestartRemoval* restart = nullptr);
 
 // True when the file's bytes, upper-cased as single-byte characters, contain the agent's
 // image name. A folder or a file that cannot be read gives false.

@@ -35,6 +35,21 @@ struct DirEntry {
   std::uint32_t attributes = 0;
 };
 
+// An item that a folder deletion left behind, and why.
+struct Leftover {
+  std::string path;
+  bool folder = false;
+  Status status;
+};
+
+// A folder deletion: its first failure, and every item that stayed for a reason of its
+// own. A folder that stayed only because something inside it stayed is not listed.
+struct TreeDeletion : Status {
+  TreeDeletion() = default;
+  TreeDeletion(const Status& status) : Status(status) {}  // NOLINT: a failure with no detail
+  std::vector<Leftover> stayed;
+};
+
 // A file opened for reading, consumed front to back in blocks.
 class IByteStream {
  public:
@@ -50,7 +65,7 @@ class IFileSystem {
   virtual bool FileExists(const std::string& path) = 0;
   // Deletes the folder and everything in it, read-only items included. Best effort:
   // whatever can go goes; links inside are removed, never followed.
-  virtual Status DeleteFolder(const std::string& path) = 0;
+  virtual TreeDeletion DeleteFolder(const std::string& path) = 0;
   // Deletes one file; a read-only file is refused.
   virtual Status RemoveFile(const std::string& path) = 0;
   // Lists pattern (a folder path + "\*.*") with the attribute selection; nullopt

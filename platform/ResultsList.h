@@ -16,8 +16,9 @@ class IResultsList {
 // What became of one reported action. Listed from best to worst: a run's result is the
 // worst outcome it reported, so a new kind goes where it ranks.
 enum class Outcome {
-  Success,  // done, or nothing to do (an information line)
-  Failure,  // not done, or a stage could not do its work
+  Success,             // done, or nothing to do (an information line)
+  ScheduledAtRestart,  // in use now; Windows deletes it when it next starts
+  Failure,             // not done, or a stage could not do its work
 };
 
 // Where the stages write: the line exactly as shown, and its outcome as a value, so no

@@ -4,6 +4,8 @@
 #include <windows.h>
 
 #include <string>
+#include <string_view>
+#include <utility>
 #include <vector>
 
 #include "platform/win32/Owners.h"
@@ -32,27 +34,42 @@ struct PendingFolder {
   std::size_t next = 0;
 };
 
-// Removes a folder tree item by item, going on past failures and keeping the
-// first one. Links are removed as links: what they point to is not ours.
+// Removes a folder tree item by item, going on past failures, keeping the first one
+// and noting every item that stayed. Links are removed as links: what they point to is
+// not ours.
 class TreeRemover {
  public:
-  Status Run(const std::wstring& root);
+  TreeRemover(std::wstring root, std::string rootUtf8)
+      : root_(std::move(root)), rootUtf8_(std::move(rootUtf8)) {}
+  TreeDeletion Run();
 
  private:
   std::vector<Item> ListFolder(const std::wstring& folder);
   void RemoveLink(const std::wstring& path, DWORD attributes);
   void RemoveOneFile(const std::wstring& path, DWORD attributes);
   void RemoveEmptyFolder(const std::wstring& path, DWORD attributes);
-  void Note(const char* call);
+  Status Note(const char* call);
+  void Stayed(const std::wstring& path, bool folder, const Status& status);
 
-  Status first_;
+  std::wstring root_;
+  std::string rootUtf8_;
+  TreeDeletion result_;
 };
 
-void TreeRemover::Note(const char* call) {
+Status TreeRemover::Note(const char* call) {
   const DWORD error = GetLastError();
   // Something that vanished meanwhile is as good as deleted.
-  if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) return;
-  if (first_.ok()) first_ = Status::Fail(CodeOf(error), error, call);
+  if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) return Status::Success();
+  const Status failure = Status::Fail(CodeOf(error), error, call);
+  if (result_.ok()) static_cast<Status&>(result_) = failure;
+  return failure;
+}
+
+// A folder that is not empty stays because of what is inside it, which is noted itself.
+void TreeRemover::Stayed(const std::wstring& path, bool folder, const Status& status) {
+  if (status.ok() || (folder && status.error == ERROR_DIR_NOT_EMPTY)) return;
+  const std::wstring_view inside = std::wstring_view(path).substr(root_.size());
+  result_.stayed.push_back({rootUtf8_ + ToUtf8(inside), folder, status});
 }
 
 std::vector<Item> TreeRemover::ListFolder(const std::wstring& folder) {
@@ -60,24 +77,25 @@ std::vector<Item> TreeRemover::ListFolder(const std::wstring& folder) {
   WIN32_FIND_DATAW data;
   UniqueFind find = FindFirst(folder + L"\\*", &data, false);
   if (!find) {
-    Note("FindFirstFileExW");
+    Stayed(folder, true, Note("FindFirstFileExW"));
     return items;
   }
   do {
     const std::wstring_view name = data.cFileName;
     if (name != L"." && name != L"..") items.push_back({data.cFileName, data.dwFileAttributes});
   } while (FindNextFileW(find.get(), &data));
-  if (GetLastError() != ERROR_NO_MORE_FILES) Note("FindNextFileW");
+  if (GetLastError() != ERROR_NO_MORE_FILES) Stayed(folder, true, Note("FindNextFileW"));
   return items;  // read whole before deleting, so removal never disturbs the listing
 }
 
 void TreeRemover::RemoveLink(const std::wstring& path, DWORD attributes) {
   // Neither call follows the link. Attributes are left alone: setting them through
   // a link can reach its target.
-  if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
-    if (!RemoveDirectoryW(path.c_str())) Note("RemoveDirectoryW");
+  const bool folder = attributes & FILE_ATTRIBUTE_DIRECTORY;
+  if (folder) {
+    if (!RemoveDirectoryW(path.c_str())) Stayed(path, true, Note("RemoveDirectoryW"));
   } else if (!DeleteFileW(path.c_str())) {
-    Note("DeleteFileW");
+    Stayed(path, false, Note("DeleteFileW"));
   }
 }
 
@@ -88,7 +106,7 @@ void TreeRemover::RemoveOneFile(const std::wstring& path, DWORD attributes) {
       Note("SetFileAttributesW");
     }
   }
-  if (!DeleteFileW(path.c_str())) Note("DeleteFileW");
+  if (!DeleteFileW(path.c_str())) Stayed(path, false, Note("DeleteFileW"));
 }
 
 void TreeRemover::RemoveEmptyFolder(const std::wstring& path, DWORD attributes) {
@@ -97,14 +115,14 @@ void TreeRemover::RemoveEmptyFolder(const std::wstring& path, DWORD attributes) 
       !SetFileAttributesW(path.c_str(), attributes & ~DWORD(FILE_ATTRIBUTE_READONLY))) {
     Note("SetFileAttributesW");
   }
-  if (!RemoveDirectoryW(path.c_str())) Note("RemoveDirectoryW");
+  if (!RemoveDirectoryW(path.c_str())) Stayed(path, true, Note("RemoveDirectoryW"));
 }
 
 // An explicit stack instead of recursion: a hostile tree can be thousands of levels
 // deep within the 32767-character path limit.
-Status TreeRemover::Run(const std::wstring& root) {
+TreeDeletion TreeRemover::Run() {
   std::vector<PendingFolder> stack;
-  stack.push_back({root, AttributesOf(root).value_or(0), ListFolder(root)});
+  stack.push_back({root_, AttributesOf(root_).value_or(0), ListFolder(root_)});
   while (!stack.empty()) {
     PendingFolder& top = stack.back();
     if (top.next == top.items.size()) {
@@ -122,7 +140,7 @@ Status TreeRemover::Run(const std::wstring& root) {
       RemoveOneFile(path, item.attributes);
     }
   }
-  return first_;
+  return std::move(result_);
 }
 
 }  // namespace
@@ -137,18 +155,18 @@ bool Win32FileSystem::FileExists(const std::string& path) {
   return attributes && !(*attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-Status Win32FileSystem::DeleteFolder(const std::string& path) {
-  const std::wstring root = WinPath(path);
+TreeDeletion Win32FileSystem::DeleteFolder(const std::string& path) {
+  std::wstring root = WinPath(path);
   const auto attributes = AttributesOf(root);
-  if (!attributes) return LastError("GetFileAttributesW");
+  if (!attributes) return {LastError("GetFileAttributesW")};
   if (!(*attributes & FILE_ATTRIBUTE_DIRECTORY)) {
-    return Status::Fail(StatusCode::NotFound, ERROR_DIRECTORY, "GetFileAttributesW");
+    return {Status::Fail(StatusCode::NotFound, ERROR_DIRECTORY, "GetFileAttributesW")};
   }
   // A listed folder that is itself a link: remove the link, keep what it points to.
   if (*attributes & FILE_ATTRIBUTE_REPARSE_POINT) {
-    return RemoveDirectoryW(root.c_str()) ? Status::Success() : LastError("RemoveDirectoryW");
+    return {RemoveDirectoryW(root.c_str()) ? Status::Success() : LastError("RemoveDirectoryW")};
   }
-  return TreeRemover().Run(root);
+  return TreeRemover(std::move(root), path).Run();
 }
 
 Status Win32FileSystem::RemoveFile(const std::string& path) {

@@ -11,7 +11,7 @@ class Win32FileSystem final : public IFileSystem {
  public:
   bool FolderExists(const std::string& path) override;
   bool FileExists(const std::string& path) override;
-  Status DeleteFolder(const std::string& path) override;
+  TreeDeletion DeleteFolder(const std::string& path) override;
   Status RemoveFile(const std::string& path) override;
   std::optional<std::vector<DirEntry>> List(const std::string& pattern,
                                             std::uint32_t selection) override;

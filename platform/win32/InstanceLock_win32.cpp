@@ -4,20 +4,18 @@
 #include "platform/win32/InstanceLock_win32.h"
 
 namespace qc::win {
-namespace {
 
-constexpr wchar_t kMutexName[] = L"Global\\QuenzorCleaner.CleaningRun";
+Win32InstanceLock::~Win32InstanceLock() { Release(); }
 
-}  // namespace
-
-Win32InstanceLock::~Win32InstanceLock() {
+void Win32InstanceLock::Release() {
   // A mutex belongs to the thread that took it; the run takes and leaves it on one thread.
   if (held_) ReleaseMutex(mutex_.get());
+  held_ = false;
 }
 
 LockOutcome Win32InstanceLock::Acquire() {
   if (held_) return LockOutcome::Acquired;
-  mutex_.reset(CreateMutexW(nullptr, FALSE, kMutexName));
+  if (!mutex_) mutex_.reset(CreateMutexW(nullptr, FALSE, kInstanceLockName));
   if (!mutex_) {
     // The mutex exists but was made by another account whose security keeps us out:
     // that account's run has it.

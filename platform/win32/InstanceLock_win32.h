@@ -8,6 +8,9 @@
 
 namespace qc::win {
 
+// "Global\" makes it one for all sessions (see InstanceLock_win32.cpp).
+inline constexpr wchar_t kInstanceLockName[] = L"Global\\QuenzorCleaner.CleaningRun";
+
 class Win32InstanceLock final : public IInstanceLock {
  public:
   Win32InstanceLock() = default;
@@ -15,6 +18,7 @@ class Win32InstanceLock final : public IInstanceLock {
   Win32InstanceLock& operator=(const Win32InstanceLock&) = delete;
   ~Win32InstanceLock() override;
   LockOutcome Acquire() override;
+  void Release() override;
 
  private:
   UniqueHandle mutex_;

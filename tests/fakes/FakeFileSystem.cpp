@@ -132,7 +132,7 @@ bool FakeFileSystem::FileExists(const std::string& path) {
   return it != nodes_.end() && !it->second.dir;
 }
 
-Status FakeFileSystem::DeleteTree(const std::string& key) {
+Status FakeFileSystem::DeleteTree(const std::string& key, std::vector<Leftover>& stayed) {
   Status result;
   for (const std::string& child : ChildKeys(key)) {
     Node& n = nodes_[child];
@@ -141,9 +141,11 @@ Status FakeFileSystem::DeleteTree(const std::string& key) {
       log.push_back("rmlink " + n.path);
       nodes_.erase(child);
     } else if (n.dir) {
-      s = DeleteTree(child);
-    } else if (n.locked) {
-      s = Status::Fail(StatusCode::InUse, 32, "DeleteFile");
+      s = DeleteTree(child, stayed);
+    } else if (n.locked || n.denied) {
+      s = n.locked ? Status::Fail(StatusCode::InUse, 32, "DeleteFile")
+                   : Status::Fail(StatusCode::Denied, 5, "DeleteFile");
+      stayed.push_back({n.path, false, s});
     } else {
       log.push_back("rmfile " + n.path);
       nodes_.erase(child);
@@ -156,14 +158,16 @@ Status FakeFileSystem::DeleteTree(const std::string& key) {
   return result;
 }
 
-Status FakeFileSystem::DeleteFolder(const std::string& path) {
+TreeDeletion FakeFileSystem::DeleteFolder(const std::string& path) {
   // A folder that is itself a link loses the link only, as on Windows.
   Node* named = Find(path);
   if (named != nullptr && !named->linkTarget.empty()) return RemoveFolder(path);
   const std::string key = Resolve(path, true);
   auto it = nodes_.find(key);
   if (it == nodes_.end() || !it->second.dir) return Status::Fail(StatusCode::NotFound, 3);
-  return DeleteTree(key);
+  TreeDeletion result;
+  static_cast<Status&>(result) = DeleteTree(key, result.stayed);
+  return result;
 }
 
 Status FakeFileSystem::RemoveFile(const std::string& path) {

@@ -21,6 +21,7 @@ class FakeFileSystem final : public IFileSystem {
     std::string content;
     std::string linkTarget;  // non-empty: a link to this folder
     bool locked = false;     // held open elsewhere: cannot be deleted or removed
+    bool denied = false;     // a folder deletion cannot delete it: access denied
     bool unreadable = false;
     bool unlistable = false;
     bool attributesDenied = false;  // reading its attributes fails with access denied
@@ -39,7 +40,7 @@ class FakeFileSystem final : public IFileSystem {
   // IFileSystem
   bool FolderExists(const std::string& path) override;
   bool FileExists(const std::string& path) override;
-  Status DeleteFolder(const std::string& path) override;
+  TreeDeletion DeleteFolder(const std::string& path) override;
   Status RemoveFile(const std::string& path) override;
   std::optional<std::vector<DirEntry>> List(const std::string& pattern,
                                             std::uint32_t selection) override;
@@ -56,7 +57,7 @@ class FakeFileSystem final : public IFileSystem {
  private:
   std::string Resolve(const std::string& path, bool followLast);
   std::vector<std::string> ChildKeys(const std::string& key);
-  Status DeleteTree(const std::string& key);
+  Status DeleteTree(const std::string& key, std::vector<Leftover>& stayed);
   void EnsureParents(const std::string& path);
 
   std::map<std::string, Node> nodes_;  // key: resolved, upper-cased path

@@ -77,8 +77,13 @@ class FakeLogFile final : public ILogFile {
 
 class FakeInstanceLock final : public IInstanceLock {
  public:
-  LockOutcome Acquire() override { return outcome; }
+  LockOutcome Acquire() override {
+    held = outcome == LockOutcome::Acquired;
+    return outcome;
+  }
+  void Release() override { held = false; }
   LockOutcome outcome = LockOutcome::Acquired;
+  bool held = false;
 };
 
 // Records what was scheduled; a path in `refused` is refused as for a non-administrator.

@@ -21,7 +21,7 @@ class MockFileSystem : public IFileSystem {
  public:
   MOCK_METHOD(bool, FolderExists, (const std::string&), (override));
   MOCK_METHOD(bool, FileExists, (const std::string&), (override));
-  MOCK_METHOD(Status, DeleteFolder, (const std::string&), (override));
+  MOCK_METHOD(TreeDeletion, DeleteFolder, (const std::string&), (override));
   MOCK_METHOD(Status, RemoveFile, (const std::string&), (override));
   MOCK_METHOD(std::optional<std::vector<DirEntry>>, List, (const std::string&, std::uint32_t),
               (override));

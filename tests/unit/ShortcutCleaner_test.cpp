@@ -335,7 +335,9 @@ class FolderChain final : public IFileSystem {
   explicit FolderChain(std::size_t depth) : depth_(depth), removed_(depth + 2, false) {}
   bool FolderExists(const std::string&) override { return false; }
   bool FileExists(const std::string&) override { return false; }
-  Status DeleteFolder(const std::string&) override { return Status::Fail(StatusCode::Failed); }
+  TreeDeletion DeleteFolder(const std::string&) override {
+    return Status::Fail(StatusCode::Failed);
+  }
   Status RemoveFile(const std::string&) override { return Status::Fail(StatusCode::Failed); }
   std::optional<std::vector<DirEntry>> List(const std::string& pattern, std::uint32_t) override {
     const std::size_t level = Level(pattern) - 2;  // the pattern ends in "\\*.*"

@@ -201,10 +201,14 @@ TEST_F(FileSystemTest, FileInUseKeepsItsFolderAndEverythingElseGoes) {
   EXPECT_EQ(Names(product), std::vector<std::string>{"m"});
   EXPECT_EQ(Names(product + "\\m"), std::vector<std::string>{"in-use.log"});
 
-  const Status again = fs_.DeleteFolder(product);
+  const TreeDeletion again = fs_.DeleteFolder(product);
   EXPECT_EQ(again.code, StatusCode::InUse);
   EXPECT_EQ(again.error, DWORD(ERROR_SHARING_VIOLATION));
   EXPECT_STREQ(again.call, "DeleteFileW");
+  // Only the file in use is named: its folders stayed because of it.
+  ASSERT_EQ(again.stayed.size(), 1u);
+  EXPECT_EQ(again.stayed[0].path, product + "\\m\\in-use.log");
+  EXPECT_EQ(again.stayed[0].status.code, StatusCode::InUse);
 }
 
 TEST_F(FileSystemTest, KillFileNeverForces) {

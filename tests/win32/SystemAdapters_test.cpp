@@ -102,11 +102,13 @@ LockOutcome AcquireOnAnotherThread(IInstanceLock& lock) {
   return job.outcome;
 }
 
-TEST(InstanceLockAdapter, OneHolderAtATimeAndACrashedHolderCountsAsGone) {
+TEST(InstanceLockAdapter, OneHolderAtATimeUntilReleasedAndACrashedHolderCountsAsGone) {
   {
     Win32InstanceLock first, second;
     ASSERT_EQ(first.Acquire(), LockOutcome::Acquired);
     EXPECT_EQ(AcquireOnAnotherThread(second), LockOutcome::HeldElsewhere);
+    first.Release();
+    EXPECT_EQ(AcquireOnAnotherThread(second), LockOutcome::Acquired);
   }
   Win32InstanceLock third, fourth;
   EXPECT_EQ(AcquireOnAnotherThread(third), LockOutcome::Acquired);  // its thread ends holding it

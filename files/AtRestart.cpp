@@ -1,0 +1,63 @@
+// Deleting at the next restart what is in use now.
+#include "files/AtRestart.h"
+
+#include <algorithm>
+#include <optional>
+
+namespace qc {
+namespace {
+
+// The files to schedule and then the folders, each folder after everything inside it,
+// so that each is empty when Windows comes to it. nullopt when something other than a
+// file in use stayed, or anything outside root: that is never scheduled.
+std::optional<std::vector<std::string>> RestartOrder(const std::string& root,
+                                                     const std::vector<Leftover>& stayed) {
+  if (stayed.empty()) return std::nullopt;
+  std::vector<std::string> files;
+  std::vector<std::string> folders{root};
+  for (const Leftover& item : stayed) {
+    if (item.folder || item.status.code != StatusCode::InUse ||
+        !item.path.starts_with(root + "\\")) {
+      return std::nullopt;
+    }
+    files.push_back(item.path);
+    for (std::size_t cut = item.path.rfind('\\'); cut > root.size();
+         cut = item.path.rfind('\\', cut - 1)) {
+      folders.push_back(item.path.substr(0, cut));
+    }
+  }
+  // A folder's path is longer than its parent's: longest first puts the inner ones first.
+  std::sort(folders.begin(), folders.end(), [](const std::string& a, const std::string& b) {
+    return a.size() != b.size() ? a.size() > b.size() : a < b;
+  });
+  folders.erase(std::unique(folders.begin(), folders.end()), folders.end());
+  files.insert(files.end(), folders.begin(), folders.end());
+  return files;
+}
+
+}  // namespace
+
+bool ScheduledAtRestart(IRestartRemoval* restart, const Status& removal, const std::string& path) {
+  return restart != nullptr && removal.code == StatusCode::InUse &&
+         restart->ScheduleDelete(path).ok();
+}
+
+bool ScheduleTreeAtRestart(IRestartRemoval* restart, IResultsSink& listWork,
+                           const std::string& root, const std::vector<Leftover>& stayed,
+                           std::string_view folderLine) {
+  if (restart == nullptr) return false;
+  const std::optional<std::vector<std::string>> order = RestartOrder(root, stayed);
+  if (!order) return false;
+  // Scheduling is refused for all or for none (the process may schedule or not), so a
+  // refusal part-way leaves at most some of the files for the restart.
+  for (const std::string& item : *order) {
+    if (!restart->ScheduleDelete(item).ok()) return false;
+  }
+  for (const Leftover& file : stayed) {
+    listWork.Add(std::string(kFileAtRestart) + file.path, Outcome::ScheduledAtRestart);
+  }
+  listWork.Add(std::string(folderLine) + root, Outcome::ScheduledAtRestart);
+  return true;
+}
+
+}  // namespace qc

@@ -1,0 +1,174 @@
+// What unattended roll-outs rely on: items in use deleted at the next restart, the exit
+// codes deployment systems read, one clean-up at a time, and the run log.
+#include <gtest/gtest.h>
+
+#include <optional>
+#include <sstream>
+
+#include "app/Form1.h"
+#include "fakes/FakeFileSystem.h"
+#include "fakes/FakeMachine.h"
+#include "fakes/FakeRegistry.h"
+#include "fakes/FakeResults.h"
+#include "fakes/FakeSystem.h"
+#include "fakes/FakeUi.h"
+#include "files/FileCleaner.h"
+#include "files/ShortcutCleaner.h"
+
+namespace qc::test {
+namespace {
+
+using Lines = std::vector<std::string>;
+
+const std::string kInstall = "C:\\Kelvora Quenzor 5.1";
+const std::string kHeld = kInstall + "\\bin\\held.dll";
+const std::string kComponent = "C:\\Windows\\Downloaded Program Files\\DuZide.exe";
+const std::string kDesktop = "C:\\Users\\me\\Desktop";
+const std::string kShortcuts = kDesktop + "\\Kelvora Quenzor Plexarium by Norvane";
+const std::string kHeldShortcut = kShortcuts + "\\held.exe";
+const std::string kAt = "File Deleted at Restart: ";
+
+TEST(RestartRemoval, InUseItemsAndTheFoldersTheyKeepGoAtRestartOtherwiseTheNotLineStays) {
+  const std::string readme = "File Deleted: " + kShortcuts + "\\readme.txt";
+  const std::string folderAt = "Folder Deleted at Restart: " + kInstall;
+  const std::string shortcutsAt = "Directory Removed at Restart: " + kShortcuts;
+  const std::string shortcutsNot = "Directory Not Removed: " + kShortcuts;
+  const struct {
+    std::string how;  // KillFolder, KillFile or SearchDirDel; refused; something else stays
+    Lines lines, scheduled;
+  } cases[] = {
+      {"d", {kAt + kHeld, folderAt}, {kHeld, kInstall + "\\bin", kInstall}},
+      {"d refused", {"Folder Not Deleted: " + kInstall}, {}},
+      {"d other", {"Folder Not Deleted: " + kInstall}, {}},
+      {"f", {kAt + kComponent}, {kComponent}},
+      {"f refused", {"File Not Deleted: " + kComponent}, {}},
+      {"s", {shortcutsAt, kAt + kHeldShortcut, readme}, {kHeldShortcut, kShortcuts}},
+      {"s refused", {shortcutsNot, "File Not Deleted: " + kHeldShortcut, readme}, {}},
+      {"s other", {shortcutsNot, kAt + kHeldShortcut, readme}, {kHeldShortcut}},
+  };
+  for (const auto& c : cases) {
+    FakeFileSystem fs;
+    FakeRestartRemoval restart;
+    RecordingSink sink;
+    for (const std::string& held : {kHeld, kComponent, kHeldShortcut}) {
+      fs.AddFile(held);
+      fs.Find(held)->locked = true;
+      if (c.how.ends_with("refused")) restart.refused.insert(held);
+    }
+    fs.AddFile(kInstall + "\\a.txt");
+    const bool otherStays = c.how.ends_with("other");
+    fs.Find(kInstall + "\\a.txt")->denied = otherStays;
+    fs.AddFile(kShortcuts + "\\readme.txt");
+    if (otherStays) fs.AddFile(kShortcuts + "\\other.lnk", "KVVIEW.EXE");  // not selected
+    if (c.how[0] == 'd') KillFolder(fs, sink, kInstall, &restart);
+    if (c.how[0] == 'f') KillFile(fs, sink, kComponent, &restart);
+    if (c.how[0] == 's')
+      SearchDirDel(fs, sink, kDesktop, "Kelvora Quenzor Plexarium", false, &restart);
+    EXPECT_EQ(sink.lines, c.lines) << c.how;
+    EXPECT_EQ(restart.scheduled, c.scheduled) << c.how;
+  }
+}
+
+struct Rig {
+  FakeUi ui;
+  RecordingList list;
+  FakeCommandLine commandLine{"/s"};
+  FakeProcesses processes;
+  FakeRegistry registry;
+  FakeFileSystem fs;
+  FakeEnvironment env;
+  FakeOsVersion os;
+  FakeMachine machine;
+  FakeClock clock;
+  FakeLogFile logFile;
+  FakeInstanceLock lock;
+  FakeRestartRemoval restart;
+  Form1 form{{ui, list, commandLine, processes, registry, fs, env, os, nullptr, nullptr, nullptr,
+              &machine, &clock, &logFile, &lock, &restart}};
+
+  Rig() {
+    env.vars["USERPROFILE"] = "C:\\Users\\me";
+    env.vars["TEMP"] = "C:\\Temp";
+    fs.AddFile(kHeld);
+  }
+  // The code the process ends with: at EndProgram, or after the message loop.
+  int Load() {
+    try {
+      form.Form_Load();
+    } catch (const ProgramEnded& e) {
+      return e.exitCode;
+    }
+    return form.ExitCode();
+  }
+  Lines Log() {
+    Lines lines;
+    std::istringstream in(logFile.files["C:\\Temp\\QuenzorCleaner.log"]);
+    for (std::string line; std::getline(in, line, '\n');) lines.push_back(line);
+    return lines;
+  }
+};
+
+TEST(DeploymentRun, ExitCodesAreTheSameHoweverTheSilentDoneBoxIsAnsweredAndTheLogEndsWithThem) {
+  const struct {
+    bool inUse, failure, otherRun;
+    int code;
+  } cases[] = {{false, false, false, 0},
+               {true, false, false, 3010},
+               {true, true, false, 1},
+               {false, false, true, 1618}};
+  const std::optional<MsgAnswer> doneAnswers[] = {MsgAnswer::Yes, MsgAnswer::No, std::nullopt};
+  for (const auto& c : cases) {
+    for (const std::optional<MsgAnswer>& answer : doneAnswers) {
+      Rig rig;
+      rig.fs.Find(kHeld)->locked = c.inUse;
+      if (c.failure) rig.fs.AddFile(kComponent, "", kAttrReadOnly);
+      if (c.otherRun) rig.lock.outcome = LockOutcome::HeldElsewhere;
+      rig.ui.desktopVisible = answer.has_value();
+      if (answer) rig.ui.answers = {*answer};
+      const std::string what = std::to_string(c.code) + (answer ? "" : ", no desktop");
+      EXPECT_EQ(rig.Load(), c.code) << what;
+      EXPECT_FALSE(rig.lock.held) << what;
+      // The header, every line of the list in its order, and the code.
+      const Lines log = rig.Log();
+      ASSERT_EQ(log.size(), c.code == 1618 ? 1 : rig.list.lines.size() + 2) << what;
+      for (std::size_t i = 0; i < rig.list.lines.size(); ++i) {
+        EXPECT_TRUE(log[i + 1].ends_with(" " + rig.list.lines[i] + "\r")) << log[i + 1];
+      }
+      EXPECT_TRUE(log.back().ends_with(" exit code " + std::to_string(c.code) + "\r")) << what;
+      if (c.code == 1618) {
+        EXPECT_TRUE(rig.ui.boxes.empty() && rig.list.lines.empty()) << what;
+      }
+    }
+  }
+}
+
+TEST(DeploymentRun, InteractiveDeclineOrBusyWritesNothingAndRunsNothing) {
+  const struct {
+    const char* what;
+    LockOutcome lock;
+    Lines titles;
+    bool logged;
+  } cases[] = {
+      {"declined", LockOutcome::Acquired, {"Acknowledge", "Nothing Done"}, false},
+      {"another run", LockOutcome::HeldElsewhere, {"Busy"}, false},
+      {"no lock to be had", LockOutcome::Failed, {"Acknowledge", "Done"}, true},
+  };
+  for (const auto& c : cases) {
+    Rig rig;
+    rig.commandLine.text.clear();
+    rig.lock.outcome = c.lock;
+    if (!c.logged) rig.ui.answers = {MsgAnswer::No};
+    rig.form.Form_Load();
+    rig.form.btnClean_Click();
+    Lines titles;
+    for (const ShownBox& box : rig.ui.boxes) titles.push_back(box.title);
+    EXPECT_EQ(titles, c.titles) << c.what;
+    EXPECT_EQ(rig.fs.Exists(kHeld), !c.logged) << c.what;
+    EXPECT_EQ(rig.logFile.files.empty(), !c.logged) << c.what;
+    EXPECT_EQ(rig.ui.cleanEnabled, !c.logged) << c.what;
+    EXPECT_FALSE(rig.lock.held) << c.what;
+  }
+}
+
+}  // namespace
+}  // namespace qc::test
