@@ -11,6 +11,11 @@ else()
   add_link_options(-static -static-libgcc -static-libstdc++)
   set(QC_UNICODE_ENTRY -municode)
   set(QC_STRIP $<$<CONFIG:Release>:-s>)  # the Release program carries no debug sections
+  # A small download for deployment: optimised for size, and unreferenced code of the
+  # static runtime dropped. Nothing in the program is bound by computing speed.
+  string(REPLACE "-O3" "-Os" CMAKE_CXX_FLAGS_RELEASE "${CMAKE_CXX_FLAGS_RELEASE}")
+  add_compile_options($<$<CONFIG:Release>:-ffunction-sections> $<$<CONFIG:Release>:-fdata-sections>)
+  add_link_options($<$<CONFIG:Release>:-Wl,--gc-sections>)
 endif()
 
 # What the program links: COM and WMI, the registry, windows and painting.
