@@ -36,3 +36,12 @@ qc_fresh_prefix "$prefix"
 # run when the cleaner starts, so seeding and run happen in one Windows process.
 echo "== Seeding the prefix and running the cleaner in silent mode ($QC_WIN_ARCH build from $win_dir)"
 "$QC_WINE" "$win_dir/qc_demo.exe" --seed
+
+# What an administrator would find afterwards: the run's log in the account's %TEMP%.
+log="$(find "$prefix/drive_c/users" -maxdepth 4 -name QuenzorCleaner.log 2>/dev/null | head -n 1)"
+if [ -n "$log" ]; then
+  echo "== The run's log, %TEMP%\\QuenzorCleaner.log ($(wc -l <"$log") lines): first two and last"
+  head -n 2 "$log" | tr -d '\r' | sed 's/^/  /'
+  echo "  ..."
+  tail -n 1 "$log" | tr -d '\r' | sed 's/^/  /'
+fi
