@@ -74,6 +74,7 @@ constexpr const wchar_t* kKindNames[] = {L"Registry keys", L"Folders", L"Files",
 
 void PrintBefore(const Seeder& seed) {
   Print(L"Before the run: the product's traces, and decoys that must stay");
+  Print(L"  (as a 64-bit Windows with a 32-bit installation and the Desktop moved into OneDrive)");
   for (int kind = 0; kind < 4; ++kind) {
     int targets = 0, decoys = 0;
     for (const Trace& t : seed.traces()) {
@@ -125,7 +126,9 @@ int RunDemo(bool seedFirst) {
   std::optional<Expectation> want;
   const Faults none;
   if (seedFirst) {
-    seed.emplace(DefaultSeedOptions());
+    SeedOptions options = DefaultSeedOptions();
+    options.todaysPc = true;
+    seed.emplace(options);
     std::wstring error;
     if (!seed->LayDown(&error)) return Fail(L"cannot seed the machine: " + error);
     PrintBefore(*seed);

@@ -41,29 +41,34 @@ const wchar_t* const kDecoyKeys[] = {
     L"HKCR\\Kelvora.DownloaderHelper",
 };
 
-bool SplitKey(const std::wstring& key, HKEY* root, std::wstring* sub) {
+// "HKLM32\..." and "HKLM64\..." name a key of HKEY_LOCAL_MACHINE in that registry view.
+bool SplitKey(const std::wstring& key, HKEY* root, std::wstring* sub, REGSAM* view) {
   const std::size_t slash = key.find(L'\\');
   const std::wstring hive = key.substr(0, slash);
   *sub = key.substr(slash + 1);
-  if (hive == L"HKLM") *root = HKEY_LOCAL_MACHINE;
-  if (hive == L"HKCR") *root = HKEY_CLASSES_ROOT;
-  return hive == L"HKLM" || hive == L"HKCR";
+  *view = hive == L"HKLM32" ? KEY_WOW64_32KEY : hive == L"HKLM64" ? KEY_WOW64_64KEY : 0;
+  *root = hive == L"HKCR" ? HKEY_CLASSES_ROOT : HKEY_LOCAL_MACHINE;
+  return hive == L"HKLM" || hive == L"HKCR" || *view != 0;
 }
 
 bool KeyExists(const std::wstring& key) {
   HKEY root{};
   std::wstring sub;
+  REGSAM view = 0;
   HKEY h{};
-  if (!SplitKey(key, &root, &sub) || RegOpenKeyExW(root, sub.c_str(), 0, KEY_READ, &h) != 0) {
+  if (!SplitKey(key, &root, &sub, &view) ||
+      RegOpenKeyExW(root, sub.c_str(), 0, KEY_READ | view, &h) != 0) {
     return false;
   }
   RegCloseKey(h);
   return true;
 }
 
-bool CreateKeyWithValue(HKEY root, const std::wstring& sub, const std::wstring& value) {
+bool CreateKeyWithValue(HKEY root, const std::wstring& sub, REGSAM view,
+                        const std::wstring& value) {
   HKEY h{};
-  if (RegCreateKeyExW(root, sub.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &h, nullptr) != 0) {
+  if (RegCreateKeyExW(root, sub.c_str(), 0, nullptr, 0, KEY_WRITE | view, nullptr, &h, nullptr) !=
+      0) {
     return false;
   }
   const auto bytes = static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t));
@@ -77,18 +82,25 @@ bool CreateKeyWithValue(HKEY root, const std::wstring& sub, const std::wstring& 
 bool CreateKeyTree(const std::wstring& key) {
   HKEY root{};
   std::wstring sub;
-  if (!SplitKey(key, &root, &sub)) return false;
-  return CreateKeyWithValue(root, sub, L"seeded") &&
-         CreateKeyWithValue(root, sub + L"\\InprocServer32", L"C:\\seeded.dll") &&
-         CreateKeyWithValue(root, sub + L"\\1.0\\0\\win32", L"C:\\seeded.tlb") &&
-         CreateKeyWithValue(root, sub + L"\\1.0\\FLAGS", L"0");
+  REGSAM view = 0;
+  if (!SplitKey(key, &root, &sub, &view)) return false;
+  return CreateKeyWithValue(root, sub, view, L"seeded") &&
+         CreateKeyWithValue(root, sub + L"\\InprocServer32", view, L"C:\\seeded.dll") &&
+         CreateKeyWithValue(root, sub + L"\\1.0\\0\\win32", view, L"C:\\seeded.tlb") &&
+         CreateKeyWithValue(root, sub + L"\\1.0\\FLAGS", view, L"0");
 }
 
 void DeleteKeyTree(const std::wstring& key) {
   HKEY root{};
   std::wstring sub;
-  if (SplitKey(key, &root, &sub)) RegDeleteTreeW(root, sub.c_str());
-  if (SplitKey(key, &root, &sub)) RegDeleteKeyW(root, sub.c_str());
+  REGSAM view = 0;
+  HKEY h{};
+  if (!SplitKey(key, &root, &sub, &view)) return;
+  if (RegOpenKeyExW(root, sub.c_str(), 0, KEY_ALL_ACCESS | view, &h) == 0) {
+    RegDeleteTreeW(h, nullptr);
+    RegCloseKey(h);
+  }
+  RegDeleteKeyExW(root, sub.c_str(), view, 0);
 }
 
 bool PathExists(const std::wstring& path) {
@@ -150,6 +162,7 @@ void Seeder::Add(TraceKind kind, std::wstring path, bool decoy) {
 
 bool Seeder::LayDown(std::wstring* error) {
   return SeedRegistry(error) && SeedFolders(error) && SeedShortcuts(error) &&
+         (!options_.todaysPc || SeedTodaysPc(error)) &&
          (!options_.processes || SeedProcesses(error));
 }
 

@@ -28,7 +28,16 @@ struct SeedOptions {
   std::wstring idleExe;     // the idle program whose copies play the processes
   std::wstring workFolder;  // where the process copies live (removed on teardown)
   bool processes = true;
+  // Also a 64-bit PC as most carry the client today: a 32-bit installation under
+  // Program Files (x86), the CLSID key in the other registry view and the Desktop moved
+  // into a synced folder, each with a decoy. Leaves the Desktop moved: throwaway prefixes.
+  bool todaysPc = false;
 };
+
+// The registry view this program does not see by default, as a key prefix in a trace.
+inline constexpr const wchar_t* kOtherViewHive = sizeof(void*) == 8 ? L"HKLM32" : L"HKLM64";
+// Where a known-folder move into a synced folder puts the Desktop, below the profile.
+inline constexpr wchar_t kMovedDesktop[] = L"\\OneDrive\\Desktop";
 
 // Options for this prefix: USERPROFILE, the Start Menu the reported Windows version
 // selects, idle.exe beside the running program, and a work folder on C:.
@@ -60,6 +69,7 @@ class Seeder {
   bool SeedFolders(std::wstring* error);
   bool SeedShortcuts(std::wstring* error);
   bool SeedProcesses(std::wstring* error);
+  bool SeedTodaysPc(std::wstring* error);
   void Add(TraceKind kind, std::wstring path, bool decoy);
   // Notes what creating path will add, so that teardown removes exactly that; false
   // when the path is there already.

@@ -138,12 +138,20 @@ bool Expectation::IsTarget(const std::wstring& path) const {
 
 void Expectation::AddRegistry() {
   std::vector<std::wstring> taken;
-  for (const KeyRow& row : kKeyRows) {
+  const std::wstring otherView = sizeof(void*) == 8 ? L" (32-bit view)" : L" (64-bit view)";
+  auto take = [&](const std::wstring& seededAs, const std::wstring& display) {
     const bool seen = std::any_of(taken.begin(), taken.end(),
-                                  [&](const std::wstring& k) { return SameText(k, row.seededAs); });
-    if (IsTarget(row.seededAs) && !seen) {
-      Add(Fixed(std::wstring(L"Registry Key Deleted: ") + row.display));
-      taken.push_back(row.seededAs);
+                                  [&](const std::wstring& k) { return SameText(k, seededAs); });
+    if (!IsTarget(seededAs) || seen) return;
+    Add(Fixed(L"Registry Key Deleted: " + display));
+    taken.push_back(seededAs);
+  };
+  // Each key is looked for in the program's own view, then in the other one.
+  for (const KeyRow& row : kKeyRows) {
+    const std::wstring seededAs = row.seededAs;
+    take(seededAs, row.display);
+    if (seededAs.starts_with(L"HKLM\\")) {
+      take(kOtherViewHive + seededAs.substr(4), row.display + otherView);
     }
   }
 }
@@ -156,6 +164,13 @@ void Expectation::AddItem(const std::wstring& path, const wchar_t* kind, const w
 
 void Expectation::AddFiles() {
   for (const std::wstring& folder : kInstallFolders) AddItem(folder, L"Folder ", L"Deleted: ");
+  // On 64-bit Windows the same version folders under Program Files (x86) come next.
+  const std::wstring programFiles = L"C:\\Program Files\\";
+  for (const std::wstring& folder : kInstallFolders) {
+    if (!folder.starts_with(programFiles)) continue;
+    AddItem(L"C:\\Program Files (x86)\\" + folder.substr(programFiles.size()), L"Folder ",
+            L"Deleted: ");
+  }
   if (faults_.profileHidden) {
     Add(Fixed(kNoProfileFilesLine));
   } else {
@@ -189,8 +204,12 @@ void Expectation::AddShortcuts() {
     return;
   }
   const std::wstring& menu = seed_.options().startMenu;
-  for (const std::wstring& folder :
-       {seed_.options().profile + L"\\Desktop", menu, menu + L"\\Programs\\StartUp"}) {
+  Lines folders = {seed_.options().profile + L"\\Desktop", menu, menu + L"\\Programs\\StartUp"};
+  // The Desktop the shell reports is scanned right after the one the rules build.
+  if (seed_.options().todaysPc) {
+    folders.insert(folders.begin() + 1, seed_.options().profile + kMovedDesktop);
+  }
+  for (const std::wstring& folder : folders) {
     for (const std::wstring& name : ListNames(folder)) {
       const std::wstring path = folder + L"\\" + name;
       const bool link = std::any_of(faults_.selectedLinks.begin(), faults_.selectedLinks.end(),
