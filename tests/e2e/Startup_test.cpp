@@ -22,12 +22,6 @@ class StartupTest : public CleanerTest {
  protected:
   StartupTest() : CleanerTest(kTimeout) {}
 
-  void Start(const LaunchOptions& options) {
-    auto started = StartCleaner(options);
-    ASSERT_TRUE(started) << "CreateProcessW failed: " << GetLastError();
-    cleaner_ = std::move(*started);
-  }
-
   // The interactive start up to the shown main window, accepting the acknowledgement
   // dialog when the program shows one.
   HWND ReachMainWindow() {
