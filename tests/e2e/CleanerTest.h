@@ -41,6 +41,11 @@ class CleanerTest : public ::testing::Test {
  protected:
   explicit CleanerTest(DWORD timeout) : timeout_(timeout) {}
 
+  void Start(const LaunchOptions& options) {
+    auto started = StartCleaner(options);
+    ASSERT_TRUE(started) << "CreateProcessW failed: " << GetLastError();
+    cleaner_ = std::move(*started);
+  }
   DWORD pid() const { return cleaner_.pid(); }
   HWND MainWindow() const { return FindTopWindow(pid(), kMainCaption); }
   HWND Button(const wchar_t* caption) const { return FindChild(MainWindow(), L"Button", caption); }

@@ -52,11 +52,6 @@ class DeploymentTest : public CleanerTest {
     cleaner_.Kill();
     DeleteTree(kFolder);
   }
-  void StartSilent() {
-    auto started = StartCleaner({.arguments = L"/s"});
-    ASSERT_TRUE(started) << "CreateProcessW failed: " << GetLastError();
-    cleaner_ = std::move(*started);
-  }
 };
 
 TEST_F(DeploymentTest, AFileHeldOpenGoesAtRestartWithItsFolderAndTheLogHoldsTheRun) {
@@ -67,7 +62,7 @@ TEST_F(DeploymentTest, AFileHeldOpenGoesAtRestartWithItsFolderAndTheLogHoldsTheR
                                      OPEN_EXISTING, 0, nullptr));
   ASSERT_TRUE(held);
 
-  StartSilent();
+  Start({.arguments = L"/s"});
   AnswerBox(kSilentDone, L"&Yes");
   ASSERT_TRUE(WaitUntil([&] { return IsVisible(MainWindow()); }, kTimeout));
   const Lines lines = ListLines();
@@ -95,7 +90,7 @@ TEST_F(DeploymentTest, ASilentStartWhileAnotherCleanUpRunsEndsAt1618WithOneLogLi
   win::UniqueHandle other(CreateMutexW(nullptr, TRUE, win::kInstanceLockName));
   ASSERT_TRUE(other);
   ASSERT_NE(GetLastError(), DWORD(ERROR_ALREADY_EXISTS));
-  StartSilent();
+  Start({.arguments = L"/s"});
   const auto code = cleaner_.WaitForExit(20000);
   ASSERT_TRUE(code) << "the second start did not end at once";
   EXPECT_EQ(*code, 1618u);

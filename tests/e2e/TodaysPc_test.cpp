@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -67,21 +66,16 @@ std::wstring Profile() {
 class MovedDesktop {
  public:
   explicit MovedDesktop(const std::wstring& folder) {
-    DWORD type = 0, size = sizeof(old_);
-    if (RegGetValueW(HKEY_CURRENT_USER, kShellFoldersKey, L"Desktop", RRF_RT_ANY | RRF_NOEXPAND,
-                     &type, old_, &size) == ERROR_SUCCESS) {
-      oldType_ = type;
-      oldSize_ = size;
-    }
+    had_ = RegGetValueW(HKEY_CURRENT_USER, kShellFoldersKey, L"Desktop", RRF_RT_ANY | RRF_NOEXPAND,
+                        &type_, old_, &size_) == ERROR_SUCCESS;
     const std::wstring value = L"%USERPROFILE%\\OneDrive\\Desktop";
     set_ = MakeFolders(folder) &&
            RegSetKeyValueW(HKEY_CURRENT_USER, kShellFoldersKey, L"Desktop", REG_EXPAND_SZ,
-                           value.c_str(),
-                           DWORD((value.size() + 1) * sizeof(wchar_t))) == ERROR_SUCCESS;
+                           value.c_str(), DWORD((value.size() + 1) * 2)) == ERROR_SUCCESS;
   }
   ~MovedDesktop() {
-    if (oldType_) {
-      RegSetKeyValueW(HKEY_CURRENT_USER, kShellFoldersKey, L"Desktop", *oldType_, old_, oldSize_);
+    if (had_) {
+      RegSetKeyValueW(HKEY_CURRENT_USER, kShellFoldersKey, L"Desktop", type_, old_, size_);
     } else {
       RegDeleteKeyValueW(HKEY_CURRENT_USER, kShellFoldersKey, L"Desktop");
     }
@@ -90,9 +84,8 @@ class MovedDesktop {
 
  private:
   BYTE old_[2 * MAX_PATH * sizeof(wchar_t)]{};
-  std::optional<DWORD> oldType_;
-  DWORD oldSize_ = 0;
-  bool set_ = false;
+  DWORD type_ = 0, size_ = sizeof(old_);
+  bool had_ = false, set_ = false;
 };
 
 class TodaysPcTest : public CleanerTest {
@@ -143,13 +136,8 @@ TEST_F(TodaysPcTest, SilentRunFindsTheInstallationTheOtherViewAndTheMovedDesktop
   want.push_back(L"Folder Deleted: " + install);
   want.push_back(L"File Deleted: " + link);
 
-  auto started = StartCleaner({.arguments = L"/s"});
-  ASSERT_TRUE(started) << "CreateProcessW failed: " << GetLastError();
-  cleaner_ = std::move(*started);
-  HWND box = WaitForMessageBox(pid(), kTimeout);
-  ExpectBox(box, kSilentDone);
-  ASSERT_NE(box, nullptr);
-  ASSERT_TRUE(PressButton(box, L"&Yes"));
+  Start({.arguments = L"/s"});
+  ASSERT_NO_FATAL_FAILURE(AnswerBox(kSilentDone, L"&Yes"));
   ASSERT_TRUE(WaitUntil([&] { return !IsEnabled(Button(L"&Clean PC")); }, kTimeout));
   EXPECT_EQ(ListLines(), want);
   ASSERT_TRUE(PressButton(MainWindow(), L"E&xit"));

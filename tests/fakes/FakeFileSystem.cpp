@@ -203,7 +203,6 @@ std::optional<std::vector<DirEntry>> FakeFileSystem::List(const std::string& pat
 Attributes FakeFileSystem::GetAttributes(const std::string& path) {
   Node* n = Find(path);
   if (n == nullptr) return {Status::Fail(StatusCode::NotFound, 2)};
-  if (n->attributesDenied) return {Status::Fail(StatusCode::Denied, 5)};
   return {Status::Success(), n->attributes};
 }
 

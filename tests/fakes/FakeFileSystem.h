@@ -24,7 +24,6 @@ class FakeFileSystem final : public IFileSystem {
     bool denied = false;     // a folder deletion cannot delete it: access denied
     bool unreadable = false;
     bool unlistable = false;
-    bool attributesDenied = false;  // reading its attributes fails with access denied
   };
 
   // Creation helpers; parents are created as needed.

@@ -1,7 +1,10 @@
-// What unattended roll-outs rely on: items in use deleted at the next restart, the exit
-// codes deployment systems read, one clean-up at a time, and the run log.
+// A whole run's exit code and what unattended roll-outs rely on: the code follows the
+// outcomes the stages report, never the text of the lines, and a stage that throws stops
+// only itself; items in use go at the next restart; one clean-up at a time; the run log.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <functional>
 #include <optional>
 #include <sstream>
 
@@ -27,6 +30,8 @@ const std::string kDesktop = "C:\\Users\\me\\Desktop";
 const std::string kShortcuts = kDesktop + "\\Kelvora Quenzor Plexarium by Norvane";
 const std::string kHeldShortcut = kShortcuts + "\\held.exe";
 const std::string kAt = "File Deleted at Restart: ";
+const std::string kAnn = "C:\\Users\\Ann Not Here";
+const std::string kStartMenu = kAnn + "\\AppData\\Roaming\\Microsoft\\Windows\\Start Menu";
 
 TEST(RestartRemoval, InUseItemsAndTheFoldersTheyKeepGoAtRestartOtherwiseTheNotLineStays) {
   const std::string readme = "File Deleted: " + kShortcuts + "\\readme.txt";
@@ -167,6 +172,73 @@ TEST(DeploymentRun, InteractiveDeclineOrBusyWritesNothingAndRunsNothing) {
     EXPECT_EQ(rig.logFile.files.empty(), !c.logged) << c.what;
     EXPECT_EQ(rig.ui.cleanEnabled, !c.logged) << c.what;
     EXPECT_FALSE(rig.lock.held) << c.what;
+  }
+}
+
+TEST(RunOutcome, ExitCodeFollowsTheOutcomesAndAThrowingStageStopsOnlyItself) {
+  const std::string lockedShortcutFile =
+      kStartMenu + "\\Kelvora Quenzor Plexarium Not Deleted\\Error: x.txt";
+  const struct {
+    const char* what;
+    std::function<void(Rig&)> spoil;
+    int exitCode;
+  } cases[] = {
+      {"everything goes", [](Rig&) {}, 0},
+      {"a process survives", [](Rig& r) { r.processes.unkillable = {7}; }, 1},
+      {"processes cannot be listed", [](Rig& r) { r.processes.listFails = true; }, 1},
+      {"a key stays",
+       [](Rig& r) { r.registry.DenyDelete(kHkeyClassesRoot, "Kelvora.Downloader\\CLSID"); }, 1},
+      {"a folder stays", [](Rig& r) { r.fs.Find(kInstall + "\\Do Not Delete.txt")->denied = true; },
+       1},
+      {"a file stays",
+       [](Rig& r) {
+         r.fs.AddFile("C:\\Windows\\Downloaded Program Files\\DuZide.exe", "", kAttrReadOnly);
+       },
+       1},
+      {"a shortcut folder stays (in use, no restart removal)",
+       [&](Rig& r) {
+         r.fs.Find(lockedShortcutFile)->locked = true;
+         r.restart.refused.insert(lockedShortcutFile);
+       },
+       1},
+      {"no profile", [](Rig& r) { r.env.vars.erase("USERPROFILE"); }, 1},
+      {"Error: Ending the processes stopped unexpectedly",
+       [](Rig& r) { r.processes.listThrows = true; }, 1},
+      {"Error: Cleaning the registry stopped unexpectedly",
+       [](Rig& r) { r.registry.throwOnOpen = true; }, 1},
+      {"Error: Cleaning the folders and files stopped unexpectedly",
+       [](Rig& r) { r.fs.throwIn = "exists"; }, 1},
+      {"Error: Cleaning the shortcuts stopped unexpectedly", [](Rig& r) { r.fs.throwIn = "list"; },
+       1},
+  };
+  for (const auto& c : cases) {
+    Rig rig;  // something for every stage to do, with names that read like failures
+    rig.env.vars["USERPROFILE"] = kAnn;
+    rig.processes.running = {{7, "iexplore.exe"}};
+    rig.registry.AddKey(kHkeyClassesRoot, "Kelvora.Downloader\\CLSID");
+    for (const std::string& f : {kInstall + "\\Do Not Delete.txt",
+                                 kAnn + "\\Norvane\\Error: log.txt", lockedShortcutFile}) {
+      rig.fs.AddFile(f);
+    }
+    c.spoil(rig);
+    rig.form.btnClean_Click();
+    EXPECT_EQ(rig.form.ExitCode(), c.exitCode) << c.what;
+    const std::vector<std::string>& lines = rig.list.lines;
+    if (std::string_view(c.what).starts_with("Error: ")) {
+      // One line names the stage that stopped; the later stages and "Done" still came.
+      EXPECT_EQ(std::count(lines.begin(), lines.end(), c.what), 1) << c.what;
+      EXPECT_TRUE(lines.back() == c.what || lines.back() == "File Deleted: " + lockedShortcutFile)
+          << c.what;
+      EXPECT_EQ(rig.ui.boxes.back().title, "Done") << c.what;
+    }
+    if (c.exitCode == 0) {
+      // The success really did write lines that a text search would take for failures.
+      std::string all;
+      for (const std::string& line : lines) all += line + "\n";
+      for (const char* text : {" Not ", "Error: ", "Not Deleted"}) {
+        EXPECT_NE(all.find(text), std::string::npos) << text;
+      }
+    }
   }
 }
 

@@ -1,10 +1,9 @@
-// The installation folders under the reported Program Files folders: which values
-// count, duplicates, and the order of the folders.
+// The reported Program Files folders that add installation folders: which values count,
+// and duplicates.
 #include "files/ProgramFilesFolders.h"
 
 #include <gtest/gtest.h>
 
-#include "fakes/FakeSystem.h"
 
 namespace qc::test {
 namespace {
@@ -31,19 +30,6 @@ TEST(ProgramFilesFolders, OnlyNewAbsoluteDrivePathsCount) {
       {{"E:\\"}, {"E:"}},
   };
   for (const auto& c : cases) EXPECT_EQ(ExtraProgramFilesRoots(c.values), c.roots);
-}
-
-TEST(ProgramFilesFolders, FiveVersionsPerRootInTheOrderOfTheVariables) {
-  FakeEnvironment env;
-  env.vars = {{"ProgramFiles", "D:\\PF"}, {"ProgramW6432", "E:\\PF64"}};
-  const std::string versions[] = {"5.1", "5.5", "5.6", "5.9", "6.1"};
-  Roots expected;
-  for (const char* root : {"D:\\PF", "E:\\PF64"}) {
-    for (const auto& v : versions) {
-      expected.push_back(std::string(root) + "\\Norvane Software\\Kelvora Quenzor " + v);
-    }
-  }
-  EXPECT_EQ(ExtraInstallFolders(env), expected);
 }
 
 }  // namespace
