@@ -4,14 +4,14 @@
 #include <algorithm>
 #include <string_view>
 
+#include "files/FileCleaner.h"
 #include "platform/AsciiCase.h"
 #include "platform/FolderPath.h"
 
 namespace qc {
 namespace {
 
-constexpr const char* kLiteralRoot = "C:\\Program Files";
-constexpr const char* kVersions[] = {"5.1", "5.5", "5.6", "5.9", "6.1"};
+constexpr std::string_view kLiteralRoot = "C:\\Program Files";
 
 }  // namespace
 
@@ -37,9 +37,11 @@ std::vector<std::string> ExtraInstallFolders(IEnvironment& env) {
   std::vector<std::optional<std::string>> values;
   for (const char* name : kProgramFilesVariables) values.push_back(env.Get(name));
   std::vector<std::string> folders;
+  // The clean-up list's own Program Files entries, moved under each other root.
   for (const std::string& root : ExtraProgramFilesRoots(values)) {
-    for (const char* version : kVersions) {
-      folders.push_back(root + "\\Norvane Software\\Kelvora Quenzor " + version);
+    for (std::string_view folder : kInstallFolders) {
+      if (!folder.starts_with(kLiteralRoot) || folder[kLiteralRoot.size()] != '\\') continue;
+      folders.push_back(root + std::string(folder.substr(kLiteralRoot.size())));
     }
   }
   return folders;
