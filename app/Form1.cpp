@@ -4,6 +4,7 @@
 #include "app/CommandLine.h"
 #include "app/Form1Texts.h"
 #include "files/FileCleaner.h"
+#include "files/ProgramFilesFolders.h"
 #include "files/ShortcutCleaner.h"
 #include "registry/RegistryCleaner.h"
 
@@ -115,7 +116,7 @@ void Form1::Complete() {
   if (blnSilent_) {
     // Nobody can answer a box on a service's window station: the run would hang
     // the deployment that started it, so it ends as if answered No.
-    if (!s_.ui.IsDesktopVisible() ||
+    if (NobodySeesWindows() ||
         s_.ui.MsgBox(kDoneSilentText, "Done", MsgButtons::YesNo) == MsgAnswer::No) {
       s_.ui.EndProgram(ExitCode());
     }
@@ -123,6 +124,22 @@ void Form1::Complete() {
     s_.ui.MsgBox(kDoneInteractiveText, "Done", MsgButtons::Ok);
   }
   s_.ui.EnableCleanButton(false);
+}
+
+// Since Vista, session 0 holds the services only and no one signs in to it; a window
+// there is seen by nobody, whatever its window station says.
+bool Form1::NobodySeesWindows() {
+  if (!s_.ui.IsDesktopVisible()) return true;
+  if (s_.machine == nullptr || s_.machine->SessionId() != 0u) return false;
+  // "major.minor.build": Vista is 6.0.
+  const std::string version = s_.machine->WindowsVersion();
+  unsigned major = 0;
+  std::size_t digits = 0;
+  for (; digits < version.size() && digits < 3 && version[digits] >= '0' && version[digits] <= '9';
+       ++digits) {
+    major = major * 10 + unsigned(version[digits] - '0');
+  }
+  return digits > 0 && major >= 6;
 }
 
 ProcessSearch Form1::TerminateTargetProcesses() {
@@ -143,7 +160,8 @@ UserScope& Form1::UserScopeOfRun() {
 }
 
 void Form1::CleanFiles() {
-  qc::CleanFiles(s_.fileSystem, s_.environment, UserScopeOfRun(), listWork_, s_.restartRemoval);
+  ProgramFilesEnvironment environment(s_.environment, s_.machine);
+  qc::CleanFiles(s_.fileSystem, environment, UserScopeOfRun(), listWork_, s_.restartRemoval);
 }
 
 void Form1::CleanProfile() {

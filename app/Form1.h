@@ -78,6 +78,7 @@ class Form1 {
   void ReportProcessSearch(ProcessSearch search);
   UserScope& UserScopeOfRun();
   void Complete();
+  bool NobodySeesWindows();
 
   Services s_;
   std::optional<RunLog> log_;  // none without the services a log needs

@@ -33,6 +33,14 @@ std::vector<std::string> ExtraProgramFilesRoots(
   return roots;
 }
 
+std::optional<std::string> ProgramFilesEnvironment::Get(const std::string& name) {
+  std::optional<std::string> value = env_.Get(name);
+  if (value || machine_ == nullptr || name != "ProgramW6432" || !machine_->IsWindows64Bit()) {
+    return value;
+  }
+  return machine_->ProgramFiles64();
+}
+
 std::vector<std::string> ExtraInstallFolders(IEnvironment& env) {
   std::vector<std::optional<std::string>> values;
   for (const char* name : kProgramFilesVariables) values.push_back(env.Get(name));

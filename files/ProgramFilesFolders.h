@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/Environment.h"
+#include "platform/Machine.h"
 
 namespace qc {
 
@@ -18,6 +19,18 @@ inline constexpr const char* kProgramFilesVariables[] = {"ProgramFiles", "Progra
 // without a trailing backslash, each once (letter case ignored), in the order given.
 std::vector<std::string> ExtraProgramFilesRoots(
     const std::vector<std::optional<std::string>>& values);
+
+// The process environment with ProgramW6432 filled in where 64-bit Windows sets no such
+// variable (Vista and XP x64): the registry's 64-bit view records the folder there.
+class ProgramFilesEnvironment final : public IEnvironment {
+ public:
+  ProgramFilesEnvironment(IEnvironment& env, IMachine* machine) : env_(env), machine_(machine) {}
+  std::optional<std::string> Get(const std::string& name) override;
+
+ private:
+  IEnvironment& env_;
+  IMachine* machine_;
+};
 
 // The five version folders under each extra root, root by root, versions in list order.
 std::vector<std::string> ExtraInstallFolders(IEnvironment& env);

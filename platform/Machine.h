@@ -2,6 +2,8 @@
 // go into its log.
 #pragma once
 
+#include <cstdint>
+#include <optional>
 #include <string>
 
 namespace qc {
@@ -20,6 +22,11 @@ class IMachine {
   virtual std::string WindowsVersion() = 0;
   // "DOMAIN\user", or the user name alone when no domain is known; empty when unknown.
   virtual std::string AccountName() = 0;
+  // The Terminal Services session the process runs in; nullopt when unknown.
+  virtual std::optional<std::uint32_t> SessionId() = 0;
+  // The 64-bit Program Files folder as the registry's 64-bit view records it
+  // (ProgramFilesDir); nullopt on 32-bit Windows or when it cannot be read.
+  virtual std::optional<std::string> ProgramFiles64() = 0;
 };
 
 }  // namespace qc

@@ -26,9 +26,11 @@ class IHeldProcess {
 class IProcesses {
  public:
   virtual ~IProcesses() = default;
-  // All running processes in the order the system delivers them; nullopt when no
-  // way of listing them worked.
-  virtual std::optional<std::vector<ProcessInfo>> List() = 0;
+  // All running processes through WMI, in the order it delivers them; nullopt when WMI
+  // cannot be reached, fails, or has not answered within timeoutMs.
+  virtual std::optional<std::vector<ProcessInfo>> ListThroughWmi(std::uint32_t timeoutMs) = 0;
+  // All running processes through the system's process snapshot; nullopt when it fails.
+  virtual std::optional<std::vector<ProcessInfo>> ListThroughSnapshot() = 0;
   // Holds a process that List returned. Never null: a process that has exited already,
   // or that cannot be opened, is held as such.
   virtual std::unique_ptr<IHeldProcess> Hold(const ProcessInfo& process) = 0;

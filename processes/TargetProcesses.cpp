@@ -44,8 +44,13 @@ std::vector<Target> HoldTargets(IProcesses& processes, const std::vector<Process
 
 }  // namespace
 
+std::optional<std::vector<ProcessInfo>> ListRunningProcesses(IProcesses& processes) {
+  if (auto running = processes.ListThroughWmi(kWmiListingBoundMs)) return running;
+  return processes.ListThroughSnapshot();
+}
+
 ProcessSearch TerminateTargetProcesses(IProcesses& processes, IResultsSink& listWork) {
-  const auto running = processes.List();
+  const auto running = ListRunningProcesses(processes);
   if (!running) {
     listWork.Add(kListFailedLine, Outcome::Failure);
     return ProcessSearch::ListFailed;

@@ -2,6 +2,8 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
+#include <vector>
 
 #include "platform/Processes.h"
 #include "platform/ResultsList.h"
@@ -17,6 +19,14 @@ enum class ProcessSearch {
 
 // How long the targets, all together, are given to go once told to end.
 inline constexpr std::uint32_t kEndWaitMs = 5000;
+
+// How long WMI is given to list the running processes. A damaged repository or a stuck
+// service can make it hang instead of failing; past the bound the snapshot answers.
+inline constexpr std::uint32_t kWmiListingBoundMs = 15000;
+
+// The running processes through WMI within its bound, else through the snapshot;
+// nullopt when neither answered.
+std::optional<std::vector<ProcessInfo>> ListRunningProcesses(IProcesses& processes);
 
 // Holds every target as it is found in the listing, asks them all to end, waits for
 // them together and then writes one line per target in listing order.

@@ -76,6 +76,30 @@ std::string Win32Machine::AccountName() {
   return GetUserNameW(name, &chars) ? ToUtf8(name) : std::string();
 }
 
+std::optional<std::uint32_t> Win32Machine::SessionId() {
+  DWORD session = 0;
+  if (!ProcessIdToSessionId(GetCurrentProcessId(), &session)) return std::nullopt;
+  return session;
+}
+
+std::optional<std::string> Win32Machine::ProgramFiles64() {
+  if (!IsWindows64Bit()) return std::nullopt;
+  UniqueHKey key;
+  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion", 0,
+                    KEY_QUERY_VALUE | KEY_WOW64_64KEY, key.put()) != ERROR_SUCCESS) {
+    return std::nullopt;
+  }
+  wchar_t value[MAX_PATH + 1] = {};
+  DWORD type = 0;
+  DWORD bytes = sizeof(value) - sizeof(wchar_t);  // room for a terminator the value may lack
+  if (RegQueryValueExW(key.get(), L"ProgramFilesDir", nullptr, &type,
+                       reinterpret_cast<BYTE*>(value), &bytes) != ERROR_SUCCESS ||
+      type != REG_SZ) {
+    return std::nullopt;
+  }
+  return ToUtf8(value);
+}
+
 LocalTime Win32Clock::Now() {
   SYSTEMTIME t;
   GetLocalTime(&t);

@@ -13,6 +13,8 @@ class Win32Machine final : public IMachine {
   bool IsLocalSystem() override;
   std::string WindowsVersion() override;
   std::string AccountName() override;
+  std::optional<std::uint32_t> SessionId() override;
+  std::optional<std::string> ProgramFiles64() override;
 };
 
 class Win32Clock final : public IClock {

@@ -9,6 +9,9 @@
 #include <wrl/client.h>
 // clang-format on
 
+#include <memory>
+#include <utility>
+
 #include "platform/win32/Owners.h"
 #include "platform/win32/Utf.h"
 
@@ -16,17 +19,10 @@ namespace qc::win {
 
 using Microsoft::WRL::ComPtr;
 
-// The connection is kept for the adapter's life so that ending a process does not
-// reconnect; the apartment is declared first so it is left last.
-struct Win32Processes::Wmi {
-  ComApartment com;
-  ComPtr<IWbemServices> services;
-};
-
 namespace {
 
-// A damaged repository can stall the enumeration; after this long the snapshot is used.
-constexpr long kNextTimeoutMs = 15000;
+// Asking WMI to end a process gets this long; the wait for the process comes after.
+constexpr DWORD kTerminateBoundMs = 5000;
 
 UniqueBstr Bstr(const wchar_t* text) { return UniqueBstr(SysAllocString(text)); }
 
@@ -99,14 +95,15 @@ ComPtr<IEnumWbemClassObject> QueryAllProcesses(IWbemServices* services) {
   return rows;
 }
 
-std::optional<std::vector<ProcessInfo>> ListThroughWmi(IWbemServices* services) {
+std::optional<std::vector<ProcessInfo>> WmiProcesses(IWbemServices* services) {
   const ComPtr<IEnumWbemClassObject> rows = QueryAllProcesses(services);
   if (!rows) return std::nullopt;
   std::vector<ProcessInfo> processes;
   for (;;) {
     ComPtr<IWbemClassObject> row;
     ULONG returned = 0;
-    const HRESULT hr = rows->Next(kNextTimeoutMs, 1, &row, &returned);
+    // The caller's bound covers the whole listing; this thread is abandoned past it.
+    const HRESULT hr = rows->Next(WBEM_INFINITE, 1, &row, &returned);
     if (hr == WBEM_S_FALSE && returned == 0) return processes;
     if (hr != WBEM_S_NO_ERROR || returned != 1) return std::nullopt;  // failed or timed out
     auto process = ReadProcess(row.Get());
@@ -115,7 +112,7 @@ std::optional<std::vector<ProcessInfo>> ListThroughWmi(IWbemServices* services) 
   }
 }
 
-std::optional<std::vector<ProcessInfo>> ListThroughSnapshot() {
+std::optional<std::vector<ProcessInfo>> SnapshotProcesses() {
   const UniqueHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
   if (!snapshot) return std::nullopt;
   PROCESSENTRY32W entry{};
@@ -160,6 +157,65 @@ void AskWmiToTerminate(IWbemServices* services, std::uint32_t id) {
   }
 }
 
+// Work done with a WMI connection of its own, on a thread of its own.
+class WmiJob {
+ public:
+  virtual ~WmiJob() = default;
+  // services is null when WMI cannot be reached.
+  virtual void Run(IWbemServices* services) = 0;
+};
+
+struct WmiThreadStart {
+  std::shared_ptr<WmiJob> job;
+  std::wstring wmiNamespace;
+};
+
+DWORD WINAPI RunWmiJob(void* parameter) {
+  const std::unique_ptr<WmiThreadStart> start(static_cast<WmiThreadStart*>(parameter));
+  try {
+    // Declared first, left last: the connection is released inside the apartment.
+    ComApartment com(COINIT_MULTITHREADED);
+    ComPtr<IWbemServices> services;
+    if (com.ok()) services = ConnectWmi(start->wmiNamespace);
+    start->job->Run(services.Get());
+  } catch (...) {
+    // Out of memory on this thread: the job's result stays empty, as when WMI fails.
+  }
+  return 0;
+}
+
+// WMI can hang instead of failing (a damaged repository, a stuck service), so every call
+// runs on a thread that is waited for at most timeoutMs. A thread that overruns is left
+// behind: it shares the job, which lives until the thread is done with it, and nothing
+// of it is read. True when the job finished in time.
+bool RunWithinBound(const std::shared_ptr<WmiJob>& job, const std::wstring& wmiNamespace,
+                    DWORD timeoutMs) {
+  auto start = std::make_unique<WmiThreadStart>(WmiThreadStart{job, wmiNamespace});
+  const UniqueHandle thread(CreateThread(nullptr, 0, RunWmiJob, start.get(), 0, nullptr));
+  if (!thread) return false;
+  start.release();  // the thread owns it now
+  return WaitForSingleObject(thread.get(), timeoutMs) == WAIT_OBJECT_0;
+}
+
+class WmiListing final : public WmiJob {
+ public:
+  void Run(IWbemServices* services) override {
+    if (services != nullptr) processes = WmiProcesses(services);
+  }
+  std::optional<std::vector<ProcessInfo>> processes;
+};
+
+class WmiTermination final : public WmiJob {
+ public:
+  explicit WmiTermination(std::uint32_t id) : id_(id) {}
+  void Run(IWbemServices* services) override {
+    if (services != nullptr) AskWmiToTerminate(services, id_);
+  }
+
+ private:
+  std::uint32_t id_;
+};
+
 // A target held by its handle. The handle keeps the id from passing to another process
 // and is what the process is ended and waited on through.
 class HeldProcess final : public IHeldProcess {
@@ -199,35 +255,21 @@ bool HasExited(HANDLE process, DWORD waitMs) {
 Win32Processes::Win32Processes(std::wstring wmiNamespace)
     : wmiNamespace_(std::move(wmiNamespace)) {}
 
-Win32Processes::~Win32Processes() = default;
-
-Win32Processes::Wmi* Win32Processes::ConnectedWmi() {
-  if (wmi_ || wmiUnreachable_) return wmi_.get();
-  // COM may not be set up on this thread (it is when the program's entry point runs).
-  auto wmi = std::make_unique<Wmi>();
-  if (wmi->com.ok()) wmi->services = ConnectWmi(wmiNamespace_);
-  if (!wmi->services) {
-    wmiUnreachable_ = true;
-    return nullptr;
+std::optional<std::vector<ProcessInfo>> Win32Processes::ListThroughWmi(std::uint32_t timeoutMs) {
+  if (wmiUnreachable_) return std::nullopt;
+  const auto listing = std::make_shared<WmiListing>();
+  if (RunWithinBound(listing, wmiNamespace_, timeoutMs) && listing->processes) {
+    lastListing_ = ProcessListing::Wmi;
+    return std::move(listing->processes);
   }
-  wmi_ = std::move(wmi);
-  return wmi_.get();
-}
-
-void Win32Processes::GiveUpWmi() {
-  wmi_.reset();
+  // Unreachable, failed or hung: not asked again by this run, not even to end a process.
   wmiUnreachable_ = true;
+  lastListing_ = ProcessListing::None;
+  return std::nullopt;
 }
 
-std::optional<std::vector<ProcessInfo>> Win32Processes::List() {
-  if (Wmi* wmi = ConnectedWmi()) {
-    if (auto processes = ListThroughWmi(wmi->services.Get())) {
-      lastListing_ = ProcessListing::Wmi;
-      return processes;
-    }
-    GiveUpWmi();
-  }
-  auto processes = ListThroughSnapshot();
+std::optional<std::vector<ProcessInfo>> Win32Processes::ListThroughSnapshot() {
+  auto processes = SnapshotProcesses();
   lastListing_ = processes ? ProcessListing::ToolHelp : ProcessListing::None;
   return processes;
 }
@@ -244,7 +286,11 @@ void Win32Processes::RequestEnd(IHeldProcess& process) {
     return;
   }
   // The id is safe to name while the handle is held: it cannot be reused meanwhile.
-  if (Wmi* wmi = ConnectedWmi()) AskWmiToTerminate(wmi->services.Get(), held->id);
+  if (wmiUnreachable_) return;
+  if (!RunWithinBound(std::make_shared<WmiTermination>(held->id), wmiNamespace_,
+                      kTerminateBoundMs)) {
+    wmiUnreachable_ = true;  // the other targets are not made to wait for it as well
+  }
 }
 
 std::vector<bool> Win32Processes::WaitForEnd(std::span<IHeldProcess* const> processes,

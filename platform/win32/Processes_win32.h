@@ -19,11 +19,12 @@ class Win32Processes final : public IProcesses {
   // wmiNamespace is where Win32_Process lives; tests name one that does not exist to
   // see the snapshot take over, as it must on a PC whose WMI repository is damaged.
   explicit Win32Processes(std::wstring wmiNamespace = kLocalCimv2);
-  ~Win32Processes() override;
+  ~Win32Processes() override = default;
   Win32Processes(const Win32Processes&) = delete;
   Win32Processes& operator=(const Win32Processes&) = delete;
 
-  std::optional<std::vector<ProcessInfo>> List() override;
+  std::optional<std::vector<ProcessInfo>> ListThroughWmi(std::uint32_t timeoutMs) override;
+  std::optional<std::vector<ProcessInfo>> ListThroughSnapshot() override;
   std::unique_ptr<IHeldProcess> Hold(const ProcessInfo& process) override;
   void RequestEnd(IHeldProcess& process) override;
   std::vector<bool> WaitForEnd(std::span<IHeldProcess* const> processes,
@@ -32,12 +33,7 @@ class Win32Processes final : public IProcesses {
   ProcessListing LastListing() const { return lastListing_; }
 
  private:
-  struct Wmi;
-  Wmi* ConnectedWmi();
-  void GiveUpWmi();
-
   std::wstring wmiNamespace_;
-  std::unique_ptr<Wmi> wmi_;
   bool wmiUnreachable_ = false;
   ProcessListing lastListing_ = ProcessListing::None;
 };

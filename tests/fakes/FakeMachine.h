@@ -24,9 +24,13 @@ class FakeMachine final : public IMachine {
   bool IsLocalSystem() override { return localSystem; }
   std::string WindowsVersion() override { return windowsVersion; }
   std::string AccountName() override { return account; }
+  std::optional<std::uint32_t> SessionId() override { return session; }
+  std::optional<std::string> ProgramFiles64() override { return programFiles64; }
   bool windows64 = false, program64 = false, localSystem = false;
   std::string windowsVersion = "10.0.19045";
   std::string account = "PC\\user";
+  std::optional<std::uint32_t> session = 1;
+  std::optional<std::string> programFiles64;
 };
 
 // Each reading is one second after the one before.

@@ -41,10 +41,17 @@ class FakeProcesses final : public IProcesses {
     explicit Held(std::uint32_t id) : id(id) {}
     std::uint32_t id;
   };
-  std::optional<std::vector<ProcessInfo>> List() override {
+  std::optional<std::vector<ProcessInfo>> ListThroughWmi(std::uint32_t timeoutMs) override {
     events.push_back("list");
     if (listThrows) throw std::bad_alloc();
-    if (listFails) return std::nullopt;
+    wmiBounds.push_back(timeoutMs);
+    // A WMI that answers later than it is given does not answer at all.
+    if (listFails || !wmiAnswersAfterMs || *wmiAnswersAfterMs > timeoutMs) return std::nullopt;
+    return wmiRows ? *wmiRows : running;
+  }
+  std::optional<std::vector<ProcessInfo>> ListThroughSnapshot() override {
+    events.push_back("snapshot");
+    if (listFails || snapshotFails) return std::nullopt;
     return running;
   }
   std::unique_ptr<IHeldProcess> Hold(const ProcessInfo& p) override {
@@ -73,8 +80,13 @@ class FakeProcesses final : public IProcesses {
   std::set<std::uint32_t> unkillable;
   std::vector<std::uint32_t> terminated;
   std::vector<std::string> events;
-  bool listFails = false;
+  bool listFails = false;  // neither way lists anything
   bool listThrows = false;
+  // How long WMI takes to answer; nullopt: it fails at once.
+  std::optional<std::uint32_t> wmiAnswersAfterMs = 0;
+  std::optional<std::vector<ProcessInfo>> wmiRows;  // what WMI lists, when not `running`
+  bool snapshotFails = false;
+  std::vector<std::uint32_t> wmiBounds;
 };
 
 }  // namespace qc::test

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include "fakes/FakeMachine.h"
+#include "fakes/FakeSystem.h"
 
 namespace qc::test {
 namespace {
@@ -30,6 +32,32 @@ TEST(ProgramFilesFolders, OnlyNewAbsoluteDrivePathsCount) {
       {{"E:\\"}, {"E:"}},
   };
   for (const auto& c : cases) EXPECT_EQ(ExtraProgramFilesRoots(c.values), c.roots);
+}
+
+TEST(ProgramFilesFolders, MissingProgramW6432IsReadFromTheRegistryOn64BitWindowsOnly) {
+  const std::optional<std::string> unset;
+  const struct {
+    std::optional<std::string> variable, registry;
+    bool windows64;
+    std::optional<std::string> seen;
+  } cases[] = {
+      {"D:\\Programs", "E:\\Other", true, "D:\\Programs"},  // Windows 7 and later set it
+      {unset, "D:\\Programs", true, "D:\\Programs"},           // Vista and XP x64 do not
+      {unset, "D:\\Programs", false, unset},
+      {unset, unset, true, unset},
+  };
+  for (const auto& c : cases) {
+    FakeEnvironment env;
+    if (c.variable) env.vars["ProgramW6432"] = *c.variable;
+    env.vars["ProgramFiles"] = "C:\\Program Files";
+    FakeMachine machine;
+    machine.windows64 = c.windows64;
+    machine.programFiles64 = c.registry;
+    ProgramFilesEnvironment reported(env, &machine);
+    EXPECT_EQ(reported.Get("ProgramW6432"), c.seen);
+    EXPECT_EQ(reported.Get("ProgramFiles"), "C:\\Program Files");
+    EXPECT_EQ(ExtraInstallFolders(reported).size(), c.seen ? 5u : 0u);
+  }
 }
 
 }  // namespace

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
+
 #include "fakes/FakeResults.h"
 #include "fakes/FakeSystem.h"
 
@@ -162,7 +164,32 @@ TEST(TerminateTargetProcesses, ListingFailureWritesOneErrorLineAndEndsNothing) {
   EXPECT_EQ(TerminateTargetProcesses(processes, list), ProcessSearch::ListFailed);
   EXPECT_EQ(list.lines, Lines{kListFailed});
   EXPECT_TRUE(processes.terminated.empty());
-  EXPECT_EQ(processes.events, Lines{"list"});
+  EXPECT_EQ(processes.events, (Lines{"list", "snapshot"}));
+}
+
+TEST(TerminateTargetProcesses, WmiThatDoesNotAnswerInTimeGivesWayToTheSnapshot) {
+  constexpr std::uint32_t kNever = std::numeric_limits<std::uint32_t>::max();
+  const struct {
+    const char* what;
+    std::optional<std::uint32_t> wmiAnswersAfterMs;
+    bool snapshotFails;
+    Lines lines;
+  } cases[] = {
+      {"WMI answers at the end of its bound", 15000, true, {kPlexarium}},
+      {"WMI answers after 20 s", 20000, false, {kPlexarium}},
+      {"WMI hangs", kNever, false, {kPlexarium}},
+      {"WMI fails at once", std::nullopt, false, {kPlexarium}},
+      {"WMI hangs and the snapshot fails", kNever, true, {kListFailed}},
+  };
+  for (const auto& c : cases) {
+    FakeProcesses processes;
+    processes.running = {{7, "KVAGENT.EXE"}};
+    processes.wmiAnswersAfterMs = c.wmiAnswersAfterMs;
+    processes.snapshotFails = c.snapshotFails;
+    RecordingSink list;
+    TerminateTargetProcesses(processes, list);
+    EXPECT_EQ(list.lines, c.lines) << c.what;
+  }
 }
 
 }  // namespace

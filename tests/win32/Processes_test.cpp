@@ -61,7 +61,12 @@ struct Child {
 class Recorder final : public IProcesses {
  public:
   explicit Recorder(IProcesses& inner) : inner_(inner) {}
-  std::optional<std::vector<ProcessInfo>> List() override { return inner_.List(); }
+  std::optional<std::vector<ProcessInfo>> ListThroughWmi(std::uint32_t ms) override {
+    return inner_.ListThroughWmi(ms);
+  }
+  std::optional<std::vector<ProcessInfo>> ListThroughSnapshot() override {
+    return inner_.ListThroughSnapshot();
+  }
   std::unique_ptr<IHeldProcess> Hold(const ProcessInfo& p) override {
     terminated.push_back(p.id);
     return inner_.Hold(p);
@@ -196,7 +201,7 @@ TEST_F(ProcessesOnWine, ListingNamesThisProgramInEveryApartment) {
     std::optional<ComApartment> com;
     if (c.apartment >= 0) com.emplace(DWORD(c.apartment));
     Win32Processes adapter(c.wmiNamespace);
-    const auto processes = adapter.List();
+    const auto processes = ListRunningProcesses(adapter);
     ASSERT_TRUE(processes.has_value()) << c.what;
     EXPECT_EQ(adapter.LastListing(), c.listing) << c.what;
     const auto self = std::find_if(processes->begin(), processes->end(), [](const ProcessInfo& p) {
@@ -205,6 +210,20 @@ TEST_F(ProcessesOnWine, ListingNamesThisProgramInEveryApartment) {
     ASSERT_NE(self, processes->end()) << c.what;
     EXPECT_EQ(ToUpperAscii(self->name), "WIN32_TESTS.EXE") << c.what;
   }
+}
+
+TEST_F(ProcessesOnWine, WmiPastItsBoundIsLeftBehindAndTheSnapshotEndsTheTargets) {
+  Win32Processes adapter;
+  // No WMI connection is made in no time: the listing is left to its thread, not awaited.
+  EXPECT_FALSE(adapter.ListThroughWmi(0).has_value());
+  // A WMI that overran once is not asked again, not even with its whole bound.
+  EXPECT_FALSE(adapter.ListThroughWmi(kWmiListingBoundMs).has_value());
+  const Child& target = Start("KVAGENT.EXE");
+  test::RecordingSink list;
+  EXPECT_EQ(TerminateTargetProcesses(adapter, list), ProcessSearch::Found);
+  EXPECT_EQ(adapter.LastListing(), ProcessListing::ToolHelp);
+  EXPECT_EQ(list.lines, std::vector<std::string>{"Process Terminated: Kelvora Quenzor Plexarium"});
+  EXPECT_FALSE(target.Running());
 }
 
 TEST_F(ProcessesOnWine, ProcessThatIsAlreadyGoneCountsAsEnded) {

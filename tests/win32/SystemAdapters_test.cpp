@@ -10,6 +10,7 @@
 
 #include "platform/AsciiCase.h"
 #include "platform/win32/InstanceLock_win32.h"
+#include "platform/win32/Machine_win32.h"
 #include "platform/win32/Owners.h"
 #include "platform/win32/Profiles_win32.h"
 #include "platform/win32/Utf.h"
@@ -77,6 +78,13 @@ LockOutcome AcquireOnAnotherThread(IInstanceLock& lock) {
   UniqueHandle thread(CreateThread(nullptr, 0, RunAcquireJob, &job, 0, nullptr));
   if (thread) WaitForSingleObject(thread.get(), INFINITE);
   return job.outcome;
+}
+
+TEST(MachineAdapter, The64BitProgramFilesFolderIsTheOneProgramW6432Names) {
+  // Set, as on Windows 7 and later, on 64-bit Windows only.
+  const std::string variable = Env("ProgramW6432");
+  EXPECT_EQ(Win32Machine().ProgramFiles64(),
+            variable.empty() ? std::nullopt : std::optional<std::string>(variable));
 }
 
 TEST(InstanceLockAdapter, OneHolderAtATimeUntilReleasedAndACrashedHolderCountsAsGone) {
