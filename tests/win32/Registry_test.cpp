@@ -9,6 +9,7 @@
 
 #include "platform/win32/Owners.h"
 #include "platform/win32/Registry_win32.h"
+#include "platform/win32/UserHives_win32.h"
 #include "platform/win32/Utf.h"
 #include "registry/RegistryCleaner.h"
 #include "registry/RegistryKeys.h"
@@ -183,6 +184,58 @@ TEST_F(RegistryAdapter, LinksAreDeletedAsLinksAndWhatTheyNameStays) {
         << c.what;
     EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, app)) << c.what;
     EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, precious + "\\Keep")) << c.what;
+  }
+}
+
+class Vista final : public IOsVersion {
+ public:
+  std::optional<OsVersionInfo> QueryVersion() override {
+    return OsVersionInfo{6, 1, 7601, kVerPlatformWin32Nt};
+  }
+};
+
+// A signed-out user's classes hive, saved to a profile folder as Windows keeps it: the run
+// loads it, deletes the product's copy inside, leaves the rest and unloads it again.
+TEST_F(RegistryAdapter, ASignedOutUsersClassesHiveIsLoadedCleanedAndUnloaded) {
+  wchar_t temp[MAX_PATH];
+  ASSERT_NE(GetTempPathW(MAX_PATH, temp), 0u);
+  const std::string profile = ToUtf8(temp) + "qc-profile-" + std::to_string(GetCurrentProcessId());
+  const std::wstring folder = ToW(profile + "\\AppData\\Local\\Microsoft\\Windows");
+  for (std::size_t at = ToW(profile).size(); at != std::wstring::npos;
+       at = folder.find(L'\\', at + 1)) {
+    CreateDirectoryW(folder.substr(0, at).c_str(), nullptr);
+  }
+  ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
+  const std::wstring file = folder + L"\\UsrClass.dat";
+  ASSERT_TRUE(CreateKey(root_ + "\\Hive\\Kelvora.Downloader\\CurVer"));
+  ASSERT_TRUE(CreateKey(root_ + "\\Hive\\Kelvora.DownloaderHelper"));
+  {
+    UniqueHKey hive;
+    ASSERT_EQ(
+        RegOpenKeyExW(HKEY_LOCAL_MACHINE, ToW(root_ + "\\Hive").c_str(), 0, KEY_READ, hive.put()),
+        ERROR_SUCCESS);
+    ASSERT_EQ(RegSaveKeyW(hive.get(), file.c_str(), nullptr), ERROR_SUCCESS);
+  }
+  const std::string sid = "S-1-5-21-7-7-7-" + std::to_string(GetCurrentProcessId());
+  UserScope scope{.everyProfile = true, .profiles = std::vector<std::string>{profile}};
+  scope.accounts.push_back({sid, profile});
+  Win32UserHives hives;
+  Vista os;
+  Lines list;
+  CleanUserRegistrations(reg_, scope, &hives, os, list);
+  EXPECT_EQ(list.lines, std::vector<std::string>{"Registry Key Deleted: HKEY_USERS\\" + sid +
+                                                 "_Classes\\Kelvora.Downloader"});
+  EXPECT_FALSE(KeyExists(HKEY_USERS, "QuenzorCleaner " + sid + "_Classes")) << "still loaded";
+
+  // The deletion is in the file; what else it held is still there.
+  ASSERT_EQ(hives.LoadHive("QcTestHive", ToUtf8(file)), kErrorSuccess);
+  EXPECT_FALSE(KeyExists(HKEY_USERS, "QcTestHive\\Kelvora.Downloader"));
+  EXPECT_TRUE(KeyExists(HKEY_USERS, "QcTestHive\\Kelvora.DownloaderHelper"));
+  EXPECT_EQ(hives.UnloadHive("QcTestHive"), kErrorSuccess);
+  EXPECT_EQ(hives.LoadHive("QcTestHive", profile + "\\NoSuch.dat"), kErrorFileNotFound);
+  DeleteFileW(file.c_str());
+  for (std::wstring f = folder; f.size() >= ToW(profile).size(); f.resize(f.rfind(L'\\'))) {
+    RemoveDirectoryW(f.c_str());
   }
 }
 
