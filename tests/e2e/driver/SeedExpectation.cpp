@@ -154,16 +154,9 @@ void Expectation::AddRegistry() {
       take(kOtherViewHive + seededAs.substr(4), row.display + otherView);
     }
   }
-  // Then the user's own copy of each class entry, which HKEY_CLASSES_ROOT does not show
-  // under Wine.
-  for (const KeyRow& row : kKeyRows) {
-    const std::wstring display = row.display;
-    for (const std::wstring classes : {L"HKEY_CLASSES_ROOT\\", QC_HKLM}) {
-      if (!display.starts_with(classes)) continue;
-      const std::wstring name = display.substr(classes.size());
-      take(L"HKCU\\Software\\Classes\\" + name, L"HKEY_CURRENT_USER\\Software\\Classes\\" + name);
-    }
-  }
+  // Then the user's own copy, which HKEY_CLASSES_ROOT does not show under Wine.
+  take(L"HKCU\\Software\\Classes\\Kelvora.Downloader",
+       L"HKEY_CURRENT_USER\\Software\\Classes\\Kelvora.Downloader");
 }
 
 void Expectation::AddItem(const std::wstring& path, const wchar_t* kind, const wchar_t* deleted) {
