@@ -147,11 +147,15 @@ ProcessSearch Form1::TerminateTargetProcesses() {
 }
 
 void Form1::CleanRegistry() {
+  UserScope& scope = UserScopeOfRun();
   const bool program64Bit = s_.machine != nullptr && s_.machine->IsProgram64Bit();
   qc::CleanRegistry(s_.registry, listWork_, s_.otherRegistryView, program64Bit);
+  CleanUserRegistrations(s_.registry, scope, s_.userHives, s_.osVersion, listWork_,
+                         s_.otherRegistryView, program64Bit);
 }
 
-// Both file stages clean the same profiles, and the profile list is read once per run.
+// The registry and both file stages clean the same users, and the profile list is read
+// once per run.
 UserScope& Form1::UserScopeOfRun() {
   if (!userScope_) {
     userScope_ = DecideUserScope(s_.environment, s_.fileSystem, s_.machine, s_.profileList);
@@ -160,6 +164,8 @@ UserScope& Form1::UserScopeOfRun() {
 }
 
 void Form1::CleanFiles() {
+  // Already said by the registry stage, unless that stopped before it came to the users.
+  ReportUnreadableProfiles(UserScopeOfRun(), listWork_);
   ProgramFilesEnvironment environment(s_.environment, s_.machine);
   qc::CleanFiles(s_.fileSystem, environment, UserScopeOfRun(), listWork_, s_.restartRemoval);
 }

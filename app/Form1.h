@@ -22,6 +22,7 @@
 #include "platform/ResultsList.h"
 #include "platform/ShellFolders.h"
 #include "platform/Ui.h"
+#include "platform/UserHives.h"
 #include "processes/TargetProcesses.h"
 
 namespace qc {
@@ -46,6 +47,7 @@ struct Services {
   ILogFile* logFile = nullptr;
   IInstanceLock* instanceLock = nullptr;
   IRestartRemoval* restartRemoval = nullptr;
+  IUserHives* userHives = nullptr;  // the registrations of signed-out users
 };
 
 inline constexpr const char* kNoProcessesLine =
@@ -84,7 +86,7 @@ class Form1 {
   std::optional<RunLog> log_;  // none without the services a log needs
   RunResults listWork_;
   bool blnSilent_ = false;
-  std::optional<UserScope> userScope_;  // decided by the first stage that needs it
+  std::optional<UserScope> userScope_;  // decided by the registry stage, before its first key
 };
 
 }  // namespace qc

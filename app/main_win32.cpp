@@ -15,6 +15,7 @@
 #include "platform/win32/Registry_win32.h"
 #include "platform/win32/RestartRemoval_win32.h"
 #include "platform/win32/System_win32.h"
+#include "platform/win32/UserHives_win32.h"
 
 namespace {
 
@@ -42,13 +43,15 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   qc::win::Win32LogFile logFile;
   qc::win::Win32InstanceLock instanceLock;
   qc::win::Win32RestartRemoval restartRemoval;
+  qc::win::Win32UserHives userHives;
   qc::win::Win32Registry otherView(OtherRegistryView(machine));
 
   qc::win::Form1Window window(instance);
   if (!window.Create()) return 1;
   qc::Form1 form({window, window, commandLine, processes, registry, fileSystem, environment,
                   osVersion, machine.IsWindows64Bit() ? &otherView : nullptr, &shellFolders,
-                  &profileList, &machine, &clock, &logFile, &instanceLock, &restartRemoval});
+                  &profileList, &machine, &clock, &logFile, &instanceLock, &restartRemoval,
+                  &userHives});
   window.AttachLogic(&form);
   window.SetAcknowledge([instance] { return qc::win::ShowAcknowledge(instance); });
 

@@ -2,6 +2,7 @@
 #include "files/UserProfiles.h"
 
 #include <algorithm>
+#include <optional>
 
 #include "platform/AsciiCase.h"
 #include "platform/FolderPath.h"
@@ -9,44 +10,57 @@
 namespace qc {
 namespace {
 
-// Accounts of people, local or of a domain; service and built-in accounts have other
-// prefixes and no per-user traces of the product.
-constexpr const char* kRealAccountPrefix = "S-1-5-21-";
-
-bool IsRealAccount(const std::string& sid) {
-  return ToUpperAscii(sid).starts_with(kRealAccountPrefix);
+// LocalSystem, LocalService and NetworkService: nobody signs in with them. Every other
+// account may have run the client: local and domain accounts (S-1-5-21-...) and cloud
+// accounts (S-1-12-1-...) alike.
+bool IsServiceAccount(const std::string& sid) {
+  const std::string upper = ToUpperAscii(sid);
+  return upper == "S-1-5-18" || upper == "S-1-5-19" || upper == "S-1-5-20";
 }
 
-// An existing folder itself, not a link: a link would make the run clean whatever it
-// points to.
-bool IsPlainFolder(IFileSystem& fs, const std::string& path) {
+// nullopt: no folder there, a stale entry, which Windows keeps for long. A folder that is
+// itself a link is the profile an administrator moved, and is cleaned where it points.
+std::optional<bool> FolderReadable(IFileSystem& fs, const std::string& path) {
   const Attributes attributes = fs.GetAttributes(path);
-  return attributes.ok() && (attributes.bits & kAttrDirectory) &&
-         !(attributes.bits & kAttrReparsePoint);
+  if (attributes.gone() || (attributes.ok() && !(attributes.bits & kAttrDirectory))) {
+    return std::nullopt;
+  }
+  return attributes.ok() && fs.List(path + "\\*.*", kListAll).has_value();
 }
 
 }  // namespace
 
-std::vector<ProfileEntry> ProfilesToClean(const std::vector<ProfileEntry>& entries,
-                                          IFileSystem& fs) {
-  std::vector<ProfileEntry> chosen;
-  for (ProfileEntry entry : entries) {
+std::vector<UserAccount> AccountsToClean(const std::vector<ProfileEntry>& entries,
+                                         IFileSystem& fs) {
+  std::vector<UserAccount> chosen;
+  for (const ProfileEntry& entry : entries) {
     const std::optional<std::string> folder = NormaliseFolder(entry.path);
     // A drive root ("X:") is nobody's profile folder; the per-user paths would leave it.
-    if (!IsRealAccount(entry.sid) || !folder || folder->size() <= 2) continue;
-    entry.path = *folder;
+    if (IsServiceAccount(entry.sid) || !folder || folder->size() <= 2) continue;
     // Windows keeps a "<SID>.bak" copy of a damaged profile's entry naming the same
     // folder; that folder is cleaned once.
-    const std::string key = ToUpperAscii(entry.path);
-    const bool seen = std::any_of(chosen.begin(), chosen.end(), [&](const ProfileEntry& c) {
-      return ToUpperAscii(c.path) == key;
+    const std::string key = ToUpperAscii(*folder);
+    const bool seen = std::any_of(chosen.begin(), chosen.end(), [&](const UserAccount& c) {
+      return ToUpperAscii(c.profile) == key;
     });
-    if (!seen && IsPlainFolder(fs, entry.path)) chosen.push_back(std::move(entry));
+    if (seen) continue;
+    if (const std::optional<bool> readable = FolderReadable(fs, *folder)) {
+      chosen.push_back({entry.sid, *folder, *readable});
+    }
   }
-  std::stable_sort(chosen.begin(), chosen.end(), [](const ProfileEntry& a, const ProfileEntry& b) {
-    return ToUpperAscii(a.path) < ToUpperAscii(b.path);
+  std::stable_sort(chosen.begin(), chosen.end(), [](const UserAccount& a, const UserAccount& b) {
+    return ToUpperAscii(a.profile) < ToUpperAscii(b.profile);
   });
   return chosen;
+}
+
+std::vector<ProfileEntry> ProfilesToClean(const std::vector<ProfileEntry>& entries,
+                                          IFileSystem& fs) {
+  std::vector<ProfileEntry> out;
+  for (const UserAccount& account : AccountsToClean(entries, fs)) {
+    if (account.readable) out.push_back({account.sid, account.profile});
+  }
+  return out;
 }
 
 }  // namespace qc

@@ -1,17 +1,22 @@
-// The user profiles a run as the system account cleans: every real account's profile
-// folder on the PC.
+// The user profiles a run as the system account cleans: every account's profile folder
+// on the PC, whatever kind of account it is.
 #pragma once
 
 #include <vector>
 
+#include "files/UserScope.h"
 #include "platform/FileSystem.h"
 #include "platform/ProfileList.h"
 
 namespace qc {
 
-// The entries of real accounts (SID "S-1-5-21-...") whose folder is an absolute path
-// of an existing folder that is not a link, one trailing backslash dropped, each folder
-// once, ordered by folder path with ASCII letter case ignored.
+// Every entry but the service accounts' (S-1-5-18, -19, -20) whose folder is an absolute
+// path of an existing folder (itself a link or not), one trailing backslash dropped, each
+// folder once, ordered by folder path with ASCII letter case ignored. A folder that
+// cannot be listed stays in, marked unreadable.
+std::vector<UserAccount> AccountsToClean(const std::vector<ProfileEntry>& entries, IFileSystem& fs);
+
+// The readable ones of those, as profile entries.
 std::vector<ProfileEntry> ProfilesToClean(const std::vector<ProfileEntry>& entries,
                                           IFileSystem& fs);
 

@@ -23,8 +23,9 @@ UserScope DecideUserScope(IEnvironment& env, IFileSystem& fs, IMachine* machine,
       profileList != nullptr ? profileList->List() : std::nullopt;
   if (!entries) return scope;
   scope.profiles.emplace();
-  for (const ProfileEntry& entry : ProfilesToClean(*entries, fs)) {
-    scope.profiles->push_back(entry.path);
+  for (UserAccount& account : AccountsToClean(*entries, fs)) {
+    if (account.readable) scope.profiles->push_back(account.profile);
+    scope.accounts.push_back(std::move(account));
   }
   return scope;
 }
@@ -35,6 +36,16 @@ void ReportUnknownProfiles(UserScope& scope, IResultsSink& listWork, const char*
   } else if (!scope.unlistedReported) {
     scope.unlistedReported = true;
     listWork.Add(kProfilesUnlistedLine, Outcome::Failure);
+  }
+}
+
+void ReportUnreadableProfiles(UserScope& scope, IResultsSink& listWork) {
+  if (scope.unreadableReported) return;
+  scope.unreadableReported = true;
+  for (const UserAccount& account : scope.accounts) {
+    if (account.readable) continue;
+    listWork.Add(kProfileUnreadablePrefix + account.profile + kProfileUnreadableSuffix,
+                 Outcome::Failure);
   }
 }
 

@@ -17,6 +17,18 @@ namespace qc {
 inline constexpr const char* kProfilesUnlistedLine =
     "Error: The user profiles could not be listed; their folders and shortcuts were not cleaned";
 
+inline constexpr const char* kProfileUnreadablePrefix = "Error: The user profile ";
+inline constexpr const char* kProfileUnreadableSuffix = " could not be cleaned";
+
+// One account a run as the system account cleans.
+struct UserAccount {
+  std::string sid;      // as the profile list names it
+  std::string profile;  // the normalised profile folder
+  // The folder exists but cannot be read: nothing of this account is cleaned, and the
+  // run says so once.
+  bool readable = true;
+};
+
 struct UserScope {
   // A run as the system account: its own profile holds nobody's traces, so it covers
   // every user's profile and the machine-wide shortcut places instead.
@@ -25,6 +37,10 @@ struct UserScope {
   // (USERPROFILE unusable, or the profile list unreadable).
   std::optional<std::vector<std::string>> profiles;
   bool unlistedReported = false;
+  // A run over every profile: each account whose folder exists, in the order of the
+  // folders. `profiles` holds the folders of the readable ones.
+  std::vector<UserAccount> accounts;
+  bool unreadableReported = false;
 };
 
 // The profile USERPROFILE names, as for a run on the user's own account.
@@ -38,5 +54,9 @@ UserScope DecideUserScope(IEnvironment& env, IFileSystem& fs, IMachine* machine,
 // For a scope whose profiles are unknown: a user run writes the stage's own line each
 // time; a run over every profile writes the one line of the run, at its first report.
 void ReportUnknownProfiles(UserScope& scope, IResultsSink& listWork, const char* userRunLine);
+
+// One "Error: The user profile <folder> could not be cleaned" line per unreadable
+// profile, the first time any stage asks.
+void ReportUnreadableProfiles(UserScope& scope, IResultsSink& listWork);
 
 }  // namespace qc

@@ -10,7 +10,9 @@ namespace qc {
 using RegKey = std::uint64_t;
 
 inline constexpr RegKey kHkeyClassesRoot = 0x80000000u;
+inline constexpr RegKey kHkeyCurrentUser = 0x80000001u;
 inline constexpr RegKey kHkeyLocalMachine = 0x80000002u;
+inline constexpr RegKey kHkeyUsers = 0x80000003u;
 
 inline constexpr std::uint32_t kKeyAllAccess = 0xF003Fu;
 inline constexpr std::uint32_t kKeyRead = 0x20019u;
@@ -19,6 +21,7 @@ inline constexpr std::uint32_t kRegOptionOpenLink = 0x8u;
 
 inline constexpr long kErrorSuccess = 0;
 inline constexpr long kErrorFileNotFound = 2;
+inline constexpr long kErrorPathNotFound = 3;
 inline constexpr long kErrorAccessDenied = 5;
 inline constexpr long kErrorMoreData = 234;
 inline constexpr long kErrorNoMoreItems = 259;

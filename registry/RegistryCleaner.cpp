@@ -1,9 +1,13 @@
 // Deleting the product's registry keys, each with its whole subtree.
 #include "registry/RegistryCleaner.h"
 
+#include <optional>
 #include <string>
 #include <string_view>
 
+#include "platform/AsciiCase.h"
+#include "registry/LoadedHive.h"
+#include "registry/OpenKey.h"
 #include "registry/RegistryKeys.h"
 
 namespace qc {
@@ -49,6 +53,48 @@ class ViewLines final : public IResultsSink {
   const char* suffix_;
 };
 
+constexpr const char* kMachineClasses = "SOFTWARE\\Classes\\";
+constexpr const char* kUserClassesPrefix = "Error: The registrations of the user profile ";
+
+// The class key an entry names below the classes root, in the list's letter case.
+std::optional<std::string> ClassesName(const RegistryLocation& entry) {
+  const std::string path = entry.keyPath;
+  if (entry.hive == kHkeyClassesRoot) return path;
+  const std::string prefix = kMachineClasses;
+  if (entry.hive == kHkeyLocalMachine && ToUpperAscii(path).starts_with(ToUpperAscii(prefix))) {
+    return path.substr(prefix.size());
+  }
+  return std::nullopt;
+}
+
+// The user's own copies, the class keys below root\path, shown below display.
+struct UserClasses {
+  RegKey root;
+  std::string path;
+  std::string display;
+};
+
+void DeleteUserCopies(IRegistry& registry, IRegistry* otherView, IResultsSink& listWork,
+                      IResultsSink& otherLines, const UserClasses& classes) {
+  for (const RegistryLocation& entry : kRegistryCleanupList) {
+    const std::optional<std::string> name = ClassesName(entry);
+    if (!name) continue;
+    const std::string path = classes.path + *name;
+    DeleteRegistryKey(registry, listWork, classes.root, path, classes.display + *name);
+    if (otherView != nullptr) {
+      DeleteRegistryKey(*otherView, otherLines, classes.root, path, classes.display + *name);
+    }
+  }
+}
+
+// Where Windows keeps the classes hive of a profile: below AppData from Vista on.
+std::string UserClassesFile(IOsVersion& os, const std::string& profile) {
+  const std::optional<OsVersionInfo> v = os.QueryVersion();
+  const bool xp = v && (v->platformId != kVerPlatformWin32Nt || v->majorVersion < 6);
+  return profile + (xp ? "\\Local Settings\\Application Data" : "\\AppData\\Local") +
+         "\\Microsoft\\Windows\\UsrClass.dat";
+}
+
 }  // namespace
 
 void CleanRegistry(IRegistry& registry, IResultsSink& listWork, IRegistry* otherView,
@@ -59,6 +105,43 @@ void CleanRegistry(IRegistry& registry, IResultsSink& listWork, IRegistry* other
   for (const RegistryLocation& entry : kRegistryCleanupList) {
     DeleteRegistryKey(registry, listWork, entry.hive, entry.keyPath);
     if (otherView != nullptr) DeleteRegistryKey(*otherView, otherLines, entry.hive, entry.keyPath);
+  }
+}
+
+void CleanUserRegistrations(IRegistry& registry, UserScope& scope, IUserHives* hives,
+                            IOsVersion& os, IResultsSink& listWork, IRegistry* otherView,
+                            bool program64Bit) {
+  ViewLines otherLines(listWork, program64Bit ? " (32-bit view)" : " (64-bit view)");
+  const auto clean = [&](const UserClasses& classes) {
+    DeleteUserCopies(registry, otherView, listWork, otherLines, classes);
+  };
+  if (!scope.everyProfile) {
+    clean({kHkeyCurrentUser, "Software\\Classes\\", "HKEY_CURRENT_USER\\Software\\Classes\\"});
+    return;
+  }
+  ReportUnreadableProfiles(scope, listWork);
+  for (const UserAccount& account : scope.accounts) {
+    if (!account.readable) continue;
+    const std::string classes = account.sid + "_Classes";
+    const std::string display = "HKEY_USERS\\" + classes + "\\";
+    // A signed-in user's classes are loaded already, under the name they are shown by.
+    if (OpenKey(registry, kHkeyUsers, classes, kRegOptionOpenLink, kKeyRead).ok()) {
+      clean({kHkeyUsers, classes + "\\", display});
+      continue;
+    }
+    if (hives == nullptr) continue;
+    LoadedHive hive(*hives, "QuenzorCleaner " + classes, UserClassesFile(os, account.profile));
+    const long status = hive.status();
+    if (status == kErrorFileNotFound || status == kErrorPathNotFound) continue;  // never signed in
+    if (!hive.ok()) {
+      listWork.Add(kUserClassesPrefix + account.profile + " could not be loaded", Outcome::Failure);
+      continue;
+    }
+    clean({kHkeyUsers, hive.name() + "\\", display});
+    if (hive.Unload() != kErrorSuccess) {
+      listWork.Add(kUserClassesPrefix + account.profile + " could not be unloaded",
+                   Outcome::Failure);
+    }
   }
 }
 

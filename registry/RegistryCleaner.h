@@ -3,8 +3,11 @@
 
 #include <string>
 
+#include "files/UserScope.h"
+#include "platform/OsVersion.h"
 #include "platform/Registry.h"
 #include "platform/ResultsList.h"
+#include "platform/UserHives.h"
 
 namespace qc {
 
@@ -21,5 +24,16 @@ extern const RegistryLocation kRegistryCleanupList[17];
 // 32-bit program and " (32-bit view)" for the 64-bit one.
 void CleanRegistry(IRegistry& registry, IResultsSink& listWork, IRegistry* otherView = nullptr,
                    bool program64Bit = false);
+
+// A control installed without administrator rights registers in its user's own classes.
+// Deletes the user's copy of each class entry of the list (HKEY_CLASSES_ROOT\X and
+// HKEY_LOCAL_MACHINE\SOFTWARE\Classes\X) in list order, in both views as above: in
+// HKEY_CURRENT_USER\Software\Classes for a user's own run; for a run over every profile,
+// user by user, in HKEY_USERS\<SID>_Classes, loading a signed-out user's classes hive
+// from the profile (with hives) and unloading it again. First come the lines for the
+// profiles that cannot be read.
+void CleanUserRegistrations(IRegistry& registry, UserScope& scope, IUserHives* hives,
+                            IOsVersion& os, IResultsSink& listWork, IRegistry* otherView = nullptr,
+                            bool program64Bit = false);
 
 }  // namespace qc

@@ -13,10 +13,16 @@ constexpr std::uint32_t kNameBufferChars = 256;
 // Every key of the walk is opened as itself: a symbolic link is then never entered and
 // is deleted as the link, so another program's keys behind it are never reached.
 constexpr std::uint32_t kWalkOptions = kRegOptionOpenLink;
+// HKEY_CLASSES_ROOT shows a user's own registration in front of the machine's copy of the
+// same name: deleting the one uncovers the other. Two copies is all Windows merges; the
+// spare round is for a key that something else writes back, and then the walk gives up.
+constexpr int kClassesRootRounds = 3;
 
 std::string HivePrefix(RegKey hive) {
   if (hive == kHkeyLocalMachine) return "HKEY_LOCAL_MACHINE\\";
   if (hive == kHkeyClassesRoot) return "HKEY_CLASSES_ROOT\\";
+  if (hive == kHkeyCurrentUser) return "HKEY_CURRENT_USER\\";
+  if (hive == kHkeyUsers) return "HKEY_USERS\\";
   return {};  // no other hive is ever passed
 }
 
@@ -62,15 +68,28 @@ long DeleteTree(IRegistry& registry, RegKey hive, const std::string& path) {
 
 void DeleteRegistryKey(IRegistry& registry, IResultsSink& listWork, RegKey hive,
                        const std::string& keyPath) {
-  const std::string display = HivePrefix(hive) + keyPath;
+  DeleteRegistryKey(registry, listWork, hive, keyPath, HivePrefix(hive) + keyPath);
+}
+
+void DeleteRegistryKey(IRegistry& registry, IResultsSink& listWork, RegKey hive,
+                       const std::string& keyPath, const std::string& display) {
   std::string path = keyPath;
   if (!path.empty() && path.back() == '\\') path.pop_back();
   // An empty path names the hive itself: emptying it would wipe the whole hive.
   if (path.empty()) return;
 
-  if (DeleteTree(registry, hive, path) == kErrorSuccess) {
+  bool deleted = DeleteTree(registry, hive, path) == kErrorSuccess;
+  if (!deleted && !KeyStillExists(registry, hive, path)) return;  // it was never there
+  if (deleted && hive == kHkeyClassesRoot) {
+    for (int round = 1; round < kClassesRootRounds && KeyStillExists(registry, hive, path);
+         ++round) {
+      DeleteTree(registry, hive, path);
+    }
+    deleted = !KeyStillExists(registry, hive, path);
+  }
+  if (deleted) {
     listWork.Add(kKeyDeletedPrefix + display, Outcome::Success);
-  } else if (KeyStillExists(registry, hive, path)) {
+  } else {
     listWork.Add(kKeyNotDeletedPrefix + display, Outcome::Failure);
   }
 }

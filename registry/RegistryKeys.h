@@ -15,8 +15,15 @@ inline constexpr const char* kKeyNotDeletedPrefix = "Registry Key Not Deleted: "
 // "Registry Key Deleted: " when it went, "Registry Key Not Deleted: " when it is still
 // there, nothing when it was never there. One trailing backslash of keyPath is ignored
 // by the registry calls but kept in the line. A path naming the hive itself is refused.
+// Under HKEY_CLASSES_ROOT the name is deleted again while it still opens (a machine-wide
+// copy behind a user's own), and the line says "Deleted" only once it no longer does.
 void DeleteRegistryKey(IRegistry& registry, IResultsSink& listWork, RegKey hive,
                        const std::string& keyPath);
+
+// The same, with the line naming the key as display: a key reached through a hive loaded
+// under a name of the program's own is shown where the user's registry has it.
+void DeleteRegistryKey(IRegistry& registry, IResultsSink& listWork, RegKey hive,
+                       const std::string& keyPath, const std::string& display);
 
 // Deletes every key below keyPath, deepest first; the key itself stays. Failures are
 // passed over: whatever cannot be deleted stays and the rest still goes. A symbolic

@@ -11,9 +11,20 @@ namespace {
 
 constexpr long kErrorInvalidParameter = 87;
 
-bool IsHive(RegKey key) { return key == kHkeyLocalMachine || key == kHkeyClassesRoot; }
+bool IsHive(RegKey key) {
+  return key == kHkeyLocalMachine || key == kHkeyClassesRoot || key == kHkeyCurrentUser ||
+         key == kHkeyUsers;
+}
 
-bool IsRootId(const std::string& id) { return id == "HKLM" || id == "HKCR"; }
+bool IsRootId(const std::string& id) {
+  return id == "HKLM" || id == "HKCR" || id == "HKCU" || id == "HKU";
+}
+
+std::string HiveName(RegKey hive) {
+  if (hive == kHkeyCurrentUser) return "HKCU";
+  if (hive == kHkeyUsers) return "HKU";
+  return hive == kHkeyLocalMachine ? "HKLM" : "HKCR";
+}
 
 std::string Join(const std::string& base, const std::string& name) {
   return name.empty() ? base : base + "\\" + name;
@@ -26,9 +37,14 @@ FakeRegistry::FakeRegistry(bool classesRootIsMachineClasses)
   if (classesAlias_) AddKey(kHkeyLocalMachine, "SOFTWARE\\Classes");
 }
 
+FakeRegistry::FakeRegistry(ClassesRoot classesRoot)
+    : FakeRegistry(classesRoot != ClassesRoot::OwnStore) {
+  classesMerged_ = classesRoot == ClassesRoot::Merged;
+}
+
 std::string FakeRegistry::RootId(RegKey hive) const {
   if (hive == kHkeyClassesRoot) return classesAlias_ ? "HKLM\\SOFTWARE\\CLASSES" : "HKCR";
-  return "HKLM";
+  return HiveName(hive);
 }
 
 std::string FakeRegistry::Id(RegKey hive, const std::string& path) const {
@@ -101,7 +117,7 @@ void FakeRegistry::FailEnumAt(RegKey hive, const std::string& path, std::uint32_
 long FakeRegistry::Resolve(RegKey key, std::string* id, std::string* display) const {
   if (IsHive(key)) {
     *id = RootId(key);
-    *display = key == kHkeyLocalMachine ? "HKLM" : "HKCR";
+    *display = HiveName(key);
     return IsRootId(*id) || FindKey(*id) ? kErrorSuccess : kErrorKeyDeleted;
   }
   auto it = handles_.find(key);
@@ -138,6 +154,8 @@ long FakeRegistry::OpenKeyEx(RegKey parent, const std::string& subKey, std::uint
   std::string id, display;
   long status = Resolve(parent, &id, &display);
   id = Join(id, ToUpperAscii(subKey));
+  const std::string userCopy = Join("HKCU\\SOFTWARE\\CLASSES", ToUpperAscii(subKey));
+  if (classesMerged_ && parent == kHkeyClassesRoot && FindKey(userCopy)) id = userCopy;
   display = Join(display, subKey);
   const Key* key = FindKey(id);
   if (status != kErrorSuccess) {

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "platform/Registry.h"
+#include "platform/UserHives.h"
 
 namespace qc::test {
 
@@ -34,6 +35,11 @@ class FakeRegistry final : public IRegistry {
   // under Wine, or a machine without per-user registrations); otherwise it is a
   // store of its own, like per-user registrations that outlive the machine's.
   explicit FakeRegistry(bool classesRootIsMachineClasses = true);
+  // Merged: as on Windows, HKEY_CLASSES_ROOT\X opens the user's own copy
+  // (HKCU\Software\Classes\X) when there is one, else the machine's; keys added under it
+  // are the machine's.
+  enum class ClassesRoot { MachineClasses, OwnStore, Merged };
+  explicit FakeRegistry(ClassesRoot classesRoot);
 
   // Creates the key and any missing parents; enumeration follows creation order.
   void AddKey(RegKey hive, const std::string& path);
@@ -90,10 +96,37 @@ class FakeRegistry final : public IRegistry {
   long Record(Call call);
 
   bool classesAlias_;
+  bool classesMerged_ = false;
   std::map<std::string, Key> keys_;  // by upper-cased id: "HKLM\SOFTWARE\..."
   std::map<RegKey, Handle> handles_;
   std::uint64_t nextSerial_ = 1;
   RegKey nextHandle_ = 0x1000;
+};
+
+// Hive files by path, each a list of keys that a load adds below HKU\<name>. An unload
+// is refused while any key is open, as Windows refuses it while one in the hive is.
+class FakeUserHives final : public IUserHives {
+ public:
+  explicit FakeUserHives(FakeRegistry& registry) : registry_(registry) {}
+  long LoadHive(const std::string& name, const std::string& file) override {
+    if (failures.count(file)) return failures[file];
+    if (!files.count(file)) return kErrorFileNotFound;
+    for (const std::string& key : files[file]) registry_.AddKey(kHkeyUsers, name + "\\" + key);
+    loaded.insert(name);
+    return kErrorSuccess;
+  }
+  long UnloadHive(const std::string& name) override {
+    if (registry_.OpenHandles() != 0) return kErrorAccessDenied;
+    left[name] = registry_.KeysBelow(kHkeyUsers, name);
+    return loaded.erase(name) ? kErrorSuccess : kErrorFileNotFound;
+  }
+  std::map<std::string, std::vector<std::string>> files;
+  std::map<std::string, long> failures;                  // by file: the status of its load
+  std::set<std::string> loaded;                          // names loaded now
+  std::map<std::string, std::vector<std::string>> left;  // what each unload left in its hive
+
+ private:
+  FakeRegistry& registry_;
 };
 
 }  // namespace qc::test

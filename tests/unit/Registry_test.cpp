@@ -7,6 +7,7 @@
 
 #include "fakes/FakeRegistry.h"
 #include "fakes/FakeResults.h"
+#include "fakes/FakeSystem.h"
 #include "platform/AsciiCase.h"
 #include "registry/RegistryCleaner.h"
 #include "registry/RegistryKeys.h"
@@ -381,6 +382,92 @@ TEST(CleanRegistry, EachKeyIsThenDeletedInTheOtherViewWithItsName) {
                             Classes(kClassesRootKeys[5]) + view));
     EXPECT_TRUE(other.Exists(kHkcr, "Kelvora.Downloader.3"));
     ExpectAllHandlesClosed(other);
+  }
+}
+
+TEST(DeleteRegistryKey, UnderClassesRootEveryCopyOfTheNameGoesBeforeItIsReportedDeleted) {
+  const std::string name = "Kelvora.Downloader";
+  const std::string user = "Software\\Classes\\" + name, machine = "SOFTWARE\\Classes\\" + name;
+  const struct {
+    const char* what;
+    bool user, machine;
+    RegKey denied;  // the copy that cannot be deleted, or 0
+  } cases[] = {
+      {"both copies", true, true, 0},
+      {"the user's only", true, false, 0},
+      {"the machine's only", false, true, 0},
+      {"the machine's stays behind the user's", true, true, kHklm},
+      {"the user's stays, and hides the machine's", true, true, kHkeyCurrentUser},
+  };
+  for (const auto& c : cases) {
+    FakeRegistry reg(FakeRegistry::ClassesRoot::Merged);
+    if (c.user) reg.AddKey(kHkeyCurrentUser, user + "\\CLSID");
+    if (c.machine) reg.AddKey(kHklm, machine + "\\CLSID");
+    if (c.denied) reg.DenyDelete(c.denied, c.denied == kHklm ? machine : user);
+    RecordingSink list;
+    DeleteRegistryKey(reg, list, kHkcr, name);
+    EXPECT_THAT(list.lines, ElementsAre(std::string(!c.denied ? "Registry Key Deleted: "
+                                                              : "Registry Key Not Deleted: ") +
+                                        "HKEY_CLASSES_ROOT\\" + name))
+        << c.what;
+    EXPECT_EQ(reg.Exists(kHklm, machine), c.machine && c.denied) << c.what;
+    EXPECT_EQ(reg.Exists(kHkeyCurrentUser, user), c.denied == kHkeyCurrentUser) << c.what;
+    ExpectAllHandlesClosed(reg);
+  }
+}
+
+// Each user's own copies of the class entries, in list order: the current user's in a
+// user's run; in a run over every profile, a signed-in user's loaded classes, a signed-out
+// user's hive file (where that Windows version keeps it) loaded and unloaded again, and a
+// line for each profile or hive that could not be reached.
+TEST(CleanUserRegistrations, EachUsersCopiesInListOrderNamedWhereTheUserHasThem) {
+  const std::string clsid = "CLSID\\{3F9A2C61-8B47-4D1E-9C25-6E0B7A4D1F38}",
+                    d = "Registry Key Deleted: ";
+  const std::pair<OsVersionInfo, std::string> versions[] = {
+      {{6, 1, 7601, kVerPlatformWin32Nt}, "\\AppData\\Local"},
+      {{5, 1, 2600, kVerPlatformWin32Nt}, "\\Local Settings\\Application Data"}};
+  for (const auto& [version, folder] : versions) {
+    FakeRegistry reg;
+    FakeUserHives hives(reg);
+    FakeOsVersion os;
+    os.version = version;
+    for (const std::string& key :
+         std::vector<std::string>{clsid, "AppID\\DiVudava.EXE", "Kelvora.Downloader\\CurVer",
+                                  "Kelvora.DownloaderHelper"}) {
+      reg.AddKey(kHkeyCurrentUser, "Software\\Classes\\" + key);
+    }
+    reg.AddKey(kHkeyUsers, "S-ann_Classes\\Kelvora.Downloader.1");
+    const std::string hive = folder + "\\Microsoft\\Windows\\UsrClass.dat";
+    hives.files["C:\\Users\\bob" + hive] = {clsid + "\\InprocServer32", "Kelvora.Downloader.3"};
+    hives.failures["C:\\Users\\dan" + hive] = 32;  // in use
+    UserScope user;
+    RecordingSink userLines;
+    CleanUserRegistrations(reg, user, &hives, os, userLines);
+    const std::string hkcu = d + "HKEY_CURRENT_USER\\Software\\Classes\\";
+    EXPECT_THAT(userLines.lines, ElementsAre(hkcu + clsid, hkcu + "AppID\\DiVudava.exe",
+                                             hkcu + "Kelvora.Downloader"));
+
+    UserScope every;
+    every.everyProfile = true;
+    for (const std::string name : {"ann", "bob", "carl", "dan", "eve"}) {
+      every.accounts.push_back({"S-" + name, "C:\\Users\\" + name, name != "eve"});
+    }
+    RecordingSink lines;
+    CleanUserRegistrations(reg, every, &hives, os, lines);
+    EXPECT_THAT(lines.lines,
+                ElementsAre("Error: The user profile C:\\Users\\eve could not be cleaned",
+                            d + "HKEY_USERS\\S-ann_Classes\\Kelvora.Downloader.1",
+                            d + "HKEY_USERS\\S-bob_Classes\\" + clsid,
+                            "Error: The registrations of the user profile C:\\Users\\dan could "
+                            "not be loaded"));
+    EXPECT_THAT(lines.outcomes, ElementsAre(Outcome::Failure, Outcome::Success, Outcome::Success,
+                                            Outcome::Failure));
+    EXPECT_THAT(hives.loaded, IsEmpty());
+    EXPECT_THAT(hives.left["QuenzorCleaner S-bob_Classes"],
+                ElementsAre("HKU\\QuenzorCleaner S-bob_Classes\\CLSID",
+                            "HKU\\QuenzorCleaner S-bob_Classes\\Kelvora.Downloader.3"));
+    EXPECT_TRUE(reg.Exists(kHkeyCurrentUser, "Software\\Classes\\Kelvora.DownloaderHelper"));
+    ExpectAllHandlesClosed(reg);
   }
 }
 

@@ -4,11 +4,13 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <string>
 #include <vector>
 
 #include "platform/win32/Owners.h"
 #include "platform/win32/Registry_win32.h"
+#include "platform/win32/UserHives_win32.h"
 #include "platform/win32/Utf.h"
 #include "registry/RegistryCleaner.h"
 #include "registry/RegistryKeys.h"
@@ -184,6 +186,71 @@ TEST_F(RegistryAdapter, LinksAreDeletedAsLinksAndWhatTheyNameStays) {
     EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, app)) << c.what;
     EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, precious + "\\Keep")) << c.what;
   }
+}
+
+class Vista final : public IOsVersion {
+ public:
+  std::optional<OsVersionInfo> QueryVersion() override {
+    return OsVersionInfo{6, 1, 7601, kVerPlatformWin32Nt};
+  }
+};
+
+// RegSaveKeyW, which makes the hive file, needs the backup privilege enabled.
+bool EnableBackupPrivilege() {
+  UniqueHandle token;
+  TOKEN_PRIVILEGES wanted{1, {{{}, SE_PRIVILEGE_ENABLED}}};
+  return OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES, token.put()) &&
+         LookupPrivilegeValueW(nullptr, SE_BACKUP_NAME, &wanted.Privileges[0].Luid) &&
+         AdjustTokenPrivileges(token.get(), FALSE, &wanted, 0, nullptr, nullptr) &&
+         GetLastError() == ERROR_SUCCESS;
+}
+
+// A signed-out user's classes hive, saved to a profile folder as Windows keeps it: the run
+// loads it, deletes the product's copy inside, leaves the rest and unloads it again.
+TEST_F(RegistryAdapter, ASignedOutUsersClassesHiveIsLoadedCleanedAndUnloaded) {
+  const std::filesystem::path profile = std::filesystem::temp_directory_path() /
+                                        ("qc-profile-" + std::to_string(GetCurrentProcessId()));
+  const std::wstring folder = profile.wstring() + L"\\AppData\\Local\\Microsoft\\Windows";
+  ASSERT_TRUE(std::filesystem::create_directories(folder));
+  const std::wstring file = folder + L"\\UsrClass.dat";
+  ASSERT_TRUE(CreateKey(root_ + "\\Hive\\Kelvora.Downloader\\CurVer"));
+  ASSERT_TRUE(CreateKey(root_ + "\\Hive\\Kelvora.DownloaderHelper"));
+  {
+    UniqueHKey hive;
+    ASSERT_EQ(
+        RegOpenKeyExW(HKEY_LOCAL_MACHINE, ToW(root_ + "\\Hive").c_str(), 0, KEY_READ, hive.put()),
+        ERROR_SUCCESS);
+    ASSERT_TRUE(EnableBackupPrivilege());
+    ASSERT_EQ(RegSaveKeyW(hive.get(), file.c_str(), nullptr), ERROR_SUCCESS);
+  }
+  const std::string sid = "S-1-5-21-7-7-7-" + std::to_string(GetCurrentProcessId());
+  UserScope scope;
+  scope.everyProfile = true;
+  scope.accounts.push_back({sid, ToUtf8(profile.wstring())});
+  Win32UserHives hives;
+  Vista os;
+  // Wine does not write a loaded hive back to its file, so the hive is looked at while
+  // the line is written, before the unload.
+  class WhileLoaded final : public IResultsSink {
+   public:
+    explicit WhileLoaded(std::string hive) : hive_(std::move(hive)) {}
+    void Add(std::string_view line, Outcome) override {
+      lines.push_back(
+          std::string(line) +
+          (KeyExists(HKEY_USERS, hive_ + "\\Kelvora.Downloader") ? " (still there)" : "") +
+          (KeyExists(HKEY_USERS, hive_ + "\\Kelvora.DownloaderHelper") ? "" : " (helper gone)"));
+    }
+    std::vector<std::string> lines;
+
+   private:
+    std::string hive_;
+  } list("QuenzorCleaner " + sid + "_Classes");
+  CleanUserRegistrations(reg_, scope, &hives, os, list);
+  EXPECT_EQ(list.lines, std::vector<std::string>{"Registry Key Deleted: HKEY_USERS\\" + sid +
+                                                 "_Classes\\Kelvora.Downloader"});
+  EXPECT_FALSE(KeyExists(HKEY_USERS, "QuenzorCleaner " + sid + "_Classes")) << "still loaded";
+  EXPECT_EQ(hives.LoadHive("QcTestHive", ToUtf8(folder) + "\\NoSuch.dat"), kErrorFileNotFound);
+  std::filesystem::remove_all(profile);
 }
 
 // The product's registrations with a subtree each, upper-case where a differently

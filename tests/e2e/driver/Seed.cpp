@@ -30,6 +30,8 @@ const wchar_t* const kTargetKeys[] = {
     L"HKCR\\Kelvora.Downloader",
     L"HKCR\\Kelvora.Downloader.1",
     L"HKCR\\Kelvora.Downloader.2",
+    // Registered by a user without administrator rights: in the user's own classes.
+    L"HKCU\\Software\\Classes\\Kelvora.Downloader",
 };
 
 const wchar_t* const kDecoyKeys[] = {
@@ -47,8 +49,10 @@ bool SplitKey(const std::wstring& key, HKEY* root, std::wstring* sub, REGSAM* vi
   const std::wstring hive = key.substr(0, slash);
   *sub = key.substr(slash + 1);
   *view = hive == L"HKLM32" ? KEY_WOW64_32KEY : hive == L"HKLM64" ? KEY_WOW64_64KEY : 0;
-  *root = hive == L"HKCR" ? HKEY_CLASSES_ROOT : HKEY_LOCAL_MACHINE;
-  return hive == L"HKLM" || hive == L"HKCR" || *view != 0;
+  *root = hive == L"HKCR"   ? HKEY_CLASSES_ROOT
+          : hive == L"HKCU" ? HKEY_CURRENT_USER
+                            : HKEY_LOCAL_MACHINE;
+  return hive == L"HKLM" || hive == L"HKCR" || hive == L"HKCU" || *view != 0;
 }
 
 bool KeyExists(const std::wstring& key) {

@@ -154,6 +154,9 @@ void Expectation::AddRegistry() {
       take(kOtherViewHive + seededAs.substr(4), row.display + otherView);
     }
   }
+  // Then the user's own copy, which HKEY_CLASSES_ROOT does not show under Wine.
+  take(L"HKCU\\Software\\Classes\\Kelvora.Downloader",
+       L"HKEY_CURRENT_USER\\Software\\Classes\\Kelvora.Downloader");
 }
 
 void Expectation::AddItem(const std::wstring& path, const wchar_t* kind, const wchar_t* deleted) {

@@ -1,0 +1,18 @@
+// Loading a user's registry hive file into HKEY_USERS while that user is signed out.
+#pragma once
+
+#include <string>
+
+namespace qc {
+
+class IUserHives {
+ public:
+  virtual ~IUserHives() = default;
+  // RegLoadKey: the hive file becomes HKEY_USERS\name. A Win32 status; 2 or 3 when
+  // there is no such file.
+  virtual long LoadHive(const std::string& name, const std::string& file) = 0;
+  // RegUnLoadKey of HKEY_USERS\name. Windows refuses while any key in it is open.
+  virtual long UnloadHive(const std::string& name) = 0;
+};
+
+}  // namespace qc

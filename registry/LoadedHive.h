@@ -1,0 +1,40 @@
+// A user's hive file loaded under a name of the program's own in HKEY_USERS, unloaded on
+// every path out: a hive left loaded would keep its user from signing in properly.
+#pragma once
+
+#include <string>
+
+#include "platform/Registry.h"
+#include "platform/UserHives.h"
+
+namespace qc {
+
+class LoadedHive {
+ public:
+  LoadedHive(IUserHives& hives, std::string name, const std::string& file)
+      : hives_(hives), name_(std::move(name)), status_(hives.LoadHive(name_, file)) {}
+  LoadedHive(const LoadedHive&) = delete;
+  LoadedHive& operator=(const LoadedHive&) = delete;
+  ~LoadedHive() {
+    if (loaded_) hives_.UnloadHive(name_);
+  }
+
+  // The status of the load.
+  bool ok() const { return status_ == kErrorSuccess; }
+  long status() const { return status_; }
+  const std::string& name() const { return name_; }
+  // Unloads it now, so that a failure can be reported; every key in it must be closed.
+  long Unload() {
+    if (!loaded_) return kErrorSuccess;
+    loaded_ = false;
+    return hives_.UnloadHive(name_);
+  }
+
+ private:
+  IUserHives& hives_;
+  std::string name_;
+  long status_;
+  bool loaded_ = status_ == kErrorSuccess;
+};
+
+}  // namespace qc
