@@ -20,6 +20,9 @@ class IMachine {
   virtual std::string WindowsVersion() = 0;
   // "DOMAIN\user", or the user name alone when no domain is known; empty when unknown.
   virtual std::string AccountName() = 0;
+  // The process token's user as a SID string ("S-1-5-18" for the system account); empty
+  // when unknown, which trusts nobody but the system account and Administrators.
+  virtual std::string AccountSid() { return {}; }
 };
 
 }  // namespace qc

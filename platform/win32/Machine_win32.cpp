@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/win32/Owners.h"
+#include "platform/win32/Security_win32.h"
 #include "platform/win32/Utf.h"
 
 namespace qc::win {
@@ -75,6 +76,8 @@ std::string Win32Machine::AccountName() {
   DWORD chars = 257;
   return GetUserNameW(name, &chars) ? ToUtf8(name) : std::string();
 }
+
+std::string Win32Machine::AccountSid() { return ProcessUserSid(); }
 
 LocalTime Win32Clock::Now() {
   SYSTEMTIME t;

@@ -13,6 +13,7 @@ class Win32Machine final : public IMachine {
   bool IsLocalSystem() override;
   std::string WindowsVersion() override;
   std::string AccountName() override;
+  std::string AccountSid() override;
 };
 
 class Win32Clock final : public IClock {

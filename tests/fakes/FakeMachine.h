@@ -1,5 +1,5 @@
 // Fakes for the machine facts, the clock, the shell's folders, the profile list, the
-// log file, the one-run lock and removal at restart.
+// log file, the one-run lock, removal at restart and the security of paths.
 #pragma once
 
 #include <map>
@@ -13,6 +13,7 @@
 #include "platform/Machine.h"
 #include "platform/ProfileList.h"
 #include "platform/RestartRemoval.h"
+#include "platform/Security.h"
 #include "platform/ShellFolders.h"
 
 namespace qc::test {
@@ -24,9 +25,11 @@ class FakeMachine final : public IMachine {
   bool IsLocalSystem() override { return localSystem; }
   std::string WindowsVersion() override { return windowsVersion; }
   std::string AccountName() override { return account; }
+  std::string AccountSid() override { return accountSid; }
   bool windows64 = false, program64 = false, localSystem = false;
   std::string windowsVersion = "10.0.19045";
   std::string account = "PC\\user";
+  std::string accountSid = "S-1-5-21-7-7-7-1001";
 };
 
 // Each reading is one second after the one before.
@@ -96,6 +99,23 @@ class FakeRestartRemoval final : public IRestartRemoval {
   }
   std::vector<std::string> scheduled;
   std::set<std::string> refused;
+};
+
+// Every path is as Windows sets up its own folders (Administrators own it; SYSTEM and
+// Administrators may change it, Users read it) unless `items` says otherwise.
+class FakePathSecurity final : public IPathSecurity {
+ public:
+  ItemSecurity Read(const std::string& path) override {
+    if (items.count(path)) return items[path];
+    return {{},
+            false,
+            "S-1-5-32-544",
+            false,
+            {{true, "S-1-5-18", 0x1f01ff},
+             {true, "S-1-5-32-544", 0x1f01ff},
+             {true, "S-1-5-32-545", 0x1200a9}}};
+  }
+  std::map<std::string, ItemSecurity> items;
 };
 
 }  // namespace qc::test
