@@ -78,13 +78,16 @@ class FakeLogFile final : public ILogFile {
   std::set<std::string> failing;
 };
 
+// Finds `found` under the lock's name; Acquire gives `outcome`.
 class FakeInstanceLock final : public IInstanceLock {
  public:
+  LockFacts Open() override { return found; }
   LockOutcome Acquire() override {
     held = outcome == LockOutcome::Acquired;
     return outcome;
   }
   void Release() override { held = false; }
+  LockFacts found{LockObject::Created, {}};
   LockOutcome outcome = LockOutcome::Acquired;
   bool held = false;
 };

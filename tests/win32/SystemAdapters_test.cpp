@@ -12,6 +12,7 @@
 #include "platform/win32/InstanceLock_win32.h"
 #include "platform/win32/Owners.h"
 #include "platform/win32/Profiles_win32.h"
+#include "platform/win32/Security_win32.h"
 #include "platform/win32/Utf.h"
 
 namespace qc::win {
@@ -82,14 +83,28 @@ LockOutcome AcquireOnAnotherThread(IInstanceLock& lock) {
 TEST(InstanceLockAdapter, OneHolderAtATimeUntilReleasedAndACrashedHolderCountsAsGone) {
   {
     Win32InstanceLock first, second;
+    ASSERT_EQ(first.Open().object, LockObject::Created);
     ASSERT_EQ(first.Acquire(), LockOutcome::Acquired);
+    // Made by this account: owned by it, or by Administrators where it is one.
+    const LockFacts found = second.Open();
+    EXPECT_EQ(found.object, LockObject::Existed);
+    EXPECT_TRUE(found.ownerSid == ProcessUserSid() || found.ownerSid == "S-1-5-32-544")
+        << found.ownerSid;
     EXPECT_EQ(AcquireOnAnotherThread(second), LockOutcome::HeldElsewhere);
     first.Release();
     EXPECT_EQ(AcquireOnAnotherThread(second), LockOutcome::Acquired);
   }
-  Win32InstanceLock third, fourth;
-  EXPECT_EQ(AcquireOnAnotherThread(third), LockOutcome::Acquired);  // its thread ends holding it
-  EXPECT_EQ(fourth.Acquire(), LockOutcome::Acquired);
+  {
+    Win32InstanceLock third, fourth;
+    EXPECT_EQ(AcquireOnAnotherThread(third), LockOutcome::Acquired);  // its thread ends holding it
+    EXPECT_EQ(fourth.Acquire(), LockOutcome::Acquired);
+  }
+  // The name taken by an object of another kind.
+  UniqueHandle event(CreateEventW(nullptr, TRUE, FALSE, kInstanceLockName));
+  ASSERT_TRUE(event);
+  Win32InstanceLock fifth;
+  EXPECT_EQ(fifth.Open().object, LockObject::NotAMutex);
+  EXPECT_EQ(fifth.Acquire(), LockOutcome::Failed);
 }
 
 }  // namespace
