@@ -3,6 +3,7 @@
 #pragma once
 
 #include <map>
+#include <memory>
 #include <set>
 #include <string>
 #include <vector>
@@ -55,12 +56,22 @@ class FakeProfileList final : public IProfileList {
   std::optional<std::vector<ProfileEntry>> entries = std::vector<ProfileEntry>{};
 };
 
-// Files as byte strings; a path in `failing` refuses every change.
+// Files as byte strings; a path in `failing` refuses every change. A file is owned by
+// Administrators unless `owners` names another owner.
 class FakeLogFile final : public ILogFile {
  public:
-  Status Append(const std::string& path, std::string_view bytes) override {
-    if (failing.count(path)) return Status::Fail(StatusCode::Denied, 5, "Append");
-    files[path] += bytes;
+  OpenedLog Open(const std::string& path, LogCreation creation) override {
+    if (failing.count(path)) return {Status::Fail(StatusCode::Failed, 5, "CreateFileW")};
+    if (creation == LogCreation::CreateOnly && files.count(path)) {
+      return {Status::Fail(StatusCode::Failed, 80, "CreateFileW")};
+    }
+    files[path];
+    return {{},
+            owners.count(path) ? owners[path] : "S-1-5-32-544",
+            std::make_unique<Writer>(*this, path)};
+  }
+  Status CreateFolder(const std::string& path) override {
+    folders.insert(path);
     return {};
   }
   std::optional<std::uint64_t> Size(const std::string& path) override {
@@ -72,10 +83,25 @@ class FakeLogFile final : public ILogFile {
     }
     files[to] = std::move(files[from]);
     files.erase(from);
+    owners.erase(to);
+    if (owners.count(from)) owners[to] = owners[from];
+    owners.erase(from);
     return {};
   }
-  std::map<std::string, std::string> files;
-  std::set<std::string> failing;
+  std::map<std::string, std::string> files, owners;
+  std::set<std::string> failing, folders;
+
+ private:
+  struct Writer final : ILogWriter {
+    Writer(FakeLogFile& file, std::string path) : file(file), path(std::move(path)) {}
+    Status Write(std::string_view bytes) override {
+      if (file.failing.count(path)) return Status::Fail(StatusCode::Failed, 5, "WriteFile");
+      file.files[path] += bytes;
+      return {};
+    }
+    FakeLogFile& file;
+    std::string path;
+  };
 };
 
 // Finds `found` under the lock's name; Acquire gives `outcome`.

@@ -198,7 +198,8 @@ TEST(DeploymentRun, OnlyALockOfOursKeepsARunOutAnythingElseUnderItsNameIsNoted) 
     rig.lock.found = c.found;
     rig.lock.outcome = LockOutcome::HeldElsewhere;
     EXPECT_EQ(rig.Load() == 1618, !c.ran) << c.what;
-    const Lines log = rig.Log();
+    const Lines log = rig.Log(c.localSystem ? "C:\\Windows\\Logs\\QuenzorCleaner.log"
+                                            : "C:\\Temp\\QuenzorCleaner.log");
     const bool noted = log.size() > 1 && log[1].ends_with(std::string(kLockNotOursNote) + "\r");
     EXPECT_EQ(noted, c.ran) << c.what;
     EXPECT_EQ(rig.list.lines.empty(), !c.ran) << c.what;
