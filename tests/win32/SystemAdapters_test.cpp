@@ -1,7 +1,8 @@
-// The adapters for the profile list, the shell's folders, the one-run lock, the security of
-// paths and the log's file on the real system: what no fake can show and no whole run under Wine reaches (the system account's
-// folders, a crashed holder of the lock). Removal at restart, the other registry view and
-// a moved Desktop are shown by the whole-run scenarios.
+// The adapters for the profile list, the shell's folders, the one-run lock, the security
+// of paths and the log's file on the real system: what no fake can show and no whole run
+// under Wine reaches (the system account's folders, a crashed holder of the lock).
+// Removal at restart, the other registry view and a moved Desktop are shown by the
+// whole-run scenarios.
 #include <gtest/gtest.h>
 #include <windows.h>
 
