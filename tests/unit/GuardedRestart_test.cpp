@@ -3,8 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include <functional>
-
 #include "fakes/FakeMachine.h"
 
 namespace qc::test {
@@ -15,77 +13,54 @@ const std::string kHeld = kFolder + "\\bin\\held.dll";
 const std::string kUsers = "S-1-5-32-545";
 const std::string kAccount = "S-1-5-21-7-7-7-1001";
 
+void Link(ItemSecurity& i) { i.link = true; }
+void UsersAdd(ItemSecurity& i) { i.dacl.push_back({true, kUsers, 0x4}); }
+void UsersDelete(ItemSecurity& i) { i.dacl.push_back({true, kUsers, 0x10000}); }
+void UsersWriteInside(ItemSecurity& i) { i.dacl.push_back({true, kUsers, 0x40000000, true}); }
+void UsersDenied(ItemSecurity& i) { i.dacl.push_back({false, kUsers, 0x1f01ff}); }
+void AccountAndInstaller(ItemSecurity& i) {
+  i.ownerSid = kAccount;
+  i.dacl.push_back({true, kAccount, 0x1f01ff});
+  i.dacl.push_back({true, std::string(kTrustedInstallerSid), 0x1f01ff});
+}
+void UserOwns(ItemSecurity& i) { i.ownerSid = kUsers; }
+void NullDacl(ItemSecurity& i) { i.nullDacl = true; }
+void Unreadable(ItemSecurity& i) { i.status = Status::Fail(StatusCode::Denied); }
+void AsWindowsSetsItUp(ItemSecurity&) {}
+
 TEST(GuardedRestartRemoval, SchedulesOnlyWhereNoOneElseMayChangeAnyFolderOnThePath) {
-  const auto with = [](const std::string& path, std::function<void(ItemSecurity&)> change) {
-    return [=](FakePathSecurity& s) {
-      ItemSecurity item = s.Read(path);
-      change(item);
-      s.items[path] = item;
-    };
-  };
   const struct {
-    const char* what;
-    std::function<void(FakePathSecurity&)> set;
+    std::string path, changed;  // the item to schedule; the step whose security changes
+    void (*change)(ItemSecurity&);
     bool scheduled;
   } cases[] = {
-      {"as Windows sets it up", [](FakePathSecurity&) {}, true},
-      {"a link on the path", with(kFolder, [](ItemSecurity& i) { i.link = true; }), false},
-      {"users may add to a folder",
-       with(kFolder + "\\bin",
-            [](ItemSecurity& i) {
-              i.dacl.push_back({true, kUsers, 0x4});
-            }),
-       false},
-      {"users may delete the item",
-       with(kHeld,
-            [](ItemSecurity& i) {
-              i.dacl.push_back({true, kUsers, 0x10000});
-            }),
-       false},
-      {"users may write, for the children only",
-       with(kFolder,
-            [](ItemSecurity& i) {
-              i.dacl.push_back({true, kUsers, 0x40000000, true});
-            }),
-       true},
-      {"users are denied writing",
-       with(kFolder,
-            [](ItemSecurity& i) {
-              i.dacl.push_back({false, kUsers, 0x1f01ff});
-            }),
-       true},
-      {"the running account and TrustedInstaller may write",
-       with(kFolder,
-            [](ItemSecurity& i) {
-              i.ownerSid = kAccount;
-              i.dacl.push_back({true, kAccount, 0x1f01ff});
-              i.dacl.push_back({true, std::string(kTrustedInstallerSid), 0x1f01ff});
-            }),
-       true},
-      {"an untrusted owner", with(kHeld, [](ItemSecurity& i) { i.ownerSid = kUsers; }), false},
-      {"a NULL DACL", with(kFolder, [](ItemSecurity& i) { i.nullDacl = true; }), false},
-      {"an unreadable descriptor",
-       with(kFolder + "\\bin",
-            [](ItemSecurity& i) { i.status = Status::Fail(StatusCode::Denied); }),
-       false},
+      {kHeld, kFolder, AsWindowsSetsItUp, true},
+      {kHeld, kFolder, Link, false},
+      {kHeld, kFolder + "\\bin", UsersAdd, false},
+      {kHeld, kHeld, UsersDelete, false},
+      {kHeld, kFolder, UsersWriteInside, true},
+      {kHeld, kFolder, UsersDenied, true},
+      {kHeld, kFolder, AccountAndInstaller, true},
+      {kHeld, kHeld, UserOwns, false},
+      {kHeld, kFolder, NullDacl, false},
+      {kHeld, kFolder + "\\bin", Unreadable, false},
+      // Spellings that Windows would resolve through folders the check never read.
+      {"C:\\", "", AsWindowsSetsItUp, false},
+      {"C:\\a\\..\\Windows\\x", "", AsWindowsSetsItUp, false},
+      {"C:\\a/b\\x", "", AsWindowsSetsItUp, false},
+      {"C:\\a\\\\x", "", AsWindowsSetsItUp, false},
+      {"\\\\pc\\c$\\x", "", AsWindowsSetsItUp, false},
+      {"C:\\a:stream", "", AsWindowsSetsItUp, false},
   };
   for (const auto& c : cases) {
     FakeRestartRemoval inner;
     FakePathSecurity security;
-    c.set(security);
+    ItemSecurity changed = security.Read(c.changed);
+    c.change(changed);
+    security.items[c.changed] = changed;
     GuardedRestartRemoval guarded(inner, security, kAccount);
-    EXPECT_EQ(guarded.ScheduleDelete(kHeld).ok(), c.scheduled) << c.what;
-    EXPECT_EQ(inner.scheduled, c.scheduled ? std::vector{kHeld} : std::vector<std::string>{})
-        << c.what;
-  }
-  // Spellings that Windows would resolve through folders the check never read.
-  for (const std::string path : {"C:\\", "C:\\a\\..\\Windows\\x", "C:\\a/b\\x", "\\\\pc\\c$\\x",
-                                 "C:\\a\\\\x", "x.dll", "C:\\a:stream"}) {
-    FakeRestartRemoval inner;
-    FakePathSecurity security;
-    EXPECT_FALSE(GuardedRestartRemoval(inner, security, kAccount).ScheduleDelete(path).ok())
-        << path;
-    EXPECT_TRUE(inner.scheduled.empty()) << path;
+    EXPECT_EQ(guarded.ScheduleDelete(c.path).ok(), c.scheduled) << c.path << " " << c.changed;
+    EXPECT_EQ(inner.scheduled.size(), c.scheduled ? 1u : 0u) << c.path << " " << c.changed;
   }
 }
 

@@ -1,8 +1,8 @@
-// The adapters for the profile list, the shell's folders, the one-run lock, the security
-// of paths and the log's file on the real system: what no fake can show and no whole run
-// under Wine reaches (the system account's folders, a crashed holder of the lock).
-// Removal at restart, the other registry view and a moved Desktop are shown by the
-// whole-run scenarios.
+// The adapters for the profile list, the shell's folders, the one-run lock and the
+// security of paths on the real system: what no fake can show and no whole run under Wine
+// reaches (the system account's folders, a crashed holder of the lock). Removal at
+// restart, the other registry view and a moved Desktop are shown by the whole-run
+// scenarios.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -11,7 +11,6 @@
 
 #include "platform/AsciiCase.h"
 #include "platform/win32/InstanceLock_win32.h"
-#include "platform/win32/LogFile_win32.h"
 #include "platform/win32/Owners.h"
 #include "platform/win32/Profiles_win32.h"
 #include "platform/win32/Security_win32.h"
@@ -63,9 +62,9 @@ TEST(ShellFoldersAdapter, ReportsEachFolderOfTheAccountAndOfAllUsers) {
   }
 }
 
-// What the guard of removal at restart and the log's owner rule read. Under Wine every
-// item is owned by the running user, with SYSTEM and that user in full control.
-TEST(SecurityAdapters, ReportTheOwnerAndDaclOfAFolderAndTheOwnerOfANewLog) {
+// What the guard of removal at restart reads. Under Wine every item is owned by the
+// running user, with SYSTEM and that user in full control.
+TEST(PathSecurityAdapter, ReportsTheOwnerAndDaclOfAFolder) {
   const std::string folder = Env("TEMP") + "\\qc-security-" + std::to_string(GetTickCount());
   ASSERT_TRUE(CreateDirectoryW(ToW(folder).c_str(), nullptr));
   const ItemSecurity item = Win32PathSecurity().Read(folder);
@@ -74,18 +73,6 @@ TEST(SecurityAdapters, ReportTheOwnerAndDaclOfAFolderAndTheOwnerOfANewLog) {
   EXPECT_TRUE(std::any_of(item.dacl.begin(), item.dacl.end(), [](const AccessEntry& e) {
     return e.allow && e.sid == "S-1-5-18" && (e.mask & 0x10000) != 0;  // DELETE
   }));
-  EXPECT_FALSE(Win32PathSecurity().Read(folder + "\\missing").status.ok());
-
-  Win32LogFile file;
-  const std::string log = folder + "\\a.log";
-  OpenedLog opened = file.Open(log, LogCreation::CreateOnly);
-  ASSERT_TRUE(opened.status.ok() && opened.writer);
-  EXPECT_EQ(opened.ownerSid, ProcessUserSid());
-  EXPECT_TRUE(opened.writer->Write("one\r\n").ok());
-  EXPECT_FALSE(file.Open(log, LogCreation::CreateOnly).status.ok());
-  opened = {};
-  EXPECT_EQ(file.Size(log), 5u);
-  DeleteFileW(ToW(log).c_str());
   RemoveDirectoryW(ToW(folder).c_str());
 }
 
