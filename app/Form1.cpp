@@ -42,13 +42,16 @@ void Form1::Form_Load() {
 }
 
 void Form1::RunCleaning() {
-  if (!TakeLock()) return;
   if (!ConfirmStart()) {
-    if (s_.instanceLock != nullptr) s_.instanceLock->Release();
     s_.ui.MsgBox(kNothingDoneText, "Nothing Done", MsgButtons::Ok);
     return;
   }
-  if (log_) log_->Begin(blnSilent_);
+  const std::optional<RunLock> lock = TakeLock();
+  if (!lock) return;
+  if (log_) {
+    log_->Begin(blnSilent_);
+    if (*lock == RunLock::NotOurs) log_->Line(kLockNotOursNote);
+  }
   RunStages();
   // The code is settled before the "Done" box, which may end the process: the log's
   // last line is the code the process ends with, however the box is answered.
@@ -57,19 +60,21 @@ void Form1::RunCleaning() {
   Complete();
 }
 
-// One clean-up at a time on the PC. A lock that cannot be made at all stops nothing:
-// the run goes on as where no other run can exist.
-bool Form1::TakeLock() {
-  if (s_.instanceLock == nullptr || s_.instanceLock->Acquire() != LockOutcome::HeldElsewhere) {
-    return true;
-  }
+// One clean-up at a time on the PC, taken only once the user has said Yes: a box left
+// unanswered must not keep every other run out. nullopt when another run holds it. A
+// lock that cannot be made at all, or a name someone else took, stops nothing: the run
+// goes on as where no other run can exist.
+std::optional<RunLock> Form1::TakeLock() {
+  if (s_.instanceLock == nullptr) return RunLock::None;
+  const RunLock lock = TakeRunLock(*s_.instanceLock, s_.machine);
+  if (lock != RunLock::HeldElsewhere) return lock;
   if (blnSilent_) {
     // Deployment systems retry a start that ends with this code.
     if (log_) log_->NotStarted(kExitAnotherRun);
     s_.ui.EndProgram(kExitAnotherRun);
   }
   s_.ui.MsgBox(kBusyText, "Busy", MsgButtons::Ok);
-  return false;
+  return std::nullopt;
 }
 
 void Form1::RunStages() {

@@ -4,6 +4,7 @@
 
 #include <optional>
 
+#include "app/OneRunLock.h"
 #include "app/RunLog.h"
 #include "app/RunResults.h"
 #include "files/UserScope.h"
@@ -72,7 +73,7 @@ class Form1 {
   bool blnSilent() const { return blnSilent_; }
 
  private:
-  bool TakeLock();
+  std::optional<RunLock> TakeLock();
   bool ConfirmStart();
   void RunStages();
   template <typename Stage>

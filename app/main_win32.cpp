@@ -5,6 +5,7 @@
 #include "app/Form1.h"
 #include "app/Form1Window_win32.h"
 #include "dialogs/frmAcknowledge_win32.h"
+#include "files/GuardedRestart.h"
 #include "platform/win32/FileSystem_win32.h"
 #include "platform/win32/InstanceLock_win32.h"
 #include "platform/win32/LogFile_win32.h"
@@ -14,6 +15,7 @@
 #include "platform/win32/Profiles_win32.h"
 #include "platform/win32/Registry_win32.h"
 #include "platform/win32/RestartRemoval_win32.h"
+#include "platform/win32/Security_win32.h"
 #include "platform/win32/System_win32.h"
 #include "platform/win32/UserHives_win32.h"
 
@@ -42,7 +44,9 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   qc::win::Win32ProfileList profileList;
   qc::win::Win32LogFile logFile;
   qc::win::Win32InstanceLock instanceLock;
-  qc::win::Win32RestartRemoval restartRemoval;
+  qc::win::Win32RestartRemoval scheduler;
+  qc::win::Win32PathSecurity pathSecurity;
+  qc::GuardedRestartRemoval restartRemoval(scheduler, pathSecurity, machine.AccountSid());
   qc::win::Win32UserHives userHives;
   qc::win::Win32Registry otherView(OtherRegistryView(machine));
 

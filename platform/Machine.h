@@ -27,6 +27,9 @@ class IMachine {
   // The 64-bit Program Files folder as the registry's 64-bit view records it
   // (ProgramFilesDir); nullopt on 32-bit Windows or when it cannot be read.
   virtual std::optional<std::string> ProgramFiles64() = 0;
+  // The process token's user as a SID string ("S-1-5-18" for the system account); empty
+  // when unknown, which trusts nobody but the system account and Administrators.
+  virtual std::string AccountSid() = 0;
 };
 
 }  // namespace qc

@@ -17,11 +17,14 @@ class Win32InstanceLock final : public IInstanceLock {
   Win32InstanceLock(const Win32InstanceLock&) = delete;
   Win32InstanceLock& operator=(const Win32InstanceLock&) = delete;
   ~Win32InstanceLock() override;
+  LockFacts Open() override;
   LockOutcome Acquire() override;
   void Release() override;
 
  private:
   UniqueHandle mutex_;
+  LockFacts facts_;
+  bool opened_ = false;
   bool held_ = false;
 };
 

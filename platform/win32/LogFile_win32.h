@@ -1,4 +1,4 @@
-// Adapter for appending to the run log and rotating it.
+// Adapter for the run log's file.
 #pragma once
 
 #include "platform/LogFile.h"
@@ -7,7 +7,8 @@ namespace qc::win {
 
 class Win32LogFile final : public ILogFile {
  public:
-  Status Append(const std::string& path, std::string_view bytes) override;
+  OpenedLog Open(const std::string& path, LogCreation creation) override;
+  Status CreateFolder(const std::string& path) override;
   std::optional<std::uint64_t> Size(const std::string& path) override;
   Status Replace(const std::string& from, const std::string& to) override;
 };

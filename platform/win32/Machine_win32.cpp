@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/win32/Owners.h"
+#include "platform/win32/Security_win32.h"
 #include "platform/win32/Utf.h"
 
 namespace qc::win {
@@ -99,6 +100,8 @@ std::optional<std::string> Win32Machine::ProgramFiles64() {
   }
   return ToUtf8(value);
 }
+
+std::string Win32Machine::AccountSid() { return ProcessUserSid(); }
 
 LocalTime Win32Clock::Now() {
   SYSTEMTIME t;

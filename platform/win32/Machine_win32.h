@@ -15,6 +15,7 @@ class Win32Machine final : public IMachine {
   std::string AccountName() override;
   std::optional<std::uint32_t> SessionId() override;
   std::optional<std::string> ProgramFiles64() override;
+  std::string AccountSid() override;
 };
 
 class Win32Clock final : public IClock {

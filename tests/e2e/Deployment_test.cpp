@@ -86,10 +86,10 @@ TEST_F(DeploymentTest, AFileHeldOpenGoesAtRestartWithItsFolderAndTheLogHoldsTheR
 }
 
 TEST_F(DeploymentTest, ASilentStartWhileAnotherCleanUpRunsEndsAt1618WithOneLogLine) {
-  // The other run: this process holds the lock the cleaner takes.
-  win::UniqueHandle other(CreateMutexW(nullptr, TRUE, win::kInstanceLockName));
-  ASSERT_TRUE(other);
-  ASSERT_NE(GetLastError(), DWORD(ERROR_ALREADY_EXISTS));
+  // The other run: this process, as the same account, holds the lock as a run takes it.
+  win::Win32InstanceLock other;
+  ASSERT_EQ(other.Open().object, LockObject::Created);
+  ASSERT_EQ(other.Acquire(), LockOutcome::Acquired);
   Start({.arguments = L"/s"});
   const auto code = cleaner_.WaitForExit(20000);
   ASSERT_TRUE(code) << "the second start did not end at once";
@@ -97,7 +97,6 @@ TEST_F(DeploymentTest, ASilentStartWhileAnotherCleanUpRunsEndsAt1618WithOneLogLi
   const Lines log = ReadLog();
   ASSERT_EQ(log.size(), 1u);
   EXPECT_TRUE(log[0].ends_with(L"; exit code 1618")) << Utf8(log[0]);
-  ReleaseMutex(other.get());
 }
 
 }  // namespace

@@ -1,8 +1,9 @@
 // Fakes for the machine facts, the clock, the shell's folders, the profile list, the
-// log file, the one-run lock and removal at restart.
+// log file, the one-run lock, removal at restart and the security of paths.
 #pragma once
 
 #include <map>
+#include <memory>
 #include <set>
 #include <string>
 #include <vector>
@@ -13,6 +14,7 @@
 #include "platform/Machine.h"
 #include "platform/ProfileList.h"
 #include "platform/RestartRemoval.h"
+#include "platform/Security.h"
 #include "platform/ShellFolders.h"
 
 namespace qc::test {
@@ -26,9 +28,11 @@ class FakeMachine final : public IMachine {
   std::string AccountName() override { return account; }
   std::optional<std::uint32_t> SessionId() override { return session; }
   std::optional<std::string> ProgramFiles64() override { return programFiles64; }
+  std::string AccountSid() override { return accountSid; }
   bool windows64 = false, program64 = false, localSystem = false;
   std::string windowsVersion = "10.0.19045";
   std::string account = "PC\\user";
+  std::string accountSid = "S-1-5-21-7-7-7-1001";
   std::optional<std::uint32_t> session = 1;
   std::optional<std::string> programFiles64;
 };
@@ -56,12 +60,22 @@ class FakeProfileList final : public IProfileList {
   std::optional<std::vector<ProfileEntry>> entries = std::vector<ProfileEntry>{};
 };
 
-// Files as byte strings; a path in `failing` refuses every change.
+// Files as byte strings; a path in `failing` refuses every change. A file is owned by
+// Administrators unless `owners` names another owner.
 class FakeLogFile final : public ILogFile {
  public:
-  Status Append(const std::string& path, std::string_view bytes) override {
-    if (failing.count(path)) return Status::Fail(StatusCode::Denied, 5, "Append");
-    files[path] += bytes;
+  OpenedLog Open(const std::string& path, LogCreation creation) override {
+    if (failing.count(path)) return {Status::Fail(StatusCode::Failed, 5, "CreateFileW")};
+    if (creation == LogCreation::CreateOnly && files.count(path)) {
+      return {Status::Fail(StatusCode::Failed, 80, "CreateFileW")};
+    }
+    files[path];
+    return {{},
+            owners.count(path) ? owners[path] : "S-1-5-32-544",
+            std::make_unique<Writer>(*this, path)};
+  }
+  Status CreateFolder(const std::string& path) override {
+    folders.insert(path);
     return {};
   }
   std::optional<std::uint64_t> Size(const std::string& path) override {
@@ -73,19 +87,37 @@ class FakeLogFile final : public ILogFile {
     }
     files[to] = std::move(files[from]);
     files.erase(from);
+    owners.erase(to);
+    if (owners.count(from)) owners[to] = owners[from];
+    owners.erase(from);
     return {};
   }
-  std::map<std::string, std::string> files;
-  std::set<std::string> failing;
+  std::map<std::string, std::string> files, owners;
+  std::set<std::string> failing, folders;
+
+ private:
+  struct Writer final : ILogWriter {
+    Writer(FakeLogFile& file, std::string path) : file(file), path(std::move(path)) {}
+    Status Write(std::string_view bytes) override {
+      if (file.failing.count(path)) return Status::Fail(StatusCode::Failed, 5, "WriteFile");
+      file.files[path] += bytes;
+      return {};
+    }
+    FakeLogFile& file;
+    std::string path;
+  };
 };
 
+// Finds `found` under the lock's name; Acquire gives `outcome`.
 class FakeInstanceLock final : public IInstanceLock {
  public:
+  LockFacts Open() override { return found; }
   LockOutcome Acquire() override {
     held = outcome == LockOutcome::Acquired;
     return outcome;
   }
   void Release() override { held = false; }
+  LockFacts found{LockObject::Created, {}};
   LockOutcome outcome = LockOutcome::Acquired;
   bool held = false;
 };
@@ -100,6 +132,23 @@ class FakeRestartRemoval final : public IRestartRemoval {
   }
   std::vector<std::string> scheduled;
   std::set<std::string> refused;
+};
+
+// Every path is as Windows sets up its own folders (Administrators own it; SYSTEM and
+// Administrators may change it, Users read it) unless `items` says otherwise.
+class FakePathSecurity final : public IPathSecurity {
+ public:
+  ItemSecurity Read(const std::string& path) override {
+    if (items.count(path)) return items[path];
+    return {{},
+            false,
+            "S-1-5-32-544",
+            false,
+            {{true, "S-1-5-18", 0x1f01ff},
+             {true, "S-1-5-32-544", 0x1f01ff},
+             {true, "S-1-5-32-545", 0x1200a9}}};
+  }
+  std::map<std::string, ItemSecurity> items;
 };
 
 }  // namespace qc::test

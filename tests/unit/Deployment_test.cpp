@@ -105,9 +105,9 @@ struct Rig {
     }
     return form.ExitCode();
   }
-  Lines Log() {
+  Lines Log(const std::string& path = "C:\\Temp\\QuenzorCleaner.log") {
     Lines lines;
-    std::istringstream in(logFile.files["C:\\Temp\\QuenzorCleaner.log"]);
+    std::istringstream in(logFile.files[path]);
     for (std::string line; std::getline(in, line, '\n');) lines.push_back(line);
     return lines;
   }
@@ -175,14 +175,14 @@ TEST(DeploymentRun, InteractiveDeclineOrBusyWritesNothingAndRunsNothing) {
     bool logged;
   } cases[] = {
       {"declined", LockOutcome::Acquired, {"Acknowledge", "Nothing Done"}, false},
-      {"another run", LockOutcome::HeldElsewhere, {"Busy"}, false},
+      {"another run", LockOutcome::HeldElsewhere, {"Acknowledge", "Busy"}, false},
       {"no lock to be had", LockOutcome::Failed, {"Acknowledge", "Done"}, true},
   };
   for (const auto& c : cases) {
     Rig rig;
     rig.commandLine.text.clear();
     rig.lock.outcome = c.lock;
-    if (!c.logged) rig.ui.answers = {MsgAnswer::No};
+    if (c.titles.back() == "Nothing Done") rig.ui.answers = {MsgAnswer::No};
     rig.form.Form_Load();
     rig.form.btnClean_Click();
     Lines titles;
@@ -192,6 +192,37 @@ TEST(DeploymentRun, InteractiveDeclineOrBusyWritesNothingAndRunsNothing) {
     EXPECT_EQ(rig.logFile.files.empty(), !c.logged) << c.what;
     EXPECT_EQ(rig.ui.cleanEnabled, !c.logged) << c.what;
     EXPECT_FALSE(rig.lock.held) << c.what;
+  }
+}
+
+// Anyone may create an object under the lock's name first; only one that a run of this
+// program could have made keeps a silent start out.
+TEST(DeploymentRun, OnlyALockOfOursKeepsARunOutAnythingElseUnderItsNameIsNoted) {
+  const std::string stranger = "S-1-5-21-9-9-9-1234";
+  const struct {
+    const char* what;
+    LockFacts found;
+    bool localSystem, ran;
+  } cases[] = {
+      {"ours, made by this account", {LockObject::Existed, "S-1-5-21-7-7-7-1001"}, false, false},
+      {"ours, made by an administrator", {LockObject::Existed, "S-1-5-32-544"}, true, false},
+      {"owned by another user", {LockObject::Existed, stranger}, false, true},
+      {"not a mutex", {LockObject::NotAMutex, ""}, false, true},
+      {"keeps the system account out", {LockObject::Denied, ""}, true, true},
+      {"keeps a user out (another user's run)", {LockObject::Denied, ""}, false, false},
+  };
+  for (const auto& c : cases) {
+    Rig rig;
+    rig.machine.localSystem = c.localSystem;
+    rig.env.vars["SystemRoot"] = "C:\\Windows";
+    rig.lock.found = c.found;
+    rig.lock.outcome = LockOutcome::HeldElsewhere;
+    EXPECT_EQ(rig.Load() == 1618, !c.ran) << c.what;
+    const Lines log = rig.Log(c.localSystem ? "C:\\Windows\\Logs\\QuenzorCleaner.log"
+                                            : "C:\\Temp\\QuenzorCleaner.log");
+    const bool noted = log.size() > 1 && log[1].ends_with(std::string(kLockNotOursNote) + "\r");
+    EXPECT_EQ(noted, c.ran) << c.what;
+    EXPECT_EQ(rig.list.lines.empty(), !c.ran) << c.what;
   }
 }
 

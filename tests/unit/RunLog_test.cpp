@@ -1,4 +1,5 @@
-// The run log: its content, its rotation past 1 MiB, and a log that cannot be written.
+// The run log: its content, its rotation past 1 MiB, its place for the system account, a
+// file someone else owns, and a log that cannot be written.
 #include "app/RunLog.h"
 
 #include <gtest/gtest.h>
@@ -49,6 +50,42 @@ TEST_F(RunLogTest, ALogPastOneMebibyteIsSetAsideFirst) {
     EXPECT_EQ(file_.files[kOld].size(), rotated ? size : 5);
     EXPECT_EQ(file_.files[kLog].size() > size, !rotated);
     EXPECT_TRUE(file_.files[kLog].ends_with("exit code 3010\r\n"));
+  }
+}
+
+// A log file that neither this account, SYSTEM nor Administrators owns is never written.
+TEST_F(RunLogTest, AFileSomeoneElseOwnsIsSetAsideAndTheSystemAccountLogsUnderWindows) {
+  const std::string aside = "C:\\Temp\\QuenzorCleaner.foreign.log";
+  const std::string timed = "C:\\Temp\\QuenzorCleaner.20240501-134507.log";
+  const std::string system = "C:\\Windows\\Logs\\QuenzorCleaner.log";
+  const struct {
+    const char* what;
+    std::string owner;
+    bool renameFails, localSystem;
+    std::string runIn, plantedIn;  // where the run's lines and the earlier file end up
+  } cases[] = {
+      {"owned by this account", "S-1-5-21-7-7-7-1001", false, false, kLog, kLog},
+      {"owned by SYSTEM", "S-1-5-18", false, false, kLog, kLog},
+      {"owned by another user", "S-1-5-21-9-9-9-1234", false, false, kLog, aside},
+      {"owned by nobody", "", false, false, kLog, aside},
+      {"another user's, not renamable", "S-1-5-21-9-9-9-1234", true, false, timed, kLog},
+      {"the system account", "S-1-5-21-9-9-9-1234", false, true, system, kLog},
+  };
+  for (const auto& c : cases) {
+    file_ = {};
+    clock_ = {};
+    env_.vars["SystemRoot"] = "C:\\Windows";
+    machine_.localSystem = c.localSystem;
+    file_.files[kLog] = "planted\r\n";
+    file_.owners[kLog] = c.owner;
+    if (c.renameFails) file_.failing.insert(aside);
+    Run();
+    EXPECT_TRUE(file_.files[c.plantedIn].starts_with("planted\r\n")) << c.what;
+    EXPECT_TRUE(file_.files[c.runIn].ends_with("exit code 3010\r\n")) << c.what;
+    EXPECT_EQ(file_.folders.count("C:\\Windows\\Logs"), c.localSystem ? 1u : 0u) << c.what;
+    if (c.runIn != c.plantedIn) {
+      EXPECT_EQ(file_.files[c.plantedIn].find("exit code"), std::string::npos) << c.what;
+    }
   }
 }
 

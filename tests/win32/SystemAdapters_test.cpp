@@ -1,7 +1,8 @@
-// The adapters for the profile list, the shell's folders and the one-run lock on the real
-// system: what no fake can show and no whole run under Wine reaches (the system account's
-// folders, a crashed holder of the lock). Removal at restart, the other registry view and
-// a moved Desktop are shown by the whole-run scenarios.
+// The adapters for the profile list, the shell's folders, the one-run lock and the
+// security of paths on the real system: what no fake can show and no whole run under Wine
+// reaches (the system account's folders, a crashed holder of the lock). Removal at
+// restart, the other registry view and a moved Desktop are shown by the whole-run
+// scenarios.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -13,6 +14,7 @@
 #include "platform/win32/Machine_win32.h"
 #include "platform/win32/Owners.h"
 #include "platform/win32/Profiles_win32.h"
+#include "platform/win32/Security_win32.h"
 #include "platform/win32/Utf.h"
 
 namespace qc::win {
@@ -61,6 +63,20 @@ TEST(ShellFoldersAdapter, ReportsEachFolderOfTheAccountAndOfAllUsers) {
   }
 }
 
+// What the guard of removal at restart reads. Under Wine every item is owned by the
+// running user, with SYSTEM and that user in full control.
+TEST(PathSecurityAdapter, ReportsTheOwnerAndDaclOfAFolder) {
+  const std::string folder = Env("TEMP") + "\\qc-security-" + std::to_string(GetTickCount());
+  ASSERT_TRUE(CreateDirectoryW(ToW(folder).c_str(), nullptr));
+  const ItemSecurity item = Win32PathSecurity().Read(folder);
+  EXPECT_TRUE(item.status.ok() && !item.link && !item.nullDacl);
+  EXPECT_EQ(item.ownerSid, ProcessUserSid());
+  EXPECT_TRUE(std::any_of(item.dacl.begin(), item.dacl.end(), [](const AccessEntry& e) {
+    return e.allow && e.sid == "S-1-5-18" && (e.mask & 0x10000) != 0;  // DELETE
+  }));
+  RemoveDirectoryW(ToW(folder).c_str());
+}
+
 struct AcquireJob {
   IInstanceLock* lock;
   LockOutcome outcome = LockOutcome::Failed;
@@ -90,14 +106,28 @@ TEST(MachineAdapter, The64BitProgramFilesFolderIsTheOneProgramW6432Names) {
 TEST(InstanceLockAdapter, OneHolderAtATimeUntilReleasedAndACrashedHolderCountsAsGone) {
   {
     Win32InstanceLock first, second;
+    ASSERT_EQ(first.Open().object, LockObject::Created);
     ASSERT_EQ(first.Acquire(), LockOutcome::Acquired);
+    // Made by this account: owned by it, or by Administrators where it is one.
+    const LockFacts found = second.Open();
+    EXPECT_EQ(found.object, LockObject::Existed);
+    EXPECT_TRUE(found.ownerSid == ProcessUserSid() || found.ownerSid == "S-1-5-32-544")
+        << found.ownerSid;
     EXPECT_EQ(AcquireOnAnotherThread(second), LockOutcome::HeldElsewhere);
     first.Release();
     EXPECT_EQ(AcquireOnAnotherThread(second), LockOutcome::Acquired);
   }
-  Win32InstanceLock third, fourth;
-  EXPECT_EQ(AcquireOnAnotherThread(third), LockOutcome::Acquired);  // its thread ends holding it
-  EXPECT_EQ(fourth.Acquire(), LockOutcome::Acquired);
+  {
+    Win32InstanceLock third, fourth;
+    EXPECT_EQ(AcquireOnAnotherThread(third), LockOutcome::Acquired);  // its thread ends holding it
+    EXPECT_EQ(fourth.Acquire(), LockOutcome::Acquired);
+  }
+  // The name taken by an object of another kind.
+  UniqueHandle event(CreateEventW(nullptr, TRUE, FALSE, kInstanceLockName));
+  ASSERT_TRUE(event);
+  Win32InstanceLock fifth;
+  EXPECT_EQ(fifth.Open().object, LockObject::NotAMutex);
+  EXPECT_EQ(fifth.Acquire(), LockOutcome::Failed);
 }
 
 }  // namespace

@@ -1,0 +1,77 @@
+// Removal at restart only where nobody but administrators can change the path.
+#include "files/GuardedRestart.h"
+
+#include <algorithm>
+#include <optional>
+#include <vector>
+
+namespace qc {
+namespace {
+
+// Rights that let their holder change what a name leads to: write or add (a new item, a
+// link, a reparse point), delete or rename, change the attributes, the permissions or
+// the owner; and the generic rights that include them.
+constexpr std::uint32_t kChangeRights = 0x00000002 |  // FILE_WRITE_DATA, FILE_ADD_FILE
+                                        0x00000004 |  // FILE_APPEND_DATA, FILE_ADD_SUBDIRECTORY
+                                        0x00000010 |  // FILE_WRITE_EA
+                                        0x00000040 |  // FILE_DELETE_CHILD
+                                        0x00000100 |  // FILE_WRITE_ATTRIBUTES
+                                        0x00010000 |  // DELETE
+                                        0x00040000 |  // WRITE_DAC
+                                        0x00080000 |  // WRITE_OWNER
+                                        0x10000000 |  // GENERIC_ALL
+                                        0x40000000;   // GENERIC_WRITE
+
+// "X:\a", "X:\a\b", ... down to the item itself; nullopt for anything but a plain
+// drive path, since Windows would resolve another spelling through folders not checked.
+std::optional<std::vector<std::string>> Steps(const std::string& path) {
+  const auto isLetter = [](char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); };
+  if (path.size() < 4 || !isLetter(path[0]) || path.compare(1, 2, ":\\") != 0) return std::nullopt;
+  std::vector<std::string> steps;
+  for (std::size_t start = 3; start <= path.size();) {
+    const std::size_t end = std::min(path.find('\\', start), path.size());
+    const std::string part = path.substr(start, end - start);
+    if (part.empty() || part == "." || part == ".." ||
+        part.find_first_of("/:*?\"<>|") != std::string::npos) {
+      return std::nullopt;
+    }
+    steps.push_back(path.substr(0, end));
+    start = end + 1;
+  }
+  return steps;
+}
+
+}  // namespace
+
+Status GuardedRestartRemoval::ScheduleDelete(const std::string& path) {
+  const std::optional<std::vector<std::string>> steps = Steps(path);
+  if (!steps) return Status::Fail(StatusCode::Denied, 0, "path not checkable");
+  // From the top down: once a folder is safe, nobody else can swap what lies below it
+  // between its check and the next.
+  for (const std::string& step : *steps) {
+    if (!OnlyTrustedMayChange(security_.Read(step))) {
+      return Status::Fail(StatusCode::Denied, 0, "path changeable by others");
+    }
+  }
+  return inner_.ScheduleDelete(path);
+}
+
+// An owner can always rewrite the DACL, so it counts like a writer. Deny entries only
+// take rights away, and inherit-only entries do not apply to the item itself.
+bool GuardedRestartRemoval::OnlyTrustedMayChange(const ItemSecurity& item) const {
+  if (!item.status.ok() || item.link || item.nullDacl || !Trusted(item.ownerSid)) return false;
+  for (const AccessEntry& entry : item.dacl) {
+    if (entry.allow && !entry.inheritOnly && (entry.mask & kChangeRights) != 0 &&
+        !Trusted(entry.sid)) {
+      return false;
+    }
+  }
+  return true;
+}
+
+bool GuardedRestartRemoval::Trusted(const std::string& sid) const {
+  return IsAdministrativeSid(sid) || sid == kTrustedInstallerSid ||
+         (!accountSid_.empty() && sid == accountSid_);
+}
+
+}  // namespace qc

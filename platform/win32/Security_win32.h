@@ -1,0 +1,33 @@
+// Reading owners and DACLs of files, folders and kernel objects, and SIDs as text.
+#pragma once
+
+#include <windows.h>
+// After windows.h, which it needs.
+#include <accctrl.h>
+
+#include <string>
+
+#include "platform/Security.h"
+
+namespace qc::win {
+
+// "S-1-5-18" and the like; empty when the SID is missing or malformed.
+std::string SidText(PSID sid);
+
+// The owner of the object behind the handle, which needs READ_CONTROL; empty when it has
+// none. Not ok when the descriptor cannot be read.
+Status OwnerOf(HANDLE object, SE_OBJECT_TYPE type, std::string* ownerSid);
+
+// The process token's user; empty when unreadable.
+std::string ProcessUserSid();
+
+// Whether the process token has the Administrators group enabled: an elevated
+// administrator or the system account.
+bool ProcessIsAdministrator();
+
+class Win32PathSecurity final : public IPathSecurity {
+ public:
+  ItemSecurity Read(const std::string& path) override;
+};
+
+}  // namespace qc::win

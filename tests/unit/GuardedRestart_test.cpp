@@ -1,0 +1,68 @@
+// Removal at restart goes ahead only on a path that nobody but administrators can change.
+#include "files/GuardedRestart.h"
+
+#include <gtest/gtest.h>
+
+#include "fakes/FakeMachine.h"
+
+namespace qc::test {
+namespace {
+
+const std::string kFolder = "C:\\Program Files\\Kelvora";
+const std::string kHeld = kFolder + "\\bin\\held.dll";
+const std::string kUsers = "S-1-5-32-545";
+const std::string kAccount = "S-1-5-21-7-7-7-1001";
+
+void Link(ItemSecurity& i) { i.link = true; }
+void UsersAdd(ItemSecurity& i) { i.dacl.push_back({true, kUsers, 0x4}); }
+void UsersDelete(ItemSecurity& i) { i.dacl.push_back({true, kUsers, 0x10000}); }
+void UsersWriteInside(ItemSecurity& i) { i.dacl.push_back({true, kUsers, 0x40000000, true}); }
+void UsersDenied(ItemSecurity& i) { i.dacl.push_back({false, kUsers, 0x1f01ff}); }
+void AccountAndInstaller(ItemSecurity& i) {
+  i.ownerSid = kAccount;
+  i.dacl.push_back({true, kAccount, 0x1f01ff});
+  i.dacl.push_back({true, std::string(kTrustedInstallerSid), 0x1f01ff});
+}
+void UserOwns(ItemSecurity& i) { i.ownerSid = kUsers; }
+void NullDacl(ItemSecurity& i) { i.nullDacl = true; }
+void Unreadable(ItemSecurity& i) { i.status = Status::Fail(StatusCode::Denied); }
+void AsWindowsSetsItUp(ItemSecurity&) {}
+
+TEST(GuardedRestartRemoval, SchedulesOnlyWhereNoOneElseMayChangeAnyFolderOnThePath) {
+  const struct {
+    std::string path, changed;  // the item to schedule; the step whose security changes
+    void (*change)(ItemSecurity&);
+    bool scheduled;
+  } cases[] = {
+      {kHeld, kFolder, AsWindowsSetsItUp, true},
+      {kHeld, kFolder, Link, false},
+      {kHeld, kFolder + "\\bin", UsersAdd, false},
+      {kHeld, kHeld, UsersDelete, false},
+      {kHeld, kFolder, UsersWriteInside, true},
+      {kHeld, kFolder, UsersDenied, true},
+      {kHeld, kFolder, AccountAndInstaller, true},
+      {kHeld, kHeld, UserOwns, false},
+      {kHeld, kFolder, NullDacl, false},
+      {kHeld, kFolder + "\\bin", Unreadable, false},
+      // Spellings that Windows would resolve through folders the check never read.
+      {"C:\\", "", AsWindowsSetsItUp, false},
+      {"C:\\a\\..\\Windows\\x", "", AsWindowsSetsItUp, false},
+      {"C:\\a/b\\x", "", AsWindowsSetsItUp, false},
+      {"C:\\a\\\\x", "", AsWindowsSetsItUp, false},
+      {"\\\\pc\\c$\\x", "", AsWindowsSetsItUp, false},
+      {"C:\\a:stream", "", AsWindowsSetsItUp, false},
+  };
+  for (const auto& c : cases) {
+    FakeRestartRemoval inner;
+    FakePathSecurity security;
+    ItemSecurity changed = security.Read(c.changed);
+    c.change(changed);
+    security.items[c.changed] = changed;
+    GuardedRestartRemoval guarded(inner, security, kAccount);
+    EXPECT_EQ(guarded.ScheduleDelete(c.path).ok(), c.scheduled) << c.path << " " << c.changed;
+    EXPECT_EQ(inner.scheduled.size(), c.scheduled ? 1u : 0u) << c.path << " " << c.changed;
+  }
+}
+
+}  // namespace
+}  // namespace qc::test
