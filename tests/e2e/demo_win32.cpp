@@ -17,6 +17,7 @@
 #include "tests/e2e/driver/Driver.h"
 #include "tests/e2e/driver/Seed.h"
 #include "tests/e2e/driver/SeedExpectation.h"
+#include "tests/e2e/driver/TestedWindows.h"
 
 namespace {
 
@@ -74,7 +75,8 @@ constexpr const wchar_t* kKindNames[] = {L"Registry keys", L"Folders", L"Files",
 
 void PrintBefore(const Seeder& seed) {
   Print(L"Before the run: the product's traces, and decoys that must stay");
-  Print(L"  (as a 64-bit Windows with a 32-bit installation and the Desktop moved into OneDrive)");
+  Print(L"  (a 32-bit installation under Program Files (x86), a key in the other registry view");
+  Print(L"  and the Desktop moved into OneDrive, where this Windows has them)");
   for (int kind = 0; kind < 4; ++kind) {
     int targets = 0, decoys = 0;
     for (const Trace& t : seed.traces()) {
@@ -122,6 +124,7 @@ bool AsExpected(std::vector<std::wstring> got, const Expectation& want) {
 }
 
 int RunDemo(bool seedFirst) {
+  Print(L"This Windows: " + WindowsUnderTest().Describe());
   std::optional<Seeder> seed;
   std::optional<Expectation> want;
   const Faults none;
