@@ -36,27 +36,35 @@ win_dir="$("$root/scripts/build.sh" --test-arch | tail -n 1)"
 # beside C:\Program Files and no second registry view, and the Windows-version matrix
 # reaches back to XP, which most PCs ran as 32-bit.
 only32='^(TodaysPcTest\.|StartupTest\.StartMenuFollowsTheWindowsVersion$)'
+only32_names='TodaysPcTest.*, StartupTest.StartMenuFollowsTheWindowsVersion'
+
+tests_of() { [ -n "$1" ] && echo "$only32_names" || echo "every Wine test"; }
 
 # One pass: the Wine tests (those matching $2, or all) in a fresh prefix of $1 bits.
 run_pass() {
   local bits="$1" filter="$2" prefix rc=0
   qc_use_prefix "$bits"
   prefix="$win_dir/wineprefix-win$bits"
-  echo "== Pass: the $(qc_pass_name)${filter:+, the tests that depend on 32-bit Windows}"
+  echo "== Pass: the $(qc_pass_name): $(tests_of "$filter")"
   # A fresh prefix for every pass, so no run depends on what an earlier one left.
   qc_fresh_prefix "$prefix"
-  if ! grep -q "^#arch=win$bits" "$prefix/system.reg"; then
-    echo "error: $prefix is not a $bits-bit prefix" >&2
-    return 1
-  fi
   # One wineserver for the whole pass instead of one per test program. Wine's own
   # services are started here, detached from ctest's output pipes: started from a test,
   # they would hold its pipe open and ctest would wait for them until the time-out.
   WINEPREFIX="$prefix" "$WINESERVER_BIN" -p >/dev/null 2>&1 || true
   WINEPREFIX="$prefix" "$QC_WINE" cmd /c exit </dev/null >/dev/null 2>&1 || true
+  # The pass is named after what Windows itself says it is, as the tests read it.
+  local seen
+  seen="$(WINEPREFIX="$prefix" "$QC_WINE" "$win_dir/qc_demo.exe" --describe </dev/null 2>&1 |
+    tr -d '\r')" || true
+  echo "   Windows of this pass: $seen"
+  if [[ "$seen" != "$bits-bit Windows, "* ]]; then
+    echo "error: $prefix is not $bits-bit Windows" >&2
+    rc=1
+  fi
   # Wine closes its desktop a moment after the last program on it ends, and a test that
   # starts the cleaner in that moment gets no windows; one program stays on it meanwhile.
-  qc_hold_desktop "$prefix" "$win_dir/hold_desktop.exe" || rc=1
+  [ $rc -ne 0 ] || qc_hold_desktop "$prefix" "$win_dir/hold_desktop.exe" || rc=1
   if [ $rc -eq 0 ]; then
     QC_WINEPREFIX="$prefix" ctest --test-dir "$win_dir" --output-on-failure --no-tests=error \
       ${filter:+-R "$filter"} || rc=$?
@@ -71,7 +79,7 @@ pass() {  # bits filter
   local started=$SECONDS rc=0
   run_pass "$@" || rc=$?
   [ $rc -eq 0 ] || failed=1
-  summary+=("$([ $rc -eq 0 ] && echo passed || echo FAILED): the $(qc_pass_name)$([ -n "$2" ] && echo ", 32-bit-only tests") ($((SECONDS - started)) s)")
+  summary+=("$([ $rc -eq 0 ] && echo passed || echo FAILED): the $(qc_pass_name), $(tests_of "$2") ($((SECONDS - started)) s)")
 }
 if [ "$QC_HOST_32BIT" = 1 ]; then
   # The shipped program on 64-bit Windows (WOW64), as on most PCs; then on 32-bit Windows.
@@ -79,7 +87,8 @@ if [ "$QC_HOST_32BIT" = 1 ]; then
   pass 32 "$only32"
 else
   pass 64 ""
-  summary+=("NOT RUN: the i686 program in a 64-bit prefix and in a 32-bit prefix (this host cannot run 32-bit code); so 32-bit Windows is not tested: $only32")
+  summary+=("NOT RUN: the i686 program in a 64-bit prefix, every Wine test (this host cannot run 32-bit code)")
+  summary+=("NOT RUN: the i686 program in a 32-bit prefix, $only32_names (this host cannot run 32-bit code)")
 fi
 
 echo "== Summary"

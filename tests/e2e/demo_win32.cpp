@@ -2,7 +2,9 @@
 // into the machine and prints what is there; then it starts the cleaner in silent mode,
 // answers its "Done" box with Yes, prints the box and the results list, prints what is
 // left of the seed, closes the main window and prints the exit code. Runs inside the
-// sandboxed Wine prefix that scripts/demo.sh prepares, never on a real profile.
+// sandboxed Wine prefix that scripts/demo.sh prepares, never on a real profile. With
+// --describe it only prints what Windows the prefix is (scripts/test.sh names its passes
+// by it).
 #include <fcntl.h>
 #include <io.h>
 #include <windows.h>
@@ -165,8 +167,13 @@ int RunDemo(bool seedFirst) {
 int wmain(int argc, wchar_t** argv) {
   // Unix line ends: the output goes to a Linux terminal or script.
   _setmode(_fileno(stdout), _O_BINARY);
+  const std::wstring mode = argc > 1 ? argv[1] : L"";
   try {
-    return RunDemo(argc > 1 && std::wstring(argv[1]) == L"--seed");
+    if (mode == L"--describe") {
+      Print(WindowsUnderTest().Describe());
+      return 0;
+    }
+    return RunDemo(mode == L"--seed");
   } catch (...) {
     return Fail(L"unexpected error");
   }
