@@ -17,6 +17,8 @@ echo "== Building"
 cmake --build "$win_dir" --target qc_demo >&2
 
 . "$root/scripts/wine-env.sh"
+# Today's PC: 64-bit Windows, running the shipped 32-bit program where this host can.
+qc_use_prefix 64
 prefix="$root/build/demo/wineprefix"
 export WINEPREFIX="$prefix"
 # Whatever happens from here on, the prefix's Wine programs and our Xvfb are ended.
@@ -34,7 +36,7 @@ qc_fresh_prefix "$prefix"
 # shortcuts and running programs (and decoys beside them) into this prefix, prints what
 # is there, runs the cleaner, and prints what is left. The seeded programs must still
 # run when the cleaner starts, so seeding and run happen in one Windows process.
-echo "== Seeding the prefix and running the cleaner in silent mode ($QC_WIN_ARCH build from $win_dir)"
+echo "== Seeding the prefix and running the cleaner in silent mode: the $(qc_pass_name) ($win_dir)"
 "$QC_WINE" "$win_dir/qc_demo.exe" --seed
 
 # What an administrator would find afterwards: the run's log in the account's %TEMP%.

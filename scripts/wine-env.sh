@@ -1,36 +1,56 @@
-# Sourced by the scripts that run Windows programs: a quiet Wine, a 32-bit prefix kept
-# apart from the user's own ~/.wine, and an X display for the windows.
+# Sourced by the scripts that run Windows programs: a quiet Wine, prefixes kept apart
+# from the user's own ~/.wine, and an X display for the windows.
 export WINEDEBUG=-all
 
-# The product is a 32-bit program and is tested as one wherever the kernel can run
-# 32-bit code. Some hosts (kernels without IA-32 emulation) cannot start the 32-bit
-# Wine loader at all; there the same sources are built for x86_64 and tested under
-# 64-bit Wine, while the shipped .exe stays the i686 build.
-if [ -z "${QC_WIN_ARCH:-}" ]; then
-  if [ -x /usr/lib/wine/wine ] && /usr/lib/wine/wine --version >/dev/null 2>&1; then
-    QC_WIN_ARCH=i686
+# The product is a 32-bit program and is tested as one wherever the kernel can run 32-bit
+# code. Some hosts (kernels without IA-32 emulation) cannot start the 32-bit Wine loader
+# at all; there the same sources are built for x86_64 and tested under 64-bit Wine, while
+# the shipped .exe stays the i686 build. QC_HOST_32BIT=0 makes any host behave like one
+# of those (QC_WIN_ARCH=x86_64 says the same).
+if [ -z "${QC_HOST_32BIT:-}" ]; then
+  if [ "${QC_WIN_ARCH:-}" = x86_64 ]; then
+    QC_HOST_32BIT=0
+  elif [ -x /usr/lib/wine/wine ] && /usr/lib/wine/wine --version >/dev/null 2>&1; then
+    QC_HOST_32BIT=1
   else
-    QC_WIN_ARCH=x86_64
+    QC_HOST_32BIT=0
   fi
 fi
+export QC_HOST_32BIT
+if [ "$QC_HOST_32BIT" = 1 ]; then QC_WIN_ARCH=i686; else QC_WIN_ARCH=x86_64; fi
 export QC_WIN_ARCH
-if [ "$QC_WIN_ARCH" = i686 ]; then
-  export WINEARCH=win32
-  QC_WINE=wine
-else
-  export WINEARCH=win64
-  export WINELOADER=/usr/lib/wine/wine64
+
+# The kind of Windows a prefix is: 64 (most PCs today; the default) or 32. A 64-bit prefix
+# starts a 32-bit program through the 32-bit loader itself (WOW64), which needs wine32;
+# the 64-bit wineserver serves prefixes of both kinds, one server per prefix.
+qc_use_prefix() {
+  QC_PREFIX_BITS="$1"
+  export QC_PREFIX_BITS
   export WINESERVER=/usr/lib/wine/wineserver64
-  QC_WINE=/usr/lib/wine/wine64
-fi
-WINESERVER_BIN="${WINESERVER:-wineserver}"
+  if [ "$QC_PREFIX_BITS" = 32 ]; then
+    export WINEARCH=win32
+    export WINELOADER=/usr/lib/wine/wine
+  else
+    export WINEARCH=win64
+    export WINELOADER=/usr/lib/wine/wine64
+  fi
+  QC_WINE="$WINELOADER"
+  WINESERVER_BIN="$WINESERVER"
+}
+qc_use_prefix "${QC_PREFIX_BITS:-64}"
+
+# How a pass is named in the output: the build and the Windows it runs on.
+qc_pass_name() {
+  echo "$QC_WIN_ARCH program in a $QC_PREFIX_BITS-bit prefix"
+}
+
 export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree=;mshtml=;winemenubuilder.exe=d}"
 QC_CACHE="${QC_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/quenzor-cleaner}"
 
 # Creates the template prefix once; later prefixes are copies of it, which takes a
 # second instead of a full wineboot.
 qc_template_prefix() {
-  local tpl="$QC_CACHE/wine-template-$QC_WIN_ARCH"
+  local tpl="$QC_CACHE/wine-template-win$QC_PREFIX_BITS"
   if [ ! -f "$tpl/.ready" ]; then
     mkdir -p "$QC_CACHE"
     local lock="$QC_CACHE/template.lock"

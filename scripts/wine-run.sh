@@ -10,7 +10,7 @@ trap 'exit 143' TERM INT HUP
 qc_ensure_display
 if [ -z "${QC_WINEPREFIX:-}" ]; then
   # ctest starts every test in the build folder.
-  QC_WINEPREFIX="$(pwd)/wineprefix"
+  QC_WINEPREFIX="$(pwd)/wineprefix-win$QC_PREFIX_BITS"
   if [ ! -f "$QC_WINEPREFIX/.ready" ]; then
     (flock 9; [ -f "$QC_WINEPREFIX/.ready" ] || qc_fresh_prefix "$QC_WINEPREFIX") 9>"$QC_WINEPREFIX.lock"
   fi

@@ -2,7 +2,9 @@
 // into the machine and prints what is there; then it starts the cleaner in silent mode,
 // answers its "Done" box with Yes, prints the box and the results list, prints what is
 // left of the seed, closes the main window and prints the exit code. Runs inside the
-// sandboxed Wine prefix that scripts/demo.sh prepares, never on a real profile.
+// sandboxed Wine prefix that scripts/demo.sh prepares, never on a real profile. With
+// --describe it only prints what Windows the prefix is (scripts/test.sh names its passes
+// by it).
 #include <fcntl.h>
 #include <io.h>
 #include <windows.h>
@@ -17,6 +19,7 @@
 #include "tests/e2e/driver/Driver.h"
 #include "tests/e2e/driver/Seed.h"
 #include "tests/e2e/driver/SeedExpectation.h"
+#include "tests/e2e/driver/TestedWindows.h"
 
 namespace {
 
@@ -74,7 +77,8 @@ constexpr const wchar_t* kKindNames[] = {L"Registry keys", L"Folders", L"Files",
 
 void PrintBefore(const Seeder& seed) {
   Print(L"Before the run: the product's traces, and decoys that must stay");
-  Print(L"  (as a 64-bit Windows with a 32-bit installation and the Desktop moved into OneDrive)");
+  Print(L"  (a 32-bit installation under Program Files (x86), a key in the other registry view");
+  Print(L"  and the Desktop moved into OneDrive, where this Windows has them)");
   for (int kind = 0; kind < 4; ++kind) {
     int targets = 0, decoys = 0;
     for (const Trace& t : seed.traces()) {
@@ -122,6 +126,7 @@ bool AsExpected(std::vector<std::wstring> got, const Expectation& want) {
 }
 
 int RunDemo(bool seedFirst) {
+  Print(L"This Windows: " + WindowsUnderTest().Describe());
   std::optional<Seeder> seed;
   std::optional<Expectation> want;
   const Faults none;
@@ -162,8 +167,13 @@ int RunDemo(bool seedFirst) {
 int wmain(int argc, wchar_t** argv) {
   // Unix line ends: the output goes to a Linux terminal or script.
   _setmode(_fileno(stdout), _O_BINARY);
+  const std::wstring mode = argc > 1 ? argv[1] : L"";
   try {
-    return RunDemo(argc > 1 && std::wstring(argv[1]) == L"--seed");
+    if (mode == L"--describe") {
+      Print(WindowsUnderTest().Describe());
+      return 0;
+    }
+    return RunDemo(mode == L"--seed");
   } catch (...) {
     return Fail(L"unexpected error");
   }

@@ -154,7 +154,14 @@ bool CreateLink(const std::string& path, const std::string& target) {
                       nullptr) != ERROR_SUCCESS) {
     return false;
   }
-  const std::wstring to = L"\\Registry\\Machine\\" + ToW(target);  // no terminator
+  // A link names its target by the native path, which no registry view redirects: a
+  // 32-bit program on 64-bit Windows has its SOFTWARE keys under Wow6432Node.
+  BOOL wow64 = FALSE;
+  std::string where = target;
+  if (IsWow64Process(GetCurrentProcess(), &wow64) && wow64 && where.starts_with("SOFTWARE\\")) {
+    where.insert(9, "Wow6432Node\\");
+  }
+  const std::wstring to = L"\\Registry\\Machine\\" + ToW(where);  // no terminator
   return RegSetValueExW(link.get(), L"SymbolicLinkValue", 0, REG_LINK,
                         reinterpret_cast<const BYTE*>(to.data()),
                         DWORD(to.size() * sizeof(wchar_t))) == ERROR_SUCCESS;

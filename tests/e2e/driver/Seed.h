@@ -28,14 +28,14 @@ struct SeedOptions {
   std::wstring idleExe;     // the idle program whose copies play the processes
   std::wstring workFolder;  // where the process copies live (removed on teardown)
   bool processes = true;
-  // Also a 64-bit PC as most carry the client today: a 32-bit installation under
-  // Program Files (x86), the CLSID key in the other registry view and the Desktop moved
-  // into a synced folder, each with a decoy. Leaves the Desktop moved: throwaway prefixes.
+  // Also a PC as most carry the client today: a 32-bit installation under Program Files
+  // (x86), the CLSID key in the other registry view and the Desktop moved into a synced
+  // folder, each with a decoy. Where the Windows under test does not report that folder
+  // (32-bit Windows) the installation is a decoy, and without a second view that key is
+  // not seeded. Leaves the Desktop moved: throwaway prefixes.
   bool todaysPc = false;
 };
 
-// The registry view this program does not see by default, as a key prefix in a trace.
-inline constexpr const wchar_t* kOtherViewHive = sizeof(void*) == 8 ? L"HKLM32" : L"HKLM64";
 // Where a known-folder move into a synced folder puts the Desktop, below the profile.
 inline constexpr wchar_t kMovedDesktop[] = L"\\OneDrive\\Desktop";
 

@@ -6,6 +6,7 @@
 #include <algorithm>
 
 #include "tests/e2e/driver/ProductTraces.h"
+#include "tests/e2e/driver/TestedWindows.h"
 
 namespace qc::e2e {
 namespace {
@@ -138,7 +139,7 @@ bool Expectation::IsTarget(const std::wstring& path) const {
 
 void Expectation::AddRegistry() {
   std::vector<std::wstring> taken;
-  const std::wstring otherView = sizeof(void*) == 8 ? L" (32-bit view)" : L" (64-bit view)";
+  const TestedWindows& windows = WindowsUnderTest();
   auto take = [&](const std::wstring& seededAs, const std::wstring& display) {
     const bool seen = std::any_of(taken.begin(), taken.end(),
                                   [&](const std::wstring& k) { return SameText(k, seededAs); });
@@ -150,8 +151,8 @@ void Expectation::AddRegistry() {
   for (const KeyRow& row : kKeyRows) {
     const std::wstring seededAs = row.seededAs;
     take(seededAs, row.display);
-    if (seededAs.starts_with(L"HKLM\\")) {
-      take(kOtherViewHive + seededAs.substr(4), row.display + otherView);
+    if (seededAs.starts_with(L"HKLM\\") && !windows.otherViewHive().empty()) {
+      take(windows.otherViewHive() + seededAs.substr(4), row.display + windows.otherViewSuffix());
     }
   }
   // Then the user's own copy, which HKEY_CLASSES_ROOT does not show under Wine.
@@ -167,12 +168,14 @@ void Expectation::AddItem(const std::wstring& path, const wchar_t* kind, const w
 
 void Expectation::AddFiles() {
   for (const std::wstring& folder : kInstallFolders) AddItem(folder, L"Folder ", L"Deleted: ");
-  // On 64-bit Windows the same version folders under Program Files (x86) come next.
+  // The same version folders under each other Program Files folder Windows reports
+  // come next (on 64-bit Windows: Program Files (x86)).
   const std::wstring programFiles = L"C:\\Program Files\\";
-  for (const std::wstring& folder : kInstallFolders) {
-    if (!folder.starts_with(programFiles)) continue;
-    AddItem(L"C:\\Program Files (x86)\\" + folder.substr(programFiles.size()), L"Folder ",
-            L"Deleted: ");
+  for (const std::wstring& root : WindowsUnderTest().otherProgramFiles) {
+    for (const std::wstring& folder : kInstallFolders) {
+      if (!folder.starts_with(programFiles)) continue;
+      AddItem(root + folder.substr(programFiles.size() - 1), L"Folder ", L"Deleted: ");
+    }
   }
   if (faults_.profileHidden) {
     Add(Fixed(kNoProfileFilesLine));

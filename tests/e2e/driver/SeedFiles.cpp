@@ -7,6 +7,7 @@
 
 #include "tests/e2e/driver/ProductTraces.h"
 #include "tests/e2e/driver/Seed.h"
+#include "tests/e2e/driver/TestedWindows.h"
 
 namespace qc::e2e {
 namespace {
@@ -195,17 +196,21 @@ bool Seeder::SeedShortcuts(std::wstring* error) {
 }
 
 bool Seeder::SeedTodaysPc(std::wstring* error) {
-  const std::wstring vendor = L"C:\\Program Files (x86)\\Norvane Software";
-  const std::wstring clsid = std::wstring(kOtherViewHive) + L"\\SOFTWARE\\Classes\\CLSID\\";
-  const std::wstring key = clsid + L"{3F9A2C61-8B47-4D1E-9C25-6E0B7A4D1F38}";
-  const std::wstring decoyKey = clsid + L"{3F9A2C61-8B47-4D1E-9C25-6E0B7A4D1F37}";
-  const wchar_t* const keys[] = {key.c_str()};
-  const wchar_t* const decoyKeys[] = {decoyKey.c_str()};
-  if (!SeedKeys(keys, false, error) || !SeedKeys(decoyKeys, true, error)) return false;
+  const TestedWindows& windows = WindowsUnderTest();
+  const std::wstring x86 = L"C:\\Program Files (x86)";
+  const std::wstring vendor = x86 + L"\\Norvane Software";
+  if (!windows.otherViewHive().empty()) {
+    const std::wstring clsid = windows.otherViewHive() + L"\\SOFTWARE\\Classes\\CLSID\\";
+    const std::wstring key = clsid + L"{3F9A2C61-8B47-4D1E-9C25-6E0B7A4D1F38}";
+    const std::wstring decoyKey = clsid + L"{3F9A2C61-8B47-4D1E-9C25-6E0B7A4D1F37}";
+    const wchar_t* const keys[] = {key.c_str()};
+    const wchar_t* const decoyKeys[] = {decoyKey.c_str()};
+    if (!SeedKeys(keys, false, error) || !SeedKeys(decoyKeys, true, error)) return false;
+  }
   const std::wstring value = std::wstring(L"%USERPROFILE%") + kMovedDesktop;
   const std::wstring moved = options_.profile + kMovedDesktop;
   const bool made =
-      SeedFolder(vendor + L"\\Kelvora Quenzor 5.9", false) &&
+      SeedFolder(vendor + L"\\Kelvora Quenzor 5.9", !windows.Reports(x86)) &&
       SeedFolder(vendor + L"\\Norvane Other Tool", true) &&
       RegSetKeyValueW(HKEY_CURRENT_USER,
                       L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders",
@@ -213,7 +218,7 @@ bool Seeder::SeedTodaysPc(std::wstring* error) {
                       DWORD((value.size() + 1) * sizeof(wchar_t))) == ERROR_SUCCESS &&
       SeedShortcut(moved + L"\\Kelvora Quenzor Plexarium.lnk", kAgentPath, L"", false) &&
       SeedShortcut(moved + L"\\Notes.lnk", kNotepad, L"", true);
-  if (!made) *error = L"cannot seed the installation and Desktop of a 64-bit PC";
+  if (!made) *error = L"cannot seed the installation and Desktop of today's PC";
   return made;
 }
 
