@@ -82,6 +82,12 @@ std::optional<std::string> InsideProfile(IFileItem& link, const std::string& fol
   return full->substr(base.size() + 1);
 }
 
+OpenedPath LinkElsewhere() {
+  OpenedPath out;
+  out.state = PathState::LinkElsewhere;
+  return out;
+}
+
 bool IsProfileLink(std::string_view relative) {
   for (std::string_view link : kProfileLinks) {
     if (SameAscii(link, relative)) return true;
@@ -131,7 +137,7 @@ OpenedPath OpenPath(IFileSystem& fs, const std::string& path, std::string_view p
                 ? InsideProfile(*child.item, relative.empty() ? base : base + "\\" + relative,
                                 profile)
                 : std::nullopt;
-        if (!inside) return {PathState::LinkElsewhere};
+        if (!inside) return LinkElsewhere();
         // Along the link's target, from the base again, by the same rule.
         std::vector<std::string> rest = Names(*inside);
         rest.insert(rest.end(), names.begin() + std::ptrdiff_t(i) + 1, names.end());
@@ -147,7 +153,8 @@ OpenedPath OpenPath(IFileSystem& fs, const std::string& path, std::string_view p
     }
     if (folder == nullptr) return out;
   }
-  return {names.empty() ? PathState::Missing : PathState::LinkElsewhere};
+  // Too many links in a row: a loop, or a chain no profile of Windows' own makes.
+  return names.empty() ? OpenedPath{} : LinkElsewhere();
 }
 
 std::optional<std::uint32_t> ListedAttributes(IFileItem& folder, const std::string& name) {

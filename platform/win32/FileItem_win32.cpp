@@ -105,6 +105,25 @@ LONG OpenRelative(HANDLE folder, const std::wstring& name, ACCESS_MASK access, H
                          kFileOpen, kSynchronousIo | kForBackup | kOpenReparsePoint, nullptr, 0);
 }
 
+// The reparse-point bit of name as its folder lists it. Wine shows a Unix link as a
+// reparse point in listings only, not through the link's own handle. Asked through a
+// fresh handle of the same folder (opened relative to it), as a search pattern would stay
+// with the folder's own handle and spoil its listing.
+DWORD ListedReparsePoint(HANDLE folder, const std::wstring& name) {
+  UniqueHandle own;
+  if (OpenRelative(folder, std::wstring(), FILE_LIST_DIRECTORY, own.put()) < 0) return 0;
+  UNICODE_STRING mask{USHORT(name.size() * sizeof(WCHAR)), USHORT(name.size() * sizeof(WCHAR)),
+                      const_cast<PWSTR>(name.c_str())};
+  LONGLONG buffer[160];  // one entry with a name of up to 255 characters
+  IO_STATUS_BLOCK io{};
+  if (Nt().queryDirectory(own.get(), nullptr, nullptr, nullptr, &io, buffer, sizeof buffer,
+                          kFileDirectoryInformation, TRUE, &mask, TRUE) < 0) {
+    return 0;
+  }
+  return reinterpret_cast<const DirectoryInformation*>(buffer)->attributes &
+         FILE_ATTRIBUTE_REPARSE_POINT;
+}
+
 class HandleStream final : public IByteStream {
  public:
   explicit HandleStream(HANDLE file) : file_(file) {}
@@ -126,6 +145,12 @@ class Win32FileItem final : public IFileItem {
       : handle_(std::move(handle)), deleteRefused_(deleteRefused) {
     BY_HANDLE_FILE_INFORMATION info{};
     if (GetFileInformationByHandle(handle_.get(), &info)) attributes_ = info.dwFileAttributes;
+  }
+  // A folder that may be a link its handle does not show as one.
+  void CheckListing(HANDLE folder, const std::wstring& name) {
+    if ((attributes_ & FILE_ATTRIBUTE_DIRECTORY) && !(attributes_ & FILE_ATTRIBUTE_REPARSE_POINT)) {
+      attributes_ |= ListedReparsePoint(folder, name);
+    }
   }
   std::uint32_t Attributes() const override { return attributes_; }
   std::optional<std::vector<DirEntry>> List() override;
@@ -190,9 +215,10 @@ OpenedItem Win32FileItem::OpenChild(const std::string& name) {
   if (status >= 0) {
     auto item = std::make_unique<Win32FileItem>(std::move(child), Status::Success());
     item->readable_ = true;
+    item->CheckListing(handle_.get(), wide);
     return {Status::Success(), std::move(item)};
   }
-  if (NameGone(status)) return {FromNt(status, "NtCreateFile")};
+  if (NameGone(status)) return {FromNt(status, "NtCreateFile"), nullptr};
   // Refused deletion (in use without sharing it, or denied): still listed, read, judged.
   const Status refused = FromNt(status, "NtCreateFile");
   bool readable = true;
@@ -201,9 +227,10 @@ OpenedItem Win32FileItem::OpenChild(const std::string& name) {
     readable = false;
     status = OpenRelative(handle_.get(), wide, 0, child.put());
   }
-  if (status < 0) return {refused};
+  if (status < 0) return {refused, nullptr};
   auto item = std::make_unique<Win32FileItem>(std::move(child), refused);
   item->readable_ = readable;
+  item->CheckListing(handle_.get(), wide);
   return {Status::Success(), std::move(item)};
 }
 
@@ -263,10 +290,10 @@ OpenedItem Win32FileSystem::OpenBase(const std::string& path) {
   UniqueHandle base(CreateFileW(WinPath(path).c_str(), FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES,
                                 FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                 OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
-  if (!base) return {LastError("CreateFileW")};
+  if (!base) return {LastError("CreateFileW"), nullptr};
   auto item = std::make_unique<Win32FileItem>(std::move(base), Status::Fail(StatusCode::Denied));
   if (!(item->Attributes() & FILE_ATTRIBUTE_DIRECTORY)) {
-    return {Status::Fail(StatusCode::NotFound, ERROR_DIRECTORY, "CreateFileW")};
+    return {Status::Fail(StatusCode::NotFound, ERROR_DIRECTORY, "CreateFileW"), nullptr};
   }
   return {Status::Success(), std::move(item)};
 }
