@@ -44,6 +44,9 @@ class Walk {
               std::uint32_t marks, std::size_t lineSlot);
   void ActOn(const Selected& entry);
   Status DeleteFolder(IFileItem& folder);
+  bool Gone(IFileItem& folder, const std::string& name, const Status& removal) {
+    return (removal.ok() && !rule_.ConfirmEach()) || folder.ChildGone(name);
+  }
   void Write(WalkLine line);
   void Mark(Outcome outcome);
 
@@ -99,13 +102,14 @@ Status Walk::Run(IFileItem& root, std::uint32_t rootMarks, bool removeRoot) {
     if (stack_.size() == 1) return removeRoot ? DeleteFolder(root) : Status::Success();
     const Status removal = DeleteFolder(*frame.item);
     const bool onlyAtRestart = frame.atRestart && !frame.keepsSome;
+    const bool keptByContents = frame.keepsSome;
     const std::size_t slot = frame.lineSlot;
     const std::unique_ptr<IFileItem> folder = std::move(frame.owned);
     const std::string name = std::move(frame.name);
     stack_.pop_back();
     folder->Close();  // the deletion is done at the close
-    const bool gone = stack_.back().item->ChildGone(name);
-    held_[slot] = rule_.Settled({path_, true, false, removal, gone, onlyAtRestart});
+    const bool gone = Gone(*stack_.back().item, name, removal);
+    held_[slot] = rule_.Settled({path_, true, false, removal, gone, onlyAtRestart, keptByContents});
     Mark(held_[slot].outcome);
     if (stack_.size() == 1) {
       for (const WalkLine& line : held_) {
@@ -146,7 +150,7 @@ void Walk::ActOn(const Selected& entry) {
   }
   const Status removal = opened.item->Delete();
   opened.item->Close();
-  const bool gone = folder.ChildGone(entry.name);
+  const bool gone = Gone(folder, entry.name, removal);
   Write(rule_.Settled({path_, isFolder, link, removal, gone, false}));
 }
 
@@ -186,12 +190,19 @@ class RemoveAll final : public WalkRule {
   }
   WalkLine Settled(const WalkItem& item) override {
     if (item.gone) return {{}, Outcome::Success};
-    Note(item.path, item.folder, item.status);
+    Note(item.path, item.folder, item.keptByContents, item.status);
     return {{}, Outcome::Failure};
   }
-  // A folder that is not empty stays because of what is inside it, noted itself.
-  void Note(const std::string& path, bool folder, const Status& status) {
-    if (folder && status.code == StatusCode::Failed && status.error == kErrorDirNotEmpty) return;
+  // Only the root's line is written, and it is confirmed; what went inside is taken at
+  // its word, since a deletion that did not happen keeps its folder, which is confirmed.
+  bool ConfirmEach() const override { return false; }
+  // A folder that is not empty stays because of what is inside it, noted itself; one that
+  // is not empty although nothing inside it was noted is noted itself.
+  void Note(const std::string& path, bool folder, bool keptByContents, const Status& status) {
+    if (folder && keptByContents && status.code == StatusCode::Failed &&
+        status.error == kErrorDirNotEmpty) {
+      return;
+    }
     // A deletion that reported success and left the item is a failure all the same.
     const Status stayed = status.ok() ? Status::Fail(StatusCode::Failed) : status;
     if (result_.ok()) static_cast<Status&>(result_) = stayed;
@@ -217,7 +228,7 @@ TreeDeletion RemoveTree(IFileItem& folder, const std::string& path,
   RemoveAll rule(result);
   NullSink none;
   const Status removal = WalkFolder(folder, path, 0, true, rule, none, afterListing);
-  if (!removal.ok()) rule.Note(path, true, removal);
+  if (!removal.ok()) rule.Note(path, true, !result.stayed.empty(), removal);
   return result;
 }
 

@@ -18,9 +18,10 @@ struct WalkItem {
   const std::string& path;
   bool folder = false;
   bool link = false;
-  Status status;               // of opening or deleting it
-  bool gone = false;           // the name no longer opens in its folder
-  bool onlyAtRestart = false;  // a folder kept only by items left to the next restart
+  Status status;                // of opening or deleting it
+  bool gone = false;            // the name no longer opens in its folder
+  bool onlyAtRestart = false;   // a folder kept only by items left to the next restart
+  bool keptByContents = false;  // a folder something inside of which stayed
 };
 
 // A line of the results list, or only an outcome when text is empty.
@@ -43,6 +44,9 @@ class WalkRule {
   // to leave them.
   virtual std::optional<std::uint32_t> BeforeDelete(std::uint32_t attributes, bool folder) = 0;
   virtual WalkLine Settled(const WalkItem& item) = 0;
+  // Whether a deletion that reported success is confirmed by the name no longer opening
+  // (always, where a line says so). Without, a failed one still is.
+  virtual bool ConfirmEach() const { return true; }
 };
 
 // Called with a folder's path after it was listed and before anything in it changes.

@@ -52,6 +52,7 @@ using NtCreateFileFn = LONG(WINAPI*)(HANDLE*, ACCESS_MASK, OBJECT_ATTRIBUTES*, I
 using NtQueryDirectoryFileFn = LONG(WINAPI*)(HANDLE, HANDLE, void*, void*, IO_STATUS_BLOCK*, void*,
                                              ULONG, int, BOOLEAN, UNICODE_STRING*, BOOLEAN);
 using NtSetInformationFileFn = LONG(WINAPI*)(HANDLE, IO_STATUS_BLOCK*, void*, ULONG, int);
+using NtQueryInformationFileFn = NtSetInformationFileFn;
 using NtFsControlFileFn = LONG(WINAPI*)(HANDLE, HANDLE, void*, void*, IO_STATUS_BLOCK*, ULONG,
                                         void*, ULONG, void*, ULONG);
 using RtlNtStatusToDosErrorFn = ULONG(WINAPI*)(LONG);
@@ -60,6 +61,7 @@ struct Ntdll {
   NtCreateFileFn createFile;
   NtQueryDirectoryFileFn queryDirectory;
   NtSetInformationFileFn setInformation;
+  NtQueryInformationFileFn queryInformation;
   NtFsControlFileFn fsControl;
   RtlNtStatusToDosErrorFn toDosError;
 };
@@ -74,6 +76,7 @@ const Ntdll& Nt() {
   static const Ntdll nt{NtdllFunction<NtCreateFileFn>("NtCreateFile"),
                         NtdllFunction<NtQueryDirectoryFileFn>("NtQueryDirectoryFile"),
                         NtdllFunction<NtSetInformationFileFn>("NtSetInformationFile"),
+                        NtdllFunction<NtQueryInformationFileFn>("NtQueryInformationFile"),
                         NtdllFunction<NtFsControlFileFn>("NtFsControlFile"),
                         NtdllFunction<RtlNtStatusToDosErrorFn>("RtlNtStatusToDosError")};
   return nt;
@@ -143,8 +146,12 @@ class Win32FileItem final : public IFileItem {
  public:
   Win32FileItem(UniqueHandle handle, Status deleteRefused)
       : handle_(std::move(handle)), deleteRefused_(deleteRefused) {
-    BY_HANDLE_FILE_INFORMATION info{};
-    if (GetFileInformationByHandle(handle_.get(), &info)) attributes_ = info.dwFileAttributes;
+    BasicInformation basic{};
+    IO_STATUS_BLOCK io{};
+    if (Nt().queryInformation(handle_.get(), &io, &basic, sizeof basic, kFileBasicInformation) >=
+        0) {
+      attributes_ = basic.attributes;
+    }
   }
   // A folder that may be a link its handle does not show as one.
   void CheckListing(HANDLE folder, const std::wstring& name) {

@@ -286,6 +286,27 @@ TEST_F(FileSystemTest, ListedFolderThatIsALinkLosesOnlyTheLink) {
   EXPECT_EQ(status.ok(), !Exists(At("profile\\Norvane")));
 }
 
+// Windows refuses to delete a running program as it refuses a file held open: in use.
+TEST_F(FileSystemTest, RunningProgramCountsAsInUse) {
+  wchar_t self[MAX_PATH] = {};
+  ASSERT_GT(GetModuleFileNameW(nullptr, self, MAX_PATH), 0u);
+  std::wstring idle = self;
+  idle = idle.substr(0, idle.rfind(L'\\')) + L"\\idle.exe";
+  std::wstring running = Long(At("running.exe"));
+  ASSERT_TRUE(CopyFileW(idle.c_str(), running.c_str(), TRUE));
+  STARTUPINFOW si{};
+  si.cb = sizeof si;
+  PROCESS_INFORMATION pi{};
+  ASSERT_TRUE(CreateProcessW(running.c_str(), nullptr, nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                             &si, &pi));
+  UniqueHandle process(pi.hProcess), thread(pi.hThread);
+  Sleep(200);  // mapped by then
+  const Status status = Open("running.exe").item->Delete();
+  TerminateProcess(process.get(), 0);
+  WaitForSingleObject(process.get(), 5000);
+  EXPECT_EQ(status.code, StatusCode::InUse);
+}
+
 // A folder renamed and replaced by a link once the walk has listed it leads the walk
 // nowhere else: it goes on in the renamed folder, and the link's target keeps its files.
 TEST_F(FileSystemTest, FolderSwappedForALinkAfterItsListingLeadsNowhereElse) {
