@@ -101,19 +101,30 @@ std::string LinkElsewhereLine(const std::string& path) {
   return "Error: A link on the way to " + path + " leads elsewhere; it was not cleaned";
 }
 
-OpenedPath OpenPath(IFileSystem& fs, const std::string& path, std::string_view profile,
-                    bool followLast) {
+namespace {
+
+// Where a path is opened from, and the names below it.
+struct Start {
   std::string base;
   std::vector<std::string> names;
-  std::string upperProfile = ToUpperAscii(profile);
-  if (!profile.empty() && ToUpperAscii(path).starts_with(upperProfile + "\\")) {
-    base = std::string(profile);
-    names = Names(std::string_view(path).substr(profile.size()));
-  } else if (const auto root = RootLength(path)) {
-    base = path.substr(0, *root);
-    names = Names(std::string_view(path).substr(*root));
-    profile = {};  // outside a profile no link is followed
+  std::string_view profile;  // empty outside a profile: no link is followed there
+};
+
+Start StartOf(const std::string& path, std::string_view profile) {
+  if (!profile.empty() && ToUpperAscii(path).starts_with(ToUpperAscii(profile) + "\\")) {
+    return {std::string(profile), Names(std::string_view(path).substr(profile.size())), profile};
   }
+  if (const auto root = RootLength(path)) {
+    return {path.substr(0, *root), Names(std::string_view(path).substr(*root)), {}};
+  }
+  return {};
+}
+
+}  // namespace
+
+OpenedPath OpenPath(IFileSystem& fs, const std::string& path, std::string_view userProfile,
+                    bool followLast) {
+  auto [base, names, profile] = StartOf(path, userProfile);
   for (int links = 0; links <= kMaxLinks && !names.empty(); ++links) {
     OpenedPath out;
     OpenedItem opened = fs.OpenBase(base);
@@ -144,9 +155,10 @@ OpenedPath OpenPath(IFileSystem& fs, const std::string& path, std::string_view p
         names = std::move(rest);
         break;
       }
-      if (last)
+      if (last) {
         return {PathState::Opened, child.status, std::move(folder), std::move(child.item),
                 names[i]};
+      }
       if ((attributes & kAttrDirectory) == 0) return out;
       folder = std::move(child.item);
       relative = childPath;
