@@ -7,6 +7,8 @@
 #include <vector>
 
 #include "files/AtRestart.h"
+#include "files/FolderWalk.h"
+#include "files/OpenPath.h"
 #include "files/ProgramFilesFolders.h"
 
 namespace qc {
@@ -40,22 +42,57 @@ void CleanProfileFolders(IFileSystem& fs, IResultsSink& listWork, UserScope& sco
   }
   for (const std::string& profile : *scope.profiles) {
     for (std::string_view suffix : kProfileSuffixes) {
-      KillFolder(fs, listWork, profile + std::string(suffix), restart);
+      KillFolder(fs, listWork, profile + std::string(suffix), restart, profile);
     }
   }
 }
 
 }  // namespace
 
+namespace {
+
+// Opens what a path names, or tells why not: an "Error: " line for a link that leads
+// elsewhere; otherwise the status of a name that is there but cannot be opened.
+std::optional<OpenedPath> OpenToDelete(IFileSystem& fs, IResultsSink& listWork,
+                                       const std::string& path, std::string_view profile) {
+  OpenedPath opened = OpenPath(fs, path, profile, false);
+  if (opened.state == PathState::LinkElsewhere) {
+    listWork.Add(LinkElsewhereLine(path), Outcome::Failure);
+    return std::nullopt;
+  }
+  return opened;
+}
+
+// Whether the open item, or the name that did not open, is a folder (or a file).
+bool IsFolder(OpenedPath& opened, bool folder) {
+  std::optional<std::uint32_t> attributes;
+  if (opened.item) {
+    attributes = opened.item->Attributes();
+  } else if (opened.parent && opened.status.code != StatusCode::NotFound) {
+    attributes = ListedAttributes(*opened.parent, opened.name);
+  }
+  return attributes && ((*attributes & kAttrDirectory) != 0) == folder;
+}
+
+}  // namespace
+
 bool KillFolder(IFileSystem& fs, IResultsSink& listWork, const std::string& FullPath,
-                IRestartRemoval* restart) {
+                IRestartRemoval* restart, std::string_view profile) {
   std::string path = FullPath;
   if (!path.empty() && path.back() == '\\') path.pop_back();
   // An empty path would mean the current folder to some file systems; it names nothing.
-  if (path.empty() || !fs.FolderExists(path)) return false;
-  const TreeDeletion deletion = fs.DeleteFolder(path);
-  // Gone only when Windows says so: an unreadable folder may still be there.
-  const bool gone = fs.GetAttributes(path).gone();
+  if (path.empty()) return false;
+  std::optional<OpenedPath> opened = OpenToDelete(fs, listWork, path, profile);
+  if (!opened || !IsFolder(*opened, true)) return false;
+  TreeDeletion deletion(opened->status);
+  if (opened->item) {
+    // A listed folder that is itself a link: the link goes, what it points to stays.
+    const bool link = (opened->item->Attributes() & kAttrReparsePoint) != 0;
+    deletion = link ? TreeDeletion(opened->item->Delete()) : RemoveTree(*opened->item, path);
+    opened->item->Close();
+  }
+  // Gone only when the name no longer opens: an unreadable folder may still be there.
+  const bool gone = opened->parent->ChildGone(opened->name);
   if (!gone && ScheduleTreeAtRestart(restart, listWork, path, deletion.stayed,
                                      "Folder Deleted at Restart: ")) {
     return false;
@@ -66,17 +103,25 @@ bool KillFolder(IFileSystem& fs, IResultsSink& listWork, const std::string& Full
 
 bool KillFile(IFileSystem& fs, IResultsSink& listWork, const std::string& delfile,
               IRestartRemoval* restart) {
-  if (delfile.empty() || !fs.FileExists(delfile)) return false;
-  // Not forced: a read-only component file is left alone and reported.
-  const Status removal = fs.RemoveFile(delfile);
-  const bool failed = !removal.ok();
-  const bool gone = fs.GetAttributes(delfile).gone();
+  // A file's path never ends in a backslash; such a path names no file.
+  if (delfile.empty() || delfile.back() == '\\') return false;
+  std::optional<OpenedPath> opened = OpenToDelete(fs, listWork, delfile, {});
+  if (!opened || !IsFolder(*opened, false)) return false;
+  Status removal = opened->status;
+  if (opened->item) {
+    // Not forced: a read-only component file is left alone and reported.
+    removal = (opened->item->Attributes() & kAttrReadOnly) != 0
+                  ? Status::Fail(StatusCode::Denied, 5, "DeleteFile")
+                  : opened->item->Delete();
+    opened->item->Close();
+  }
+  const bool gone = opened->parent->ChildGone(opened->name);
   if (!gone && ScheduledAtRestart(restart, removal, delfile)) {
     listWork.Add(std::string(kFileAtRestart) + delfile, Outcome::ScheduledAtRestart);
     return false;
   }
   AddLine(listWork, gone, "File Deleted: ", "File Not Deleted: ", delfile);
-  return !failed && gone;
+  return removal.ok() && gone;
 }
 
 void CleanFiles(IFileSystem& fs, IEnvironment& env, UserScope& scope, IResultsSink& listWork,

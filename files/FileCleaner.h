@@ -40,9 +40,11 @@ inline constexpr std::array<std::string_view, 3> kProfileSuffixes = {
 // "Folder Not Deleted: ". With restart, a folder kept only by files in use is deleted at
 // the next restart instead: a "File Deleted at Restart: " line per file, then "Folder
 // Deleted at Restart: ". True only when the deletion reported no failure and the folder
-// is gone; False when it did not exist.
+// is gone; False when it did not exist. A path inside profile is reached from it, any
+// other from its drive's root; a link on the way that leads elsewhere gives one "Error: "
+// line and no deletion.
 bool KillFolder(IFileSystem& fs, IResultsSink& listWork, const std::string& FullPath,
-                IRestartRemoval* restart = nullptr);
+                IRestartRemoval* restart = nullptr, std::string_view profile = {});
 
 // Deletes the file at delfile without force (a read-only file stays) and writes one
 // line when it existed: "File Deleted: " when it is gone, else "File Not Deleted: ",

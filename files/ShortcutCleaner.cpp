@@ -10,6 +10,8 @@
 
 #include "files/AgentSearch.h"
 #include "files/AtRestart.h"
+#include "files/FolderWalk.h"
+#include "files/OpenPath.h"
 #include "platform/AsciiCase.h"
 #include "platform/FolderPath.h"
 
@@ -20,32 +22,10 @@ constexpr const char* kDesktopFragment = "Kelvora Quenzor Plexarium by Norvane";
 constexpr const char* kStartMenuFragment = "Kelvora Quenzor Plexarium";
 constexpr std::string_view kShortcutMarker = ".LNK";
 
-// Whether an entry path holds the upper-cased name fragment and the shortcut marker.
-struct PathMatch {
-  bool fragment = false;
-  bool marker = false;
-};
-
-struct Selected {
-  std::string name;
-  std::uint32_t listedAttributes;  // fallback when the attributes cannot be read again
-  PathMatch match;                 // of its entry path, the base of its own entries' tests
-};
-
-struct Line {
-  std::string text;
-  Outcome outcome = Outcome::Success;
-};
-
-// A delete is proven by the entry being gone, not by the call's status. A folder that
-// stays only because of items deleted at the next restart goes then too (never a link).
-Line FolderLine(IFileSystem& fs, const std::string& path, IRestartRemoval* restart = nullptr) {
-  if (fs.GetAttributes(path).gone()) return {"Directory Removed: " + path, Outcome::Success};
-  if (restart != nullptr && restart->ScheduleDelete(path).ok()) {
-    return {"Directory Removed at Restart: " + path, Outcome::ScheduledAtRestart};
-  }
-  return {"Directory Not Removed: " + path, Outcome::Failure};
-}
+// What the shortcut scan keeps of a path: whether it holds the upper-cased name fragment
+// and the shortcut marker.
+constexpr std::uint32_t kHoldsFragment = 1;
+constexpr std::uint32_t kHoldsMarker = 2;
 
 // Whether path, upper-cased, contains upperNeedle, given whether its first `from`
 // characters did: an occurrence not among them ends after them, so it starts at most
@@ -57,160 +37,63 @@ bool Holds(bool held, std::string_view path, std::size_t from, std::string_view 
   return ToUpperAscii(path.substr(from - back)).find(upperNeedle) != std::string::npos;
 }
 
-// One folder of a scan: what it selected and how far the second pass has come.
-struct Frame {
-  std::vector<Selected> selection;
-  std::size_t next = 0;
-  std::size_t pathLength = 0;  // the folder's path is the first pathLength bytes of path_
-  std::size_t lineSlot = 0;    // where its own line goes among the held lines
-  bool keepsSome = false;      // something in it stays for good
-  bool atRestart = false;      // something in it goes only at the next restart
-};
+std::uint32_t MarksOf(bool fragment, bool marker) {
+  return (fragment ? kHoldsFragment : 0) | (marker ? kHoldsMarker : 0);
+}
 
-// A scan folder and every selected folder inside it, on a stack of its own rather than
-// the call stack: a path of 32,767 characters allows some 16,000 nested folders. Each
-// folder is listed and judged completely before anything in it changes; then its
-// selected entries are handled one at a time, in listing order, each completely (a
-// selected folder with all its contents) before the next.
-class Scan {
+// Whether the shortcut that name opens as in folder names the agent.
+bool NamesAgent(IFileItem& folder, const std::string& name) {
+  const OpenedItem file = folder.OpenChild(name);
+  if (!file.item || (file.item->Attributes() & kAttrDirectory) != 0) return false;
+  const std::unique_ptr<IByteStream> stream = file.item->Read();
+  // A read error before the name turned up leaves the shortcut alone.
+  return stream != nullptr && AgentSearch().Scan(*stream).value_or(false);
+}
+
+// Shortcut candidates that name the agent, and other entries whose path holds the
+// fragment. A delete is proven by the entry being gone, not by the call's status; what is
+// in use now may go at the next restart.
+class ShortcutRule final : public WalkRule {
  public:
-  Scan(IFileSystem& fs, IResultsSink& listWork, const std::string& dirname,
-       const std::string& tofind, IRestartRemoval* restart)
-      : fs_(fs),
-        listWork_(listWork),
-        restart_(restart),
-        upperFind_(ToUpperAscii(tofind)),
-        path_(dirname) {}
-  void Run(bool delatend);
+  ShortcutRule(const std::string& tofind, IRestartRemoval* restart)
+      : upperFind_(ToUpperAscii(tofind)), restart_(restart) {}
+  std::uint32_t RootMarks(const std::string& dirname) const {
+    return MarksOf(Holds(false, dirname, 0, upperFind_), Holds(false, dirname, 0, kShortcutMarker));
+  }
+  bool Select(IFileItem& folder, const DirEntry& entry, const std::string& path,
+              std::size_t folderLength, std::uint32_t folderMarks, std::uint32_t& marks) override {
+    const bool fragment = Holds(folderMarks & kHoldsFragment, path, folderLength, upperFind_);
+    const bool marker = Holds(folderMarks & kHoldsMarker, path, folderLength, kShortcutMarker);
+    marks = MarksOf(fragment, marker);
+    return marker ? NamesAgent(folder, entry.name) : fragment;
+  }
+  // Read-only, hidden and system files go too, since the delete itself is not forced. A
+  // reset that fails leaves a read-only file in place, and its line then says so.
+  std::optional<std::uint32_t> BeforeDelete(std::uint32_t, bool folder) override {
+    return folder ? std::nullopt : std::optional<std::uint32_t>(0);
+  }
+  WalkLine Settled(const WalkItem& item) override {
+    if (item.folder) {
+      if (item.gone) return {"Directory Removed: " + item.path, Outcome::Success};
+      // A folder that stays only because of items deleted at the next restart goes then
+      // too (never a link).
+      if (item.onlyAtRestart && !item.link && restart_ != nullptr &&
+          restart_->ScheduleDelete(item.path).ok()) {
+        return {"Directory Removed at Restart: " + item.path, Outcome::ScheduledAtRestart};
+      }
+      return {"Directory Not Removed: " + item.path, Outcome::Failure};
+    }
+    if (item.gone) return {"File Deleted: " + item.path, Outcome::Success};
+    if (ScheduledAtRestart(restart_, item.status, item.path)) {
+      return {std::string(kFileAtRestart) + item.path, Outcome::ScheduledAtRestart};
+    }
+    return {"File Not Deleted: " + item.path, Outcome::Failure};
+  }
 
  private:
-  Frame Enter(PathMatch folder, std::size_t lineSlot);
-  std::vector<Selected> SelectEntries(PathMatch folder, bool& keepsSome);
-  void ActOn(const Selected& entry);
-  void RemoveFile(std::uint32_t attributes);
-  void Write(Line line);
-  void Mark(Outcome outcome);
-
-  IFileSystem& fs_;
-  IResultsSink& listWork_;
-  IRestartRemoval* restart_;
   std::string upperFind_;
-  std::string path_;  // the folder or entry being worked on; one buffer for every level
-  std::vector<Frame> stack_;
-  // The lines of a selected folder of the scan folder and of everything inside it. A
-  // folder's line depends on how its removal ended but comes before its contents' lines,
-  // so it gets its place when the folder is entered and is filled in when it is left.
-  // Each line is written once into its place and never copied from level to level.
-  std::vector<Line> held_;
+  IRestartRemoval* restart_;
 };
-
-// First pass over the folder at path_: shortcut candidates that name the agent, and
-// other entries whose path holds the fragment.
-std::vector<Selected> Scan::SelectEntries(PathMatch folder, bool& keepsSome) {
-  std::vector<Selected> selection;
-  const std::size_t length = path_.size();
-  path_ += "\\*.*";
-  const std::optional<std::vector<DirEntry>> entries = fs_.List(path_, kListAll);
-  path_.resize(length);
-  keepsSome = !entries;
-  if (!entries) return selection;  // missing or unreadable: nothing to select
-  for (const DirEntry& entry : *entries) {
-    // An empty name would make the entry path the folder itself.
-    if (entry.name.empty() || entry.name == "." || entry.name == "..") continue;
-    (path_ += '\\') += entry.name;
-    const PathMatch match{Holds(folder.fragment, path_, length, upperFind_),
-                          Holds(folder.marker, path_, length, kShortcutMarker)};
-    const bool selected = match.marker ? ShortcutTargetsAgent(fs_, path_) : match.fragment;
-    path_.resize(length);
-    if (selected) selection.push_back({entry.name, entry.attributes, match});
-    keepsSome = keepsSome || !selected;
-  }
-  return selection;
-}
-
-Frame Scan::Enter(PathMatch folder, std::size_t lineSlot) {
-  Frame frame{{}, 0, path_.size(), lineSlot};
-  frame.selection = SelectEntries(folder, frame.keepsSome);
-  return frame;
-}
-
-void Scan::Run(bool delatend) {
-  const PathMatch top{Holds(false, path_, 0, upperFind_), Holds(false, path_, 0, kShortcutMarker)};
-  stack_.push_back(Enter(top, 0));
-  while (!stack_.empty()) {
-    Frame& frame = stack_.back();
-    path_.resize(frame.pathLength);
-    if (frame.next < frame.selection.size()) {
-      const Selected entry = frame.selection[frame.next++];
-      ActOn(entry);  // may push a frame, which invalidates frame
-      continue;
-    }
-    const bool nested = stack_.size() > 1;
-    // The scan folder's own removal is judged by the caller, which writes its line.
-    if (nested || delatend) fs_.RemoveFolder(path_);
-    const bool atRestart = frame.atRestart && !frame.keepsSome;
-    const std::size_t slot = frame.lineSlot;
-    stack_.pop_back();
-    if (nested) {
-      held_[slot] = FolderLine(fs_, path_, atRestart ? restart_ : nullptr);
-      Mark(held_[slot].outcome);
-    }
-    if (stack_.size() == 1) {
-      for (Line& line : held_) listWork_.Add(line.text, line.outcome);
-      held_.clear();
-    }
-  }
-}
-
-void Scan::ActOn(const Selected& entry) {
-  path_ += '\\';
-  path_ += entry.name;
-  const Attributes now = fs_.GetAttributes(path_);
-  const std::uint32_t attributes = now.ok() ? now.bits : entry.listedAttributes;
-  const bool folder = (attributes & kAttrDirectory) != 0;
-  if (folder && (attributes & kAttrReparsePoint) != 0) {
-    // A junction, symbolic link or mount point is removed itself; what it points to is
-    // never listed, so nothing outside the scanned tree can be lost through it.
-    fs_.RemoveFolder(path_);
-    Write(FolderLine(fs_, path_));
-  } else if (folder) {
-    held_.emplace_back();
-    stack_.push_back(Enter(entry.match, held_.size() - 1));
-  } else {
-    RemoveFile(attributes);
-  }
-}
-
-void Scan::RemoveFile(std::uint32_t attributes) {
-  // Read-only, hidden and system files go too, since the delete itself is not forced.
-  // A file link keeps its attributes: resetting them could reach the link's target. A
-  // reset that fails leaves a read-only file in place, and its line then says so.
-  if ((attributes & kAttrReparsePoint) == 0) fs_.SetAttributes(path_, 0);
-  const Status removal = fs_.RemoveFile(path_);
-  if (fs_.GetAttributes(path_).gone()) {
-    Write({"File Deleted: " + path_, Outcome::Success});
-  } else if (ScheduledAtRestart(restart_, removal, path_)) {
-    Write({std::string(kFileAtRestart) + path_, Outcome::ScheduledAtRestart});
-  } else {
-    Write({"File Not Deleted: " + path_, Outcome::Failure});
-  }
-}
-
-// What the folder being worked on keeps, for judging its own removal.
-void Scan::Mark(Outcome outcome) {
-  Frame& folder = stack_.back();
-  folder.keepsSome = folder.keepsSome || outcome == Outcome::Failure;
-  folder.atRestart = folder.atRestart || outcome == Outcome::ScheduledAtRestart;
-}
-
-void Scan::Write(Line line) {
-  Mark(line.outcome);
-  if (stack_.size() == 1) {
-    listWork_.Add(line.text, line.outcome);
-  } else {
-    held_.push_back(std::move(line));
-  }
-}
 
 // The folders the per-machine installations put their shortcuts in, with the fragment
 // of the per-user folder each stands for.
@@ -250,11 +133,11 @@ void ScanProfile(IFileSystem& fs, IShellFolders* shell, IResultsSink& listWork,
   const bool extras =
       shell != nullptr && SameFolder(ReportedFolder(*shell, ShellFolder::Profile), profile);
   for (const auto& scan : scans) {
-    SearchDirDel(fs, listWork, scan.path, scan.fragment, false, restart);
+    SearchDirDel(fs, listWork, scan.path, scan.fragment, false, restart, profile);
     if (!extras) continue;
     const std::optional<std::string> reported = ReportedFolder(*shell, scan.reported);
     if (reported && !SameFolder(reported, scan.path)) {
-      SearchDirDel(fs, listWork, *reported, scan.fragment, false, restart);
+      SearchDirDel(fs, listWork, *reported, scan.fragment, false, restart, profile);
     }
   }
 }
@@ -274,8 +157,18 @@ bool ShortcutTargetsAgent(IFileSystem& fs, const std::string& path) {
 }
 
 void SearchDirDel(IFileSystem& fs, IResultsSink& listWork, const std::string& dirname,
-                  const std::string& tofind, bool delatend, IRestartRemoval* restart) {
-  Scan(fs, listWork, dirname, tofind, restart).Run(delatend);
+                  const std::string& tofind, bool delatend, IRestartRemoval* restart,
+                  std::string_view profile) {
+  OpenedPath opened = OpenPath(fs, dirname, profile, true);
+  if (opened.state == PathState::LinkElsewhere) {
+    listWork.Add(LinkElsewhereLine(dirname), Outcome::Failure);
+    return;
+  }
+  // Missing, unreadable or no folder: nothing to select.
+  if (!opened.item || (opened.item->Attributes() & kAttrDirectory) == 0) return;
+  ShortcutRule rule(tofind, restart);
+  // The scan folder's own removal is judged by the caller, which writes its line.
+  WalkFolder(*opened.item, dirname, rule.RootMarks(dirname), delatend, rule, listWork);
 }
 
 void CleanProfile(IFileSystem& fs, IOsVersion& os, IShellFolders* shell, UserScope& scope,

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 #include "files/UserScope.h"
 #include "platform/Environment.h"
@@ -33,9 +34,12 @@ void CleanProfile(IFileSystem& fs, IEnvironment& env, IOsVersion& os, IResultsSi
 // deep they nest; links are removed, never entered. With delatend, dirname itself is
 // removed at the end. With restart, a file in use is deleted at the next restart ("File
 // Deleted at Restart: "), and so is a selected folder that stays only because of such
-// items ("Directory Removed at Restart: ").
+// items ("Directory Removed at Restart: "). dirname is reached from profile when it lies
+// inside it, else from its drive's root; a link on the way that leads elsewhere gives one
+// "Error: " line and no scan.
 void SearchDirDel(IFileSystem& fs, IResultsSink& listWork, const std::string& dirname,
-                  const std::string& tofind, bool delatend, IRestartRemoval* restart = nullptr);
+                  const std::string& tofind, bool delatend, IRestartRemoval* restart = nullptr,
+                  std::string_view profile = {});
 
 // True when the file's bytes, upper-cased as single-byte characters, contain the agent's
 // image name. A folder or a file that cannot be read gives false.

@@ -1,4 +1,5 @@
-// File-system services: existence, deletion, folder listing, attributes and reading.
+// File-system services: existence, folder listing, attributes and reading by path, and
+// items opened once for everything that deletes.
 #pragma once
 
 #include <cstddef>
@@ -58,24 +59,55 @@ class IByteStream {
   virtual std::optional<std::size_t> Read(char* buffer, std::size_t size) = 0;
 };
 
+class IFileItem;
+
+// An item opened, or why it could not be: NotFound when no such name is there.
+struct OpenedItem {
+  Status status;
+  std::unique_ptr<IFileItem> item;
+};
+
+// A file, folder or link opened once without following a link. Everything done to it goes
+// through this one open item, never through its path again: a folder renamed or replaced
+// by a link meanwhile changes nothing here.
+class IFileItem {
+ public:
+  virtual ~IFileItem() = default;
+  // The attribute bits read through the open item when it was opened.
+  virtual std::uint32_t Attributes() const = 0;
+  // A folder's entries, "." and ".." left out; nullopt when it cannot be listed.
+  virtual std::optional<std::vector<DirEntry>> List() = 0;
+  // The entry name of this folder, opened relative to it; a link is opened itself.
+  virtual OpenedItem OpenChild(const std::string& name) = 0;
+  // The file's bytes, front to back; null for a folder or an unreadable file. The stream
+  // reads through this item and must not outlive it.
+  virtual std::unique_ptr<IByteStream> Read() = 0;
+  // Sets the attribute bits (0: none at all).
+  virtual Status SetAttributes(std::uint32_t attributes) = 0;
+  // Marks the item for deletion, done when it is closed: a link goes, never its target;
+  // a read-only item, a folder that is not empty and a running program are refused.
+  virtual Status Delete() = 0;
+  virtual void Close() = 0;
+  // True only when name no longer opens in this folder (a deletion still pending counts).
+  virtual bool ChildGone(const std::string& name) = 0;
+  // A link's target as stored in it (absolute, or relative to the link's folder); nullopt
+  // when this is no link or the target cannot be read.
+  virtual std::optional<std::string> LinkTarget() = 0;
+};
+
 class IFileSystem {
  public:
   virtual ~IFileSystem() = default;
+  // Opens a base folder (a drive's root, a profile folder), following it when it is a
+  // link: whoever could move it could change the whole machine anyway.
+  virtual OpenedItem OpenBase(const std::string& path) = 0;
   virtual bool FolderExists(const std::string& path) = 0;
   virtual bool FileExists(const std::string& path) = 0;
-  // Deletes the folder and everything in it, read-only items included. Best effort:
-  // whatever can go goes; links inside are removed, never followed.
-  virtual TreeDeletion DeleteFolder(const std::string& path) = 0;
-  // Deletes one file; a read-only file is refused.
-  virtual Status RemoveFile(const std::string& path) = 0;
   // Lists pattern (a folder path + "\*.*") with the attribute selection; nullopt
   // when the folder cannot be listed.
   virtual std::optional<std::vector<DirEntry>> List(const std::string& pattern,
                                                     std::uint32_t selection) = 0;
   virtual Attributes GetAttributes(const std::string& path) = 0;
-  virtual Status SetAttributes(const std::string& path, std::uint32_t attributes) = 0;
-  // Removes an empty folder, or a link to a folder without touching its target.
-  virtual Status RemoveFolder(const std::string& path) = 0;
   virtual std::unique_ptr<IByteStream> OpenRead(const std::string& path) = 0;
 };
 

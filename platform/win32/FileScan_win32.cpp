@@ -1,4 +1,4 @@
-// Folder listing, attributes, empty-folder removal and reading files.
+// Folder listing, attributes and reading files by path.
 #include <windows.h>
 
 #include <algorithm>
@@ -58,19 +58,6 @@ Attributes Win32FileSystem::GetAttributes(const std::string& path) {
   const DWORD attributes = GetFileAttributesW(WinPath(path).c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES) return {LastError("GetFileAttributesW")};
   return {Status::Success(), std::uint32_t(attributes)};
-}
-
-Status Win32FileSystem::SetAttributes(const std::string& path, std::uint32_t attributes) {
-  // Windows spells "no attribute at all" as FILE_ATTRIBUTE_NORMAL.
-  const DWORD value = attributes == 0 ? FILE_ATTRIBUTE_NORMAL : DWORD(attributes);
-  if (!SetFileAttributesW(WinPath(path).c_str(), value)) return LastError("SetFileAttributesW");
-  return Status::Success();
-}
-
-Status Win32FileSystem::RemoveFolder(const std::string& path) {
-  // On a junction or a folder symbolic link this removes the link, not its target.
-  if (!RemoveDirectoryW(WinPath(path).c_str())) return LastError("RemoveDirectoryW");
-  return Status::Success();
 }
 
 std::unique_ptr<IByteStream> Win32FileSystem::OpenRead(const std::string& path) {

@@ -132,57 +132,6 @@ bool FakeFileSystem::FileExists(const std::string& path) {
   return it != nodes_.end() && !it->second.dir;
 }
 
-Status FakeFileSystem::DeleteTree(const std::string& key, std::vector<Leftover>& stayed) {
-  Status result;
-  for (const std::string& child : ChildKeys(key)) {
-    Node& n = nodes_[child];
-    Status s;
-    if (!n.linkTarget.empty()) {
-      log.push_back("rmlink " + n.path);
-      nodes_.erase(child);
-    } else if (n.dir) {
-      s = DeleteTree(child, stayed);
-    } else if (n.locked || n.denied) {
-      s = n.locked ? Status::Fail(StatusCode::InUse, 32, "DeleteFile")
-                   : Status::Fail(StatusCode::Denied, 5, "DeleteFile");
-      stayed.push_back({n.path, false, s});
-    } else {
-      log.push_back("rmfile " + n.path);
-      nodes_.erase(child);
-    }
-    if (!s.ok()) result = s;
-  }
-  if (!ChildKeys(key).empty()) return result.ok() ? Status::Fail(StatusCode::Failed) : result;
-  log.push_back("rmdir " + nodes_[key].path);
-  nodes_.erase(key);
-  return result;
-}
-
-TreeDeletion FakeFileSystem::DeleteFolder(const std::string& path) {
-  // A folder that is itself a link loses the link only, as on Windows.
-  Node* named = Find(path);
-  if (named != nullptr && !named->linkTarget.empty()) return RemoveFolder(path);
-  const std::string key = Resolve(path, true);
-  auto it = nodes_.find(key);
-  if (it == nodes_.end() || !it->second.dir) return Status::Fail(StatusCode::NotFound, 3);
-  TreeDeletion result;
-  static_cast<Status&>(result) = DeleteTree(key, result.stayed);
-  return result;
-}
-
-Status FakeFileSystem::RemoveFile(const std::string& path) {
-  const std::string key = Resolve(path, true);
-  auto it = nodes_.find(key);
-  if (it == nodes_.end() || it->second.dir) return Status::Fail(StatusCode::NotFound, 2);
-  if (it->second.locked) return Status::Fail(StatusCode::InUse, 32, "DeleteFile");
-  if (it->second.attributes & kAttrReadOnly) {
-    return Status::Fail(StatusCode::Denied, 5, "DeleteFile");
-  }
-  log.push_back("rmfile " + it->second.path);
-  nodes_.erase(it);
-  return {};
-}
-
 std::optional<std::vector<DirEntry>> FakeFileSystem::List(const std::string& pattern,
                                                           std::uint32_t) {
   if (throwIn == "list") throw std::bad_alloc();
@@ -206,27 +155,6 @@ Attributes FakeFileSystem::GetAttributes(const std::string& path) {
   return {Status::Success(), n->attributes};
 }
 
-Status FakeFileSystem::SetAttributes(const std::string& path, std::uint32_t attributes) {
-  Node* n = Find(path);
-  if (n == nullptr) return Status::Fail(StatusCode::NotFound, 2);
-  log.push_back("attr " + n->path);
-  n->attributes = (n->attributes & (kAttrDirectory | kAttrReparsePoint)) | attributes;
-  return {};
-}
-
-Status FakeFileSystem::RemoveFolder(const std::string& path) {
-  const std::string key = Resolve(path, false);
-  auto it = nodes_.find(key);
-  if (it == nodes_.end() || !it->second.dir) return Status::Fail(StatusCode::NotFound, 3);
-  if (it->second.locked) return Status::Fail(StatusCode::InUse, 32, "RemoveDirectory");
-  if (it->second.linkTarget.empty() && !ChildKeys(key).empty()) {
-    return Status::Fail(StatusCode::Failed, 145, "RemoveDirectory");
-  }
-  log.push_back((it->second.linkTarget.empty() ? "rmdir " : "rmlink ") + it->second.path);
-  nodes_.erase(it);
-  return {};
-}
-
 std::unique_ptr<IByteStream> FakeFileSystem::OpenRead(const std::string& path) {
   auto it = nodes_.find(Resolve(path, true));
   if (it == nodes_.end() || it->second.dir || it->second.unreadable) return nullptr;
@@ -234,6 +162,91 @@ std::unique_ptr<IByteStream> FakeFileSystem::OpenRead(const std::string& path) {
   auto s = std::make_unique<StringStream>(it->second.content, openStreams);
   maxOpenStreams = std::max(maxOpenStreams, openStreams);
   return s;
+}
+
+// An item of the fake, kept by its key: the node it was opened as. Deleting it removes
+// the node at once, as a deletion done at the close would.
+class FakeItem final : public IFileItem {
+ public:
+  using Node = FakeFileSystem::Node;
+  FakeItem(FakeFileSystem& fs, std::string key) : fs_(fs), key_(std::move(key)) {}
+  std::uint32_t Attributes() const override {
+    const auto it = fs_.nodes_.find(key_);
+    return it == fs_.nodes_.end() ? kAttrDirectory : it->second.attributes;  // a drive's root
+  }
+  std::optional<std::vector<DirEntry>> List() override {
+    const auto it = fs_.nodes_.find(key_);
+    fs_.log.push_back("list " + (it == fs_.nodes_.end() ? key_ : it->second.path) + "\\*.*");
+    if (it != fs_.nodes_.end() && (!it->second.dir || it->second.unlistable)) return std::nullopt;
+    std::vector<DirEntry> out{{".", kAttrDirectory}, {"..", kAttrDirectory}};
+    for (const std::string& child : fs_.ChildKeys(key_)) {
+      const Node& n = fs_.nodes_[child];
+      out.push_back({n.path.substr(n.path.rfind('\\') + 1), n.attributes});
+    }
+    return out;
+  }
+  OpenedItem OpenChild(const std::string& name) override {
+    const std::string key = key_ + "\\" + ToUpperAscii(name);
+    if (key == ToUpperAscii(fs_.throwIn)) throw std::bad_alloc();
+    if (fs_.nodes_.count(key) == 0) return {Status::Fail(StatusCode::NotFound, 2), nullptr};
+    return {Status::Success(), std::make_unique<FakeItem>(fs_, key)};
+  }
+  std::unique_ptr<IByteStream> Read() override {
+    const auto it = fs_.nodes_.find(key_);
+    if (it == fs_.nodes_.end() || it->second.dir || it->second.unreadable) return nullptr;
+    fs_.log.push_back("read " + it->second.path);
+    auto s = std::make_unique<StringStream>(it->second.content, fs_.openStreams);
+    fs_.maxOpenStreams = std::max(fs_.maxOpenStreams, fs_.openStreams);
+    return s;
+  }
+  Status SetAttributes(std::uint32_t attributes) override {
+    const auto it = fs_.nodes_.find(key_);
+    if (it == fs_.nodes_.end()) return Status::Fail(StatusCode::NotFound, 2);
+    fs_.log.push_back("attr " + it->second.path);
+    Node& n = it->second;
+    n.attributes = (n.attributes & (kAttrDirectory | kAttrReparsePoint)) | attributes;
+    return {};
+  }
+  Status Delete() override {
+    const auto it = fs_.nodes_.find(key_);
+    if (it == fs_.nodes_.end()) return Status::Fail(StatusCode::NotFound, 2);
+    const Node& n = it->second;
+    if (n.locked) return Status::Fail(StatusCode::InUse, 32, "Delete");
+    if (n.denied || (!n.dir && (n.attributes & kAttrReadOnly))) {
+      return Status::Fail(StatusCode::Denied, 5, "Delete");
+    }
+    const bool link = !n.linkTarget.empty();
+    if (!link && n.dir && !fs_.ChildKeys(key_).empty()) {
+      return Status::Fail(StatusCode::Failed, 145, "Delete");
+    }
+    fs_.log.push_back((link ? "rmlink " : n.dir ? "rmdir " : "rmfile ") + n.path);
+    fs_.nodes_.erase(it);
+    return {};
+  }
+  void Close() override {}
+  bool ChildGone(const std::string& name) override {
+    return fs_.nodes_.count(key_ + "\\" + ToUpperAscii(name)) == 0;
+  }
+  std::optional<std::string> LinkTarget() override {
+    const auto it = fs_.nodes_.find(key_);
+    if (it == fs_.nodes_.end() || it->second.linkTarget.empty()) return std::nullopt;
+    return it->second.linkTarget;
+  }
+
+ private:
+  FakeFileSystem& fs_;
+  std::string key_;
+};
+
+OpenedItem FakeFileSystem::OpenBase(const std::string& path) {
+  const std::string key = Resolve(path, true);
+  const auto it = nodes_.find(key);
+  // A drive's root or a share is there without a node of its own.
+  const bool root =
+      it == nodes_.end() && path.find('\\', path.starts_with("\\\\") ? 2 : 0) == std::string::npos;
+  if (!root && (it == nodes_.end() || !it->second.dir))
+    return {Status::Fail(StatusCode::NotFound, 3)};
+  return {Status::Success(), std::make_unique<FakeItem>(*this, key)};
 }
 
 }  // namespace qc::test

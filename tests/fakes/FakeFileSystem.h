@@ -21,7 +21,7 @@ class FakeFileSystem final : public IFileSystem {
     std::string content;
     std::string linkTarget;  // non-empty: a link to this folder
     bool locked = false;     // held open elsewhere: cannot be deleted or removed
-    bool denied = false;     // a folder deletion cannot delete it: access denied
+    bool denied = false;     // cannot be deleted: access denied
     bool unreadable = false;
     bool unlistable = false;
   };
@@ -39,24 +39,22 @@ class FakeFileSystem final : public IFileSystem {
   // IFileSystem
   bool FolderExists(const std::string& path) override;
   bool FileExists(const std::string& path) override;
-  TreeDeletion DeleteFolder(const std::string& path) override;
-  Status RemoveFile(const std::string& path) override;
   std::optional<std::vector<DirEntry>> List(const std::string& pattern,
                                             std::uint32_t selection) override;
   Attributes GetAttributes(const std::string& path) override;
-  Status SetAttributes(const std::string& path, std::uint32_t attributes) override;
-  Status RemoveFolder(const std::string& path) override;
   std::unique_ptr<IByteStream> OpenRead(const std::string& path) override;
+  OpenedItem OpenBase(const std::string& path) override;
 
-  std::vector<std::string> log;  // "list X", "rmfile X", "rmdir X", "attr X", ...
+  std::vector<std::string> log;  // "list X\*.*", "rmfile X", "rmdir X", "rmlink X", "attr X", ...
   int openStreams = 0;           // streams currently open
   int maxOpenStreams = 0;
-  std::string throwIn;  // "exists" or "list": that call throws, as a failed allocation would
+  // A path: opening it throws, as a failed allocation would; "exists" or "list": that call.
+  std::string throwIn;
 
  private:
+  friend class FakeItem;
   std::string Resolve(const std::string& path, bool followLast);
   std::vector<std::string> ChildKeys(const std::string& key);
-  Status DeleteTree(const std::string& key, std::vector<Leftover>& stayed);
   void EnsureParents(const std::string& path);
 
   std::map<std::string, Node> nodes_;  // key: resolved, upper-cased path

@@ -258,9 +258,9 @@ TEST(RunOutcome, ExitCodeFollowsTheOutcomesAndAThrowingStageStopsOnlyItself) {
       {"Error: Cleaning the registry stopped unexpectedly",
        [](Rig& r) { r.registry.throwOnOpen = true; }, 1},
       {"Error: Cleaning the folders and files stopped unexpectedly",
-       [](Rig& r) { r.fs.throwIn = "exists"; }, 1},
-      {"Error: Cleaning the shortcuts stopped unexpectedly", [](Rig& r) { r.fs.throwIn = "list"; },
-       1},
+       [](Rig& r) { r.fs.throwIn = kInstall; }, 1},
+      {"Error: Cleaning the shortcuts stopped unexpectedly",
+       [](Rig& r) { r.fs.throwIn = kStartMenu; }, 1},
   };
   for (const auto& c : cases) {
     Rig rig;  // something for every stage to do, with names that read like failures

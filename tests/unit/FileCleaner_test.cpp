@@ -13,6 +13,7 @@
 namespace qc::test {
 namespace {
 
+using ::testing::ByMove;
 using ::testing::InSequence;
 using ::testing::Return;
 using ::testing::StrictMock;
@@ -21,15 +22,56 @@ class MockFileSystem : public IFileSystem {
  public:
   MOCK_METHOD(bool, FolderExists, (const std::string&), (override));
   MOCK_METHOD(bool, FileExists, (const std::string&), (override));
-  MOCK_METHOD(TreeDeletion, DeleteFolder, (const std::string&), (override));
-  MOCK_METHOD(Status, RemoveFile, (const std::string&), (override));
   MOCK_METHOD(std::optional<std::vector<DirEntry>>, List, (const std::string&, std::uint32_t),
               (override));
   MOCK_METHOD(Attributes, GetAttributes, (const std::string&), (override));
-  MOCK_METHOD(Status, SetAttributes, (const std::string&, std::uint32_t), (override));
-  MOCK_METHOD(Status, RemoveFolder, (const std::string&), (override));
   MOCK_METHOD(std::unique_ptr<IByteStream>, OpenRead, (const std::string&), (override));
+  MOCK_METHOD(OpenedItem, OpenBase, (const std::string&), (override));
 };
+
+class MockItem : public IFileItem {
+ public:
+  MOCK_METHOD(std::uint32_t, Attributes, (), (const, override));
+  MOCK_METHOD(std::optional<std::vector<DirEntry>>, List, (), (override));
+  MOCK_METHOD(OpenedItem, OpenChild, (const std::string&), (override));
+  MOCK_METHOD(std::unique_ptr<IByteStream>, Read, (), (override));
+  MOCK_METHOD(Status, SetAttributes, (std::uint32_t), (override));
+  MOCK_METHOD(Status, Delete, (), (override));
+  MOCK_METHOD(void, Close, (), (override));
+  MOCK_METHOD(bool, ChildGone, (const std::string&), (override));
+  MOCK_METHOD(std::optional<std::string>, LinkTarget, (), (override));
+};
+
+using Item = StrictMock<MockItem>;
+
+OpenedItem Hand(std::unique_ptr<Item>& item) { return {Status::Success(), std::move(item)}; }
+
+// The drive's root C:, whose folder `name` (a folder with attributes, or nothing) is
+// deleted with `deletion` and then gone or not.
+void ExpectDeletion(MockFileSystem& fs, const std::vector<std::string>& names,
+                    std::uint32_t attributes, Status deletion, bool gone) {
+  auto root = std::make_unique<Item>();
+  Item* parent = root.get();
+  EXPECT_CALL(fs, OpenBase("C:")).WillOnce([r = std::move(root)]() mutable { return Hand(r); });
+  for (std::size_t i = 0; i < names.size(); ++i) {
+    auto child = std::make_unique<Item>();
+    Item* next = child.get();
+    const bool last = i + 1 == names.size();
+    EXPECT_CALL(*next, Attributes()).WillRepeatedly(Return(last ? attributes : kAttrDirectory));
+    EXPECT_CALL(*parent, OpenChild(names[i])).WillOnce([c = std::move(child)]() mutable {
+      return Hand(c);
+    });
+    if (last) {
+      if (attributes & kAttrDirectory) {
+        EXPECT_CALL(*next, List()).WillOnce(Return(std::vector<DirEntry>{}));
+      }
+      EXPECT_CALL(*next, Delete()).WillOnce(Return(deletion));
+      EXPECT_CALL(*next, Close());
+      EXPECT_CALL(*parent, ChildGone(names[i])).WillOnce(Return(gone));
+    }
+    parent = next;
+  }
+}
 
 class MockEnvironment : public IEnvironment {
  public:
@@ -100,10 +142,7 @@ TEST(KillFolder, LineAndResultFollowWhatIsLeft) {
   for (const auto& c : cases) {
     StrictMock<MockFileSystem> fs;
     RecordingSink list;
-    InSequence order;
-    EXPECT_CALL(fs, FolderExists("C:\\P")).WillOnce(Return(true));
-    EXPECT_CALL(fs, DeleteFolder("C:\\P")).WillOnce(Return(c.deletion));
-    EXPECT_CALL(fs, GetAttributes("C:\\P")).WillOnce(Return(c.after));
+    ExpectDeletion(fs, {"P"}, kAttrDirectory, c.deletion, c.after.gone());
     EXPECT_EQ(KillFolder(fs, list, "C:\\P"), c.result) << c.line;
     EXPECT_EQ(list.lines, std::vector<std::string>{c.line});
   }
@@ -125,10 +164,7 @@ TEST(KillFile, LineFollowsWhatIsLeftAndNeverForces) {
   for (const auto& c : cases) {
     StrictMock<MockFileSystem> fs;
     RecordingSink list;
-    InSequence order;
-    EXPECT_CALL(fs, FileExists("C:\\D\\a.exe")).WillOnce(Return(true));
-    EXPECT_CALL(fs, RemoveFile("C:\\D\\a.exe")).WillOnce(Return(c.deletion));
-    EXPECT_CALL(fs, GetAttributes("C:\\D\\a.exe")).WillOnce(Return(c.after));
+    ExpectDeletion(fs, {"D", "a.exe"}, 0, c.deletion, c.after.gone());
     EXPECT_EQ(KillFile(fs, list, "C:\\D\\a.exe"), c.result) << c.line;
     EXPECT_EQ(list.lines, std::vector<std::string>{c.line});
   }
@@ -142,19 +178,14 @@ TEST(KillFolder, DropsOneTrailingBackslashOnly) {
       {"C:\\Kelvora Quenzor 5.1\\", "C:\\Kelvora Quenzor 5.1"},
       {"C:\\Kelvora Quenzor 5.1\\\\", "C:\\Kelvora Quenzor 5.1\\"},
       {"c:\\kelvora QUENZOR 5.1", "c:\\kelvora QUENZOR 5.1"},
-      {"C:\\", "C:"},
+      {"C:\\", nullptr},  // a drive's root is never deleted
       {"\\", nullptr},
       {"", nullptr},
   };
   for (const auto& c : cases) {
-    StrictMock<MockFileSystem> fs;
+    FakeFileSystem fs;
     RecordingSink list;
-    if (c.used != nullptr) {
-      InSequence order;
-      EXPECT_CALL(fs, FolderExists(c.used)).WillOnce(Return(true));
-      EXPECT_CALL(fs, DeleteFolder(c.used)).WillOnce(Return(kOk));
-      EXPECT_CALL(fs, GetAttributes(c.used)).WillOnce(Return(kGone));
-    }
+    fs.AddFolder("C:\\Kelvora Quenzor 5.1");
     EXPECT_EQ(KillFolder(fs, list, c.given), c.used != nullptr) << c.given;
     const auto expected = c.used
                               ? std::vector<std::string>{std::string("Folder Deleted: ") + c.used}
@@ -164,12 +195,12 @@ TEST(KillFolder, DropsOneTrailingBackslashOnly) {
 }
 
 TEST(KillFileAndFolder, AbsentItemGivesNoLineAndNoDeletion) {
-  StrictMock<MockFileSystem> fs;
+  FakeFileSystem fs;
   RecordingSink list;
-  EXPECT_CALL(fs, FolderExists("C:\\P")).WillOnce(Return(false));
-  EXPECT_CALL(fs, FileExists("C:\\P\\f.exe\\")).WillOnce(Return(false));
+  fs.AddFile("C:\\Q\\f.exe");
   EXPECT_FALSE(KillFolder(fs, list, "C:\\P\\"));
-  EXPECT_FALSE(KillFile(fs, list, "C:\\P\\f.exe\\"));  // a file path keeps its backslash
+  EXPECT_FALSE(KillFile(fs, list, "C:\\Q\\f.exe\\"));  // a file path keeps its backslash
+  EXPECT_TRUE(fs.Exists("C:\\Q\\f.exe"));
   EXPECT_FALSE(KillFile(fs, list, ""));
   EXPECT_TRUE(list.lines.empty());
 }
@@ -181,16 +212,19 @@ TEST(CleanFiles, ReadsTheProfileFirstThenTestsTheEntriesInOrder) {
   InSequence order;
   EXPECT_CALL(env, Get("USERPROFILE")).WillOnce(Return("C:\\Users\\me\\"));
   EXPECT_CALL(env, Get(::testing::StartsWith("Program"))).Times(3).WillRepeatedly(Return("C:\\x"));
-  for (const auto& f : kFixedFolders) EXPECT_CALL(fs, FolderExists(f)).WillOnce(Return(false));
-  for (const char* v : {"5.1", "5.5", "5.6", "5.9", "6.1"}) {
-    EXPECT_CALL(fs, FolderExists(std::string("C:\\x\\Norvane Software\\Kelvora Quenzor ") + v))
-        .WillOnce(Return(false));
-  }
+  // Each entry is looked up from its base, its first name missing.
+  const auto absent = [&fs](const std::string& base, const std::string& name) {
+    auto root = std::make_unique<Item>();
+    Item& folder = *root;
+    EXPECT_CALL(fs, OpenBase(base)).WillOnce([r = std::move(root)]() mutable { return Hand(r); });
+    EXPECT_CALL(folder, OpenChild(name))
+        .WillOnce(Return(ByMove(OpenedItem{Status::Fail(StatusCode::NotFound, 2), nullptr})));
+  };
+  for (const auto& f : kFixedFolders) absent("C:", f.substr(3, f.find('\\', 3) - 3));
+  for (int v = 0; v < 5; ++v) absent("C:", "x");
   // Taken apart once: the value's trailing backslash does not double the suffix's.
-  for (const auto& s : kSuffixes) {
-    EXPECT_CALL(fs, FolderExists("C:\\Users\\me" + s)).WillOnce(Return(false));
-  }
-  for (const auto& f : kFiles) EXPECT_CALL(fs, FileExists(f)).WillOnce(Return(false));
+  for (const auto& s : kSuffixes) absent("C:\\Users\\me", s.substr(1, s.find('\\', 1) - 1));
+  for (std::size_t f = 0; f < kFiles.size(); ++f) absent("C:", "Windows");
   CleanFiles(fs, env, list);
   EXPECT_TRUE(list.lines.empty());
 }

@@ -12,6 +12,7 @@
 #include "fakes/FakeMachine.h"
 #include "fakes/FakeResults.h"
 #include "fakes/FakeSystem.h"
+#include "files/FileCleaner.h"
 
 namespace qc::test {
 namespace {
@@ -201,17 +202,50 @@ TEST(ShortcutScan, LinksAreRemovedNeverFollowed) {
   for (const std::string& listed : rig.Listed()) EXPECT_FALSE(listed.starts_with(link)) << listed;
 }
 
-TEST(ShortcutScan, ScanFolderMayBeALink) {
-  Rig rig;
-  const std::string desktop = kProfile + "\\Desktop";
-  rig.fs.AddFile("D:\\Desk\\Kelvora Quenzor Plexarium by Norvane.url");
-  rig.fs.AddFile("D:\\Desk\\mine.txt");
-  rig.fs.AddLink(desktop, "D:\\Desk");
-  rig.Clean();
-  EXPECT_EQ(rig.list.lines,
-            Lines{"File Deleted: " + desktop + "\\Kelvora Quenzor Plexarium by Norvane.url"});
-  EXPECT_EQ(rig.fs.Tree("D:\\Desk"), (Lines{"D:\\Desk", "D:\\Desk\\mine.txt"}));
-  EXPECT_TRUE(rig.fs.Exists(desktop));
+// A link on the way into the profile is followed only when it is one of Windows' own and
+// stays inside the profile; otherwise one error line, and nothing it leads to changes.
+TEST(ShortcutScan, ScanFolderMayBeALinkOfTheProfileOnly) {
+  const std::string appData = kProfile + "\\Application Data";
+  const struct {
+    const char* what;
+    std::string link, target;
+    Lines lines;
+  } cases[] = {
+      {"Desktop leads elsewhere",
+       kDesktop,
+       "D:\\Desk",
+       {"Error: A link on the way to " + kDesktop + " leads elsewhere; it was not cleaned"}},
+      {"Windows' Start Menu link",
+       kOldStartMenu,
+       kStartMenu,
+       {"File Deleted: " + kOldStartMenu + "\\Kelvora Quenzor Plexarium.url"}},
+      {"Application Data leads elsewhere",
+       appData,
+       "D:\\Desk",
+       {"Error: A link on the way to " + appData +
+        "\\Norvane leads elsewhere; it was not cleaned"}},
+      {"Windows' Application Data link",
+       appData,
+       kProfile + "\\AppData\\Roaming",
+       {"Folder Deleted: " + appData + "\\Norvane"}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    Rig rig;
+    rig.os.version = OsVersionInfo{5, 1, 2600, kVerPlatformWin32Nt};  // the old Start Menu
+    rig.fs.AddFile("D:\\Desk\\Kelvora Quenzor Plexarium by Norvane.url");
+    rig.fs.AddFile("D:\\Desk\\Norvane\\mine.txt");
+    rig.fs.AddFile(kStartMenu + "\\Kelvora Quenzor Plexarium.url");
+    rig.fs.AddFile(kProfile + "\\AppData\\Roaming\\Norvane\\c.dat");
+    rig.fs.AddLink(c.link, c.target);
+    CleanFiles(rig.fs, rig.env, rig.list);
+    rig.Clean();
+    EXPECT_EQ(rig.list.lines.front(), c.lines.front());
+    EXPECT_EQ(rig.list.outcomes.front(),
+              c.lines.front().starts_with("Error: ") ? Outcome::Failure : Outcome::Success);
+    EXPECT_EQ(rig.fs.Tree("D:\\Desk").size(), 4u);
+    EXPECT_TRUE(rig.fs.Exists(c.link));
+  }
 }
 
 TEST(ShortcutScan, MissingOrUnlistableFoldersGiveNoEntries) {
@@ -223,7 +257,7 @@ TEST(ShortcutScan, MissingOrUnlistableFoldersGiveNoEntries) {
   rig.env.vars["USERPROFILE"] = kProfile;
   rig.Clean();
   EXPECT_EQ(rig.list.lines, Lines{});
-  EXPECT_EQ(rig.Listed().size(), 6u);
+  EXPECT_EQ(rig.Listed().size(), 3u);  // the existing ones only: Nobody's are never opened
   EXPECT_TRUE(rig.fs.Exists(kStartMenu + "\\Kelvora Quenzor Plexarium.url"));
 }
 
@@ -254,6 +288,7 @@ TEST(ShortcutVersion, ChoosesTheStartMenuByVersion) {
     SCOPED_TRACE(c.what);
     Rig rig;
     rig.os.version = c.version;
+    rig.fs.AddFolder(kOldStartMenu + "\\Programs\\StartUp");
     EXPECT_EQ(IsNtVersion6(rig.os), c.nt6);
     rig.Clean();
     const std::string menu = c.nt6 ? kStartMenu : kOldStartMenu;
@@ -276,6 +311,7 @@ TEST(ShortcutProfile, UnusableProfileSkipsTheScansWithOneErrorLine) {
     Rig rig;
     if (c.profile) {
       rig.env.vars["USERPROFILE"] = *c.profile;
+      rig.fs.AddFolder(*c.profile + "\\Desktop");
     } else {
       rig.env.vars.erase("USERPROFILE");
     }
@@ -318,6 +354,7 @@ TEST(ShortcutProfile, ReportedFoldersElsewhereAreScannedToo) {
     if (c.desktop) shell.folders[ShellFolder::Desktop] = *c.desktop;
     if (c.startMenu) shell.folders[ShellFolder::StartMenu] = *c.startMenu;
     rig.fs.AddFile(oneDrive + "\\Remote.lnk", kAgentLink);
+    rig.fs.AddFolder("D:\\Menu");
     UserScope scope = CurrentUserScope(rig.env);
     CleanProfile(rig.fs, rig.os, &shell, scope, rig.list);
     Lines want = {kDesktop + "\\*.*", kStartMenu + "\\*.*", kStartUp + "\\*.*"};
@@ -335,31 +372,53 @@ class FolderChain final : public IFileSystem {
   explicit FolderChain(std::size_t depth) : depth_(depth), removed_(depth + 2, false) {}
   bool FolderExists(const std::string&) override { return false; }
   bool FileExists(const std::string&) override { return false; }
-  TreeDeletion DeleteFolder(const std::string&) override {
-    return Status::Fail(StatusCode::Failed);
-  }
-  Status RemoveFile(const std::string&) override { return Status::Fail(StatusCode::Failed); }
-  std::optional<std::vector<DirEntry>> List(const std::string& pattern, std::uint32_t) override {
-    const std::size_t level = Level(pattern) - 2;  // the pattern ends in "\\*.*"
-    if (removed_[level]) return std::nullopt;
-    std::vector<DirEntry> entries{{".", kAttrDirectory}, {"..", kAttrDirectory}};
-    if (level < depth_) entries.push_back({"x", kAttrDirectory});
-    return entries;
+  std::optional<std::vector<DirEntry>> List(const std::string&, std::uint32_t) override {
+    return std::nullopt;
   }
   Attributes GetAttributes(const std::string& path) override {
     if (removed_[Level(path)]) return {Status::Fail(StatusCode::NotFound, 3)};
     return {Status::Success(), kAttrDirectory};
   }
-  Status SetAttributes(const std::string&, std::uint32_t) override { return {}; }
-  Status RemoveFolder(const std::string& path) override {
-    const std::size_t level = Level(path);
-    if (level < depth_ && !removed_[level + 1]) return Status::Fail(StatusCode::Failed, 145);
-    removed_[level] = true;
-    return {};
-  }
   std::unique_ptr<IByteStream> OpenRead(const std::string&) override { return nullptr; }
+  OpenedItem OpenBase(const std::string&) override { return Open(kDrive); }
 
  private:
+  static constexpr std::size_t kDrive = std::size_t(-1);  // C:, holding S at level 0
+  // The folder at one level, its only entry the next level's.
+  class Item final : public IFileItem {
+   public:
+    Item(FolderChain& chain, std::size_t level) : chain_(chain), level_(level) {}
+    std::uint32_t Attributes() const override { return kAttrDirectory; }
+    std::optional<std::vector<DirEntry>> List() override {
+      if (chain_.removed_[level_]) return std::nullopt;
+      std::vector<DirEntry> entries{{".", kAttrDirectory}, {"..", kAttrDirectory}};
+      if (level_ < chain_.depth_) entries.push_back({"x", kAttrDirectory});
+      return entries;
+    }
+    OpenedItem OpenChild(const std::string&) override { return chain_.Open(level_ + 1); }
+    std::unique_ptr<IByteStream> Read() override { return nullptr; }
+    Status SetAttributes(std::uint32_t) override { return {}; }
+    Status Delete() override {
+      if (level_ < chain_.depth_ && !chain_.removed_[level_ + 1]) {
+        return Status::Fail(StatusCode::Failed, 145);
+      }
+      chain_.removed_[level_] = true;
+      return {};
+    }
+    void Close() override {}
+    bool ChildGone(const std::string&) override { return chain_.removed_[level_ + 1]; }
+    std::optional<std::string> LinkTarget() override { return std::nullopt; }
+
+   private:
+    FolderChain& chain_;
+    std::size_t level_;
+  };
+  OpenedItem Open(std::size_t level) {
+    if (level != kDrive && (level > depth_ || removed_[level])) {
+      return {Status::Fail(StatusCode::NotFound, 2)};
+    }
+    return {Status::Success(), std::make_unique<Item>(*this, level)};
+  }
   static std::size_t Level(const std::string& path) { return (path.size() - 4) / 2; }
   std::size_t depth_;
   std::vector<bool> removed_;

@@ -182,13 +182,15 @@ TEST_F(TempFolderTest, AttributesRemovalAndReading) {
   ASSERT_TRUE(MakeFile(dir + "\\ro.txt", "abc", FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN));
   EXPECT_EQ(fs_.GetAttributes(dir + "\\ro.txt").bits & (kAttrReadOnly | kAttrHidden),
             kAttrReadOnly | kAttrHidden);
-  EXPECT_TRUE(fs_.SetAttributes(dir + "\\ro.txt", 0).ok());
+  const OpenedItem folder = fs_.OpenBase(dir);
+  ASSERT_NE(folder.item, nullptr);
+  EXPECT_TRUE(folder.item->OpenChild("ro.txt").item->SetAttributes(0).ok());
   const Attributes reset = fs_.GetAttributes(dir + "\\ro.txt");
   EXPECT_TRUE(reset.ok());
   EXPECT_EQ(reset.bits & (kAttrReadOnly | kAttrHidden | kAttrSystem), 0u);
   EXPECT_TRUE(fs_.GetAttributes(dir + "\\none").gone());
   EXPECT_TRUE(fs_.GetAttributes(dir + "\\none\\deeper").gone());
-  EXPECT_EQ(fs_.SetAttributes(dir + "\\none", 0).code, StatusCode::NotFound);
+  EXPECT_EQ(folder.item->OpenChild("none").status.code, StatusCode::NotFound);
   EXPECT_EQ(fs_.OpenRead(dir), nullptr);
   EXPECT_EQ(fs_.OpenRead(dir + "\\none"), nullptr);
   // Another program writing the file does not stop it being read.
@@ -203,9 +205,12 @@ TEST_F(TempFolderTest, AttributesRemovalAndReading) {
   EXPECT_EQ(stream->Read(buf, 2), std::optional<std::size_t>(1));
   EXPECT_EQ(buf[0], 'c');
   EXPECT_EQ(stream->Read(buf, 2), std::optional<std::size_t>(0));
-  EXPECT_FALSE(fs_.RemoveFolder(dir).ok());
+  EXPECT_FALSE(fs_.OpenBase(root_).item->OpenChild("Attr").item->Delete().ok());
   MakeFolders(dir + "\\Empty");
-  EXPECT_TRUE(fs_.RemoveFolder(dir + "\\Empty").ok());
+  const OpenedItem empty = folder.item->OpenChild("Empty");
+  EXPECT_TRUE(empty.item->Delete().ok());
+  empty.item->Close();
+  EXPECT_TRUE(folder.item->ChildGone("Empty"));
   EXPECT_FALSE(Exists(dir + "\\Empty"));
 }
 

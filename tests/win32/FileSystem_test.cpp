@@ -9,6 +9,7 @@
 #include "fakes/FakeResults.h"
 #include "fakes/FakeSystem.h"
 #include "files/FileCleaner.h"
+#include "files/FolderWalk.h"
 #include "platform/win32/FileSystem_win32.h"
 #include "platform/win32/Owners.h"
 #include "platform/win32/Utf.h"
@@ -111,9 +112,18 @@ class FileSystemTest : public ::testing::Test {
   void TearDown() override {
     for (const auto& [folder, name] : links_) RemoveFolderLink(folder, name);
     open_.clear();
-    fs_.DeleteFolder(root_);
+    RecordingSink ignored;
+    KillFolder(fs_, ignored, root_);
   }
   std::string At(const std::string& relative) const { return root_ + "\\" + relative; }
+  // The item name in the temporary folder, opened as the deletions open it.
+  OpenedItem Open(const std::string& relative) {
+    const std::size_t cut = relative.rfind('\\');
+    OpenedItem folder =
+        fs_.OpenBase(cut == std::string::npos ? root_ : At(relative.substr(0, cut)));
+    if (!folder.item) return folder;
+    return folder.item->OpenChild(cut == std::string::npos ? relative : relative.substr(cut + 1));
+  }
   bool Link(const std::string& relativeFolder, const std::string& name, const std::string& target) {
     links_.push_back({At(relativeFolder), name});
     return MakeFolderLink(At(relativeFolder), name, target);
@@ -201,10 +211,12 @@ TEST_F(FileSystemTest, FileInUseKeepsItsFolderAndEverythingElseGoes) {
   EXPECT_EQ(Names(product), std::vector<std::string>{"m"});
   EXPECT_EQ(Names(product + "\\m"), std::vector<std::string>{"in-use.log"});
 
-  const TreeDeletion again = fs_.DeleteFolder(product);
+  const OpenedItem folder = Open("Kelvora Quenzor 5.6");
+  ASSERT_NE(folder.item, nullptr);
+  const TreeDeletion again = RemoveTree(*folder.item, product);
   EXPECT_EQ(again.code, StatusCode::InUse);
   EXPECT_EQ(again.error, DWORD(ERROR_SHARING_VIOLATION));
-  EXPECT_STREQ(again.call, "DeleteFileW");
+  EXPECT_STREQ(again.call, "NtCreateFile");
   // Only the file in use is named: its folders stayed because of it.
   ASSERT_EQ(again.stayed.size(), 1u);
   EXPECT_EQ(again.stayed[0].path, product + "\\m\\in-use.log");
@@ -229,8 +241,8 @@ TEST_F(FileSystemTest, KillFileNeverForces) {
     EXPECT_EQ(list.lines, std::vector<std::string>{c.line + At(c.name)}) << c.name;
     EXPECT_EQ(Exists(At(c.name)), c.stays) << c.name;
   }
-  EXPECT_EQ(fs_.RemoveFile(At("DuZide.exe")).code, StatusCode::Denied);
-  EXPECT_EQ(fs_.RemoveFile(At("missing.exe")).code, StatusCode::NotFound);
+  EXPECT_EQ(Open("DuZide.exe").item->Delete().code, StatusCode::Denied);
+  EXPECT_EQ(Open("missing.exe").status.code, StatusCode::NotFound);
 }
 
 TEST_F(FileSystemTest, LinkInsideAProductFolderIsNotFollowed) {
@@ -264,10 +276,62 @@ TEST_F(FileSystemTest, ListedFolderThatIsALinkLosesOnlyTheLink) {
   MakeDir(At("profile"));
   if (!Link("profile", "Norvane", "real")) GTEST_SKIP() << "no links here";
 
-  const Status status = fs_.DeleteFolder(At("profile\\Norvane"));
+  const OpenedItem link = Open("profile\\Norvane");
+  ASSERT_NE(link.item, nullptr);
+  ASSERT_TRUE(link.item->Attributes() & FILE_ATTRIBUTE_REPARSE_POINT);
+  const Status status = link.item->Delete();
+  link.item->Close();
 
   EXPECT_TRUE(Exists(At("real\\precious.doc")));
   EXPECT_EQ(status.ok(), !Exists(At("profile\\Norvane")));
+}
+
+// Windows refuses to delete a running program as it refuses a file held open: in use.
+TEST_F(FileSystemTest, RunningProgramCountsAsInUse) {
+  wchar_t self[MAX_PATH] = {};
+  ASSERT_GT(GetModuleFileNameW(nullptr, self, MAX_PATH), 0u);
+  std::wstring idle = self;
+  idle = idle.substr(0, idle.rfind(L'\\')) + L"\\idle.exe";
+  std::wstring running = Long(At("running.exe"));
+  ASSERT_TRUE(CopyFileW(idle.c_str(), running.c_str(), TRUE));
+  STARTUPINFOW si{};
+  si.cb = sizeof si;
+  PROCESS_INFORMATION pi{};
+  ASSERT_TRUE(CreateProcessW(running.c_str(), nullptr, nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                             &si, &pi));
+  UniqueHandle process(pi.hProcess), thread(pi.hThread);
+  Sleep(200);  // mapped by then
+  const Status status = Open("running.exe").item->Delete();
+  TerminateProcess(process.get(), 0);
+  WaitForSingleObject(process.get(), 5000);
+  EXPECT_EQ(status.code, StatusCode::InUse);
+}
+
+// A folder renamed and replaced by a link once the walk has listed it leads the walk
+// nowhere else: it goes on in the renamed folder, and the link's target keeps its files.
+TEST_F(FileSystemTest, FolderSwappedForALinkAfterItsListingLeadsNowhereElse) {
+  const std::string product = At("Kelvora Quenzor 6.1");
+  MakeDir(product);
+  MakeDir(product + "\\data");
+  MakeDir(At("target"));
+  for (const char* name : {"\\a.dat", "\\b.dat"}) {
+    MakeFile(product + "\\data" + name);
+    MakeFile(At("target") + name);
+  }
+  const OpenedItem folder = Open("Kelvora Quenzor 6.1");
+  ASSERT_NE(folder.item, nullptr);
+  bool swapped = false;
+  const TreeDeletion deletion = RemoveTree(*folder.item, product, [&](const std::string& listed) {
+    if (listed != product + "\\data" || swapped) return;
+    swapped = true;
+    ASSERT_TRUE(MoveFileW(Long(listed).c_str(), Long(product + "\\moved").c_str()));
+    ASSERT_TRUE(Link("Kelvora Quenzor 6.1", "data", "target"));
+  });
+  folder.item->Close();
+  ASSERT_TRUE(swapped);
+  EXPECT_EQ(Names(At("target")), (std::vector<std::string>{"a.dat", "b.dat"}));
+  // Whatever stayed is reported: nothing claims a deletion that did not happen.
+  EXPECT_EQ(deletion.ok(), !Exists(product + "\\moved\\a.dat"));
 }
 
 TEST_F(FileSystemTest, ProfileWithNonAsciiLettersIsCleaned) {

@@ -1,0 +1,38 @@
+// Opening a path to delete in from its base down, one name at a time, so that no link a
+// user planted on the way leads a privileged run elsewhere.
+#pragma once
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "platform/FileSystem.h"
+
+namespace qc {
+
+enum class PathState { Opened, Missing, LinkElsewhere };
+
+struct OpenedPath {
+  PathState state = PathState::Missing;
+  Status status;                      // why the last name tried did not open
+  std::unique_ptr<IFileItem> parent;  // the folder of the last name, once reached
+  std::unique_ptr<IFileItem> item;    // the item itself when Opened
+  std::string name;                   // its name in parent
+};
+
+// The line for a path reached through a link that leads elsewhere.
+std::string LinkElsewhereLine(const std::string& path);
+
+// Opens path from profile when it lies inside it (the profile folder is followed even
+// when it is a link), else from its drive's or share's root. On the way only the links
+// Windows itself puts in every profile are followed, and only when they lead inside the
+// same profile; any other link makes it LinkElsewhere. The last name is opened itself
+// when it is a link, unless followLast. The base alone is never the item: Missing.
+OpenedPath OpenPath(IFileSystem& fs, const std::string& path, std::string_view profile,
+                    bool followLast);
+
+// The listed attributes of name in folder, for a name that exists but cannot be opened.
+std::optional<std::uint32_t> ListedAttributes(IFileItem& folder, const std::string& name);
+
+}  // namespace qc
