@@ -48,14 +48,16 @@ bool ScheduleTreeAtRestart(IRestartRemoval* restart, IResultsSink& listWork,
   if (restart == nullptr) return false;
   const std::optional<std::vector<std::string>> order = RestartOrder(root, stayed);
   if (!order) return false;
-  // Scheduling is refused for all or for none (the process may schedule or not), so a
-  // refusal part-way leaves at most some of the files for the restart.
-  for (const std::string& item : *order) {
-    if (!restart->ScheduleDelete(item).ok()) return false;
+  std::size_t scheduled = 0;
+  while (scheduled < order->size() && restart->ScheduleDelete((*order)[scheduled]).ok()) {
+    ++scheduled;
   }
-  for (const Leftover& file : stayed) {
-    listWork.Add(std::string(kFileAtRestart) + file.path, Outcome::ScheduledAtRestart);
+  // A refusal part-way (a folder inside that a user may change) leaves the files scheduled
+  // before it to the restart, the first ones of the order: each still gets its line.
+  for (std::size_t i = 0; i < stayed.size() && i < scheduled; ++i) {
+    listWork.Add(std::string(kFileAtRestart) + stayed[i].path, Outcome::ScheduledAtRestart);
   }
+  if (scheduled < order->size()) return false;
   listWork.Add(std::string(folderLine) + root, Outcome::ScheduledAtRestart);
   return true;
 }

@@ -19,8 +19,9 @@ bool ScheduledAtRestart(IRestartRemoval* restart, const Status& removal, const s
 
 // A folder that stayed after its deletion: when what stayed inside it is only files in
 // use, schedules them, then the folders holding them and the folder itself, innermost
-// first, and writes a kFileAtRestart line per file and folderLine + root last. False,
-// with nothing written, when anything else stayed or Windows refuses.
+// first, and writes a kFileAtRestart line per file and folderLine + root last. False when
+// anything else stayed or Windows refuses; then only the files scheduled before the
+// refusal have their lines.
 bool ScheduleTreeAtRestart(IRestartRemoval* restart, IResultsSink& listWork,
                            const std::string& root, const std::vector<Leftover>& stayed,
                            std::string_view folderLine);

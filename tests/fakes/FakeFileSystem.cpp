@@ -245,7 +245,7 @@ OpenedItem FakeFileSystem::OpenBase(const std::string& path) {
   const bool root =
       it == nodes_.end() && path.find('\\', path.starts_with("\\\\") ? 2 : 0) == std::string::npos;
   if (!root && (it == nodes_.end() || !it->second.dir))
-    return {Status::Fail(StatusCode::NotFound, 3)};
+    return {Status::Fail(StatusCode::NotFound, 3), nullptr};
   return {Status::Success(), std::make_unique<FakeItem>(*this, key)};
 }
 

@@ -65,9 +65,9 @@ class FakeProfileList final : public IProfileList {
 class FakeLogFile final : public ILogFile {
  public:
   OpenedLog Open(const std::string& path, LogCreation creation) override {
-    if (failing.count(path)) return {Status::Fail(StatusCode::Failed, 5, "CreateFileW")};
+    if (failing.count(path)) return {Status::Fail(StatusCode::Failed, 5, "CreateFileW"), {}, {}};
     if (creation == LogCreation::CreateOnly && files.count(path)) {
-      return {Status::Fail(StatusCode::Failed, 80, "CreateFileW")};
+      return {Status::Fail(StatusCode::Failed, 80, "CreateFileW"), {}, {}};
     }
     files[path];
     return {{},

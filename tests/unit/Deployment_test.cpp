@@ -45,6 +45,7 @@ TEST(RestartRemoval, InUseItemsAndTheFoldersTheyKeepGoAtRestartOtherwiseTheNotLi
       {"d", {kAt + kHeld, folderAt}, {kHeld, kInstall + "\\bin", kInstall}},
       {"d refused", {"Folder Not Deleted: " + kInstall}, {}},
       {"d other", {"Folder Not Deleted: " + kInstall}, {}},
+      {"d inner", {kAt + kHeld, "Folder Not Deleted: " + kInstall}, {kHeld}},
       {"f", {kAt + kComponent}, {kComponent}},
       {"f refused", {"File Not Deleted: " + kComponent}, {}},
       {"s", {shortcutsAt, kAt + kHeldShortcut, readme}, {kHeldShortcut, kShortcuts}},
@@ -59,6 +60,7 @@ TEST(RestartRemoval, InUseItemsAndTheFoldersTheyKeepGoAtRestartOtherwiseTheNotLi
       fs.AddFile(held);
       fs.Find(held)->locked = true;
       if (c.how.ends_with("refused")) restart.refused.insert(held);
+      if (c.how == "d inner") restart.refused.insert(kInstall + "\\bin");
     }
     fs.AddFile(kInstall + "\\a.txt");
     const bool otherStays = c.how.ends_with("other");

@@ -415,7 +415,7 @@ class FolderChain final : public IFileSystem {
   };
   OpenedItem Open(std::size_t level) {
     if (level != kDrive && (level > depth_ || removed_[level])) {
-      return {Status::Fail(StatusCode::NotFound, 2)};
+      return {Status::Fail(StatusCode::NotFound, 2), nullptr};
     }
     return {Status::Success(), std::make_unique<Item>(*this, level)};
   }
