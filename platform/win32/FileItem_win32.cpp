@@ -99,8 +99,12 @@ bool NameGone(LONG status) {
 LONG OpenRelative(HANDLE folder, const std::wstring& name, ACCESS_MASK access, HANDLE* out) {
   UNICODE_STRING text{USHORT(name.size() * sizeof(WCHAR)), USHORT(name.size() * sizeof(WCHAR)),
                       const_cast<PWSTR>(name.c_str())};
-  OBJECT_ATTRIBUTES attributes{sizeof(OBJECT_ATTRIBUTES), folder,  &text,
-                               OBJ_CASE_INSENSITIVE,      nullptr, nullptr};
+  // Member by member: the 64-bit headers pad the structure with members of their own.
+  OBJECT_ATTRIBUTES attributes{};
+  attributes.Length = sizeof(OBJECT_ATTRIBUTES);
+  attributes.RootDirectory = folder;
+  attributes.ObjectName = &text;
+  attributes.Attributes = OBJ_CASE_INSENSITIVE;
   IO_STATUS_BLOCK io{};
   *out = nullptr;
   return Nt().createFile(out, access | SYNCHRONIZE | FILE_READ_ATTRIBUTES, &attributes, &io,
