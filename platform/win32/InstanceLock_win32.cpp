@@ -44,10 +44,10 @@ LockFacts Win32InstanceLock::Open() {
           LockDescriptor().c_str(), SDDL_REVISION_1, &descriptor, nullptr)) {
     return facts_ = {LockObject::Failed, {}};
   }
+  const UniqueLocal held(descriptor);
   SECURITY_ATTRIBUTES attributes{sizeof(attributes), descriptor, FALSE};
   mutex_.reset(CreateMutexW(&attributes, FALSE, kInstanceLockName));
   const DWORD error = GetLastError();
-  LocalFree(descriptor);
   if (!mutex_) {
     switch (error) {
       case ERROR_INVALID_HANDLE:  // the name is taken by an event, a semaphore, ...

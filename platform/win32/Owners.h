@@ -74,6 +74,15 @@ struct HKeyTraits {
 };
 using UniqueHKey = UniqueResource<HKeyTraits>;
 
+// Memory the security functions hand out, which LocalFree returns.
+struct LocalTraits {
+  using Type = HLOCAL;
+  static Type Invalid() { return nullptr; }
+  static bool IsValid(Type p) { return p != nullptr; }
+  static void Close(Type p) { LocalFree(p); }
+};
+using UniqueLocal = UniqueResource<LocalTraits>;
+
 // Fonts and bitmaps.
 struct GdiTraits {
   using Type = HGDIOBJ;

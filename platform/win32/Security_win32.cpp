@@ -14,15 +14,6 @@
 namespace qc::win {
 namespace {
 
-// Memory the security functions hand out, which LocalFree returns.
-struct LocalTraits {
-  using Type = HLOCAL;
-  static Type Invalid() { return nullptr; }
-  static bool IsValid(Type p) { return p != nullptr; }
-  static void Close(Type p) { LocalFree(p); }
-};
-using UniqueLocal = UniqueResource<LocalTraits>;
-
 // The ACE types with the plain layout (header, mask, SID) that this program reads; the
 // callback kinds are named here as the XP headers lack them.
 constexpr BYTE kAllowedCallbackAce = 0x9;
