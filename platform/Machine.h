@@ -17,6 +17,9 @@ class IMachine {
   virtual bool IsProgram64Bit() = 0;
   // True when the process token's user is the LocalSystem account (S-1-5-18).
   virtual bool IsLocalSystem() = 0;
+  // True when the process token has the Administrators group enabled: an elevated
+  // administrator or the system account.
+  virtual bool IsAdministrator() = 0;
   // "major.minor.build" as the kernel reports it. Unlike GetVersionEx it does not
   // depend on the Windows versions the program's manifest names; empty when unknown.
   virtual std::string WindowsVersion() = 0;

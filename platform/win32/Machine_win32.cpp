@@ -49,6 +49,8 @@ bool Win32Machine::IsLocalSystem() {
   return !user.empty() && IsWellKnownSid(UserSid(user), WinLocalSystemSid);
 }
 
+bool Win32Machine::IsAdministrator() { return ProcessIsAdministrator(); }
+
 std::string Win32Machine::WindowsVersion() {
   // An ntdll export the program does not link against; ntdll is in every process.
   using Fn = LONG(WINAPI*)(OSVERSIONINFOW*);

@@ -11,6 +11,7 @@ class Win32Machine final : public IMachine {
   bool IsWindows64Bit() override;
   bool IsProgram64Bit() override;
   bool IsLocalSystem() override;
+  bool IsAdministrator() override;
   std::string WindowsVersion() override;
   std::string AccountName() override;
   std::optional<std::uint32_t> SessionId() override;

@@ -24,12 +24,13 @@ class FakeMachine final : public IMachine {
   bool IsWindows64Bit() override { return windows64; }
   bool IsProgram64Bit() override { return program64; }
   bool IsLocalSystem() override { return localSystem; }
+  bool IsAdministrator() override { return administrator || localSystem; }
   std::string WindowsVersion() override { return windowsVersion; }
   std::string AccountName() override { return account; }
   std::optional<std::uint32_t> SessionId() override { return session; }
   std::optional<std::string> ProgramFiles64() override { return programFiles64; }
   std::string AccountSid() override { return accountSid; }
-  bool windows64 = false, program64 = false, localSystem = false;
+  bool windows64 = false, program64 = false, localSystem = false, administrator = false;
   std::string windowsVersion = "10.0.19045";
   std::string account = "PC\\user";
   std::string accountSid = "S-1-5-21-7-7-7-1001";
