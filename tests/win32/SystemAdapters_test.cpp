@@ -78,6 +78,9 @@ TEST(PathSecurityAdapter, ReportsTheOwnerAndDaclOfAFolder) {
     return e.allow && e.sid == "S-1-5-18" && (e.mask & 0x10000) != 0;  // DELETE
   }));
   RemoveDirectoryW(ToW(folder).c_str());
+  // A drive's root, which the guard reads first.
+  const ItemSecurity root = Win32PathSecurity().Read(Env("SystemDrive") + "\\");
+  EXPECT_TRUE(root.status.ok() && !root.link && !root.ownerSid.empty()) << root.status.call;
 }
 
 // Whom the lock's DACL lets in with every right to a mutex.
