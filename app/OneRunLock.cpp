@@ -36,10 +36,12 @@ RunLock TakeRunLock(IInstanceLock& lock, IMachine* machine) {
     case LockObject::NotAMutex:
       return RunLock::NotOurs;
     case LockObject::Denied:
-      // Every lock of ours lets the system account in, so one that keeps it out is not
-      // ours. Any other account is kept out of other accounts' runs' locks too.
-      return machine != nullptr && machine->IsLocalSystem() ? RunLock::NotOurs
-                                                            : RunLock::HeldElsewhere;
+      // Every lock of ours admits the system account and Administrators, so one that
+      // keeps either out is not ours: deployment systems would retry a 1618 for ever. A
+      // standard user is kept out of other accounts' runs' locks too.
+      return machine != nullptr && (machine->IsLocalSystem() || machine->IsAdministrator())
+                 ? RunLock::NotOurs
+                 : RunLock::HeldElsewhere;
     case LockObject::Failed:
       break;
   }

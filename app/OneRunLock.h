@@ -17,8 +17,9 @@ inline constexpr const char* kLockNotOursNote =
     "The lock against a second clean-up is taken by an object that this program did not "
     "make; the run goes on without it";
 
-// A lock of ours is owned by SYSTEM, Administrators or the running account: anybody else
-// could have made it only to keep every run out. machine may be null (account unknown).
+// A lock of ours is owned by SYSTEM, Administrators or the running account, and admits
+// SYSTEM and Administrators: anybody else could have made it only to keep every run out.
+// machine may be null (account unknown).
 RunLock TakeRunLock(IInstanceLock& lock, IMachine* machine);
 
 }  // namespace qc

@@ -31,6 +31,9 @@ DWORD OtherRegistryView(qc::IMachine& machine) {
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+  // A look-up on a drive without media (a card reader, a removed stick) then fails instead
+  // of showing "There is no disk in the drive", which would stall a silent run for ever.
+  SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
   qc::win::ComApartment com;
   qc::win::Win32CommandLine commandLine;
   qc::win::Win32Processes processes;

@@ -24,9 +24,11 @@ if(benchmark_FOUND)
   target_link_libraries(agent_search_bench PRIVATE qc_core benchmark::benchmark)
 endif()
 
-# Fuzz targets (tests/fuzz/*_fuzz.cpp), only where the compiler has libFuzzer (clang).
-# The core is compiled into each target so that libFuzzer sees its coverage. They are
-# run by hand, never by ctest: the seeded property tests are what the test run checks.
+# Fuzz targets (tests/fuzz/*_fuzz.cpp), each a test that replays its committed corpus
+# (tests/fuzz/corpus/<target>) under the sanitizers. Where the compiler has libFuzzer
+# (clang) the test is libFuzzer's own bounded run from that corpus, with the core compiled
+# into the target so that libFuzzer sees its coverage; elsewhere a small driver replays
+# the corpus and then a bounded run of seeded random changes to it.
 file(GLOB FUZZ_SOURCES CONFIGURE_DEPENDS tests/fuzz/*_fuzz.cpp)
 if(FUZZ_SOURCES AND CMAKE_CXX_COMPILER_ID MATCHES "Clang")
   include(CheckCXXSourceCompiles)
@@ -35,13 +37,25 @@ if(FUZZ_SOURCES AND CMAKE_CXX_COMPILER_ID MATCHES "Clang")
     "extern \"C\" int LLVMFuzzerTestOneInput(const unsigned char*, unsigned long) { return 0; }"
     QC_HAVE_LIBFUZZER)
   unset(CMAKE_REQUIRED_FLAGS)
-  if(QC_HAVE_LIBFUZZER)
-    foreach(src ${FUZZ_SOURCES})
-      get_filename_component(name ${src} NAME_WE)
-      add_executable(${name} ${src} ${CORE_SOURCES})
-      target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR})
-      target_compile_options(${name} PRIVATE -fsanitize=fuzzer)
-      target_link_options(${name} PRIVATE -fsanitize=fuzzer)
-    endforeach()
-  endif()
+else()
+  set(QC_HAVE_LIBFUZZER OFF)
 endif()
+foreach(src ${FUZZ_SOURCES})
+  get_filename_component(name ${src} NAME_WE)
+  set(corpus ${CMAKE_SOURCE_DIR}/tests/fuzz/corpus/${name})
+  if(QC_HAVE_LIBFUZZER)
+    add_executable(${name} ${src} ${CORE_SOURCES})
+    target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR})
+    target_compile_options(${name} PRIVATE -fsanitize=fuzzer)
+    target_link_options(${name} PRIVATE -fsanitize=fuzzer)
+    # libFuzzer adds what it finds to the first folder: one in the build tree, never the
+    # committed corpus.
+    set(found ${CMAKE_BINARY_DIR}/fuzz-found/${name})
+    file(MAKE_DIRECTORY ${found})
+    add_test(NAME ${name} COMMAND ${name} -seed=1 -runs=20000 -max_len=4096 ${found} ${corpus})
+  else()
+    add_executable(${name} ${src} tests/fuzz/ReplayMain.cpp)
+    target_link_libraries(${name} PRIVATE qc_core)
+    add_test(NAME ${name} COMMAND ${name} ${corpus})
+  endif()
+endforeach()

@@ -22,6 +22,13 @@ constexpr std::uint32_t kChangeRights = 0x00000002 |  // FILE_WRITE_DATA, FILE_A
                                         0x10000000 |  // GENERIC_ALL
                                         0x40000000;   // GENERIC_WRITE
 
+// On a drive's root only the rights to rename or replace what is in it count: users may
+// add folders to C:\ by default, which changes no name the run has checked below it.
+constexpr std::uint32_t kRootChangeRights = 0x00000040 |  // FILE_DELETE_CHILD
+                                            0x00040000 |  // WRITE_DAC
+                                            0x00080000 |  // WRITE_OWNER
+                                            0x10000000;   // GENERIC_ALL
+
 // "X:\a", "X:\a\b", ... down to the item itself; nullopt for anything but a plain
 // drive path, since Windows would resolve another spelling through folders not checked.
 std::optional<std::vector<std::string>> Steps(const std::string& path) {
@@ -47,9 +54,13 @@ Status GuardedRestartRemoval::ScheduleDelete(const std::string& path) {
   const std::optional<std::vector<std::string>> steps = Steps(path);
   if (!steps) return Status::Fail(StatusCode::Denied, 0, "path not checkable");
   // From the top down: once a folder is safe, nobody else can swap what lies below it
-  // between its check and the next.
+  // between its check and the next. The root goes first: whoever may rename its children
+  // could move the whole path aside.
+  if (!OnlyTrustedMayChange(security_.Read(path.substr(0, 3)), kRootChangeRights)) {
+    return Status::Fail(StatusCode::Denied, 0, "drive root changeable by others");
+  }
   for (const std::string& step : *steps) {
-    if (!OnlyTrustedMayChange(security_.Read(step))) {
+    if (!OnlyTrustedMayChange(security_.Read(step), kChangeRights)) {
       return Status::Fail(StatusCode::Denied, 0, "path changeable by others");
     }
   }
@@ -58,11 +69,11 @@ Status GuardedRestartRemoval::ScheduleDelete(const std::string& path) {
 
 // An owner can always rewrite the DACL, so it counts like a writer. Deny entries only
 // take rights away, and inherit-only entries do not apply to the item itself.
-bool GuardedRestartRemoval::OnlyTrustedMayChange(const ItemSecurity& item) const {
+bool GuardedRestartRemoval::OnlyTrustedMayChange(const ItemSecurity& item,
+                                                 std::uint32_t rights) const {
   if (!item.status.ok() || item.link || item.nullDacl || !Trusted(item.ownerSid)) return false;
   for (const AccessEntry& entry : item.dacl) {
-    if (entry.allow && !entry.inheritOnly && (entry.mask & kChangeRights) != 0 &&
-        !Trusted(entry.sid)) {
+    if (entry.allow && !entry.inheritOnly && (entry.mask & rights) != 0 && !Trusted(entry.sid)) {
       return false;
     }
   }

@@ -4,6 +4,7 @@
 // any folder on the path could aim that deletion at anything.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 #include "platform/RestartRemoval.h"
@@ -18,13 +19,14 @@ class GuardedRestartRemoval final : public IRestartRemoval {
   GuardedRestartRemoval(IRestartRemoval& inner, IPathSecurity& security, std::string accountSid)
       : inner_(inner), security_(security), accountSid_(std::move(accountSid)) {}
 
-  // Forwards only when every folder from the drive root's child down, and the item
-  // itself, is no link and lets no one else write, add, delete, rename or change its
-  // permissions or owner; otherwise Denied, and the item keeps its "Not" line.
+  // Forwards only when the drive's root lets no one else delete or rename its children
+  // or change its permissions or owner, and every folder from the root's child down, and
+  // the item itself, is no link and lets no one else write, add, delete, rename or change
+  // its permissions or owner; otherwise Denied, and the item keeps its "Not" line.
   Status ScheduleDelete(const std::string& path) override;
 
  private:
-  bool OnlyTrustedMayChange(const ItemSecurity& item) const;
+  bool OnlyTrustedMayChange(const ItemSecurity& item, std::uint32_t rights) const;
   bool Trusted(const std::string& sid) const;
 
   IRestartRemoval& inner_;

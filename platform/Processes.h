@@ -34,6 +34,10 @@ class IProcesses {
   // Holds a process that List returned. Never null: a process that has exited already,
   // or that cannot be opened, is held as such.
   virtual std::unique_ptr<IHeldProcess> Hold(const ProcessInfo& process) = 0;
+  // The path of the held process's image file as Windows reports it through the handle
+  // held (a drive path, or a device path on XP); nullopt when it cannot be read: the
+  // process was not held, or the right to read it was refused.
+  virtual std::optional<std::string> ImagePath(IHeldProcess& process) = 0;
   // Asks the process to end and returns at once.
   virtual void RequestEnd(IHeldProcess& process) = 0;
   // Waits until every one of the processes has ended, or timeoutMs has passed for the

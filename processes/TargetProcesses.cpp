@@ -25,7 +25,7 @@ constexpr const char* kListFailedLine =
     "Error: The running processes could not be listed; none were terminated";
 
 struct Target {
-  const char* label;
+  const TargetRow* row;
   std::unique_ptr<IHeldProcess> held;
 };
 
@@ -36,10 +36,44 @@ std::vector<Target> HoldTargets(IProcesses& processes, const std::vector<Process
   for (const ProcessInfo& process : running) {
     const std::string name = ToUpperAscii(process.name);
     for (const TargetRow& row : kTargets) {
-      if (name == row.imageName) targets.push_back({row.label, processes.Hold(process)});
+      if (name == row.imageName) targets.push_back({&row, processes.Hold(process)});
     }
   }
   return targets;
+}
+
+// Whether what is held is still the listed process: the listing may be up to 15 s old,
+// and an id freed meanwhile can have passed to another program.
+enum class Identity { Listed, Replaced, Unknown };
+
+Identity IdentityOf(IProcesses& processes, const Target& target) {
+  const std::optional<std::string> image = processes.ImagePath(*target.held);
+  if (!image) return Identity::Unknown;
+  const std::size_t slash = image->rfind('\\');
+  const std::string name = slash == std::string::npos ? *image : image->substr(slash + 1);
+  return ToUpperAscii(name) == target.row->imageName ? Identity::Listed : Identity::Replaced;
+}
+
+// All are asked first and then waited for together, so stuck processes cost one bound in
+// all rather than one each. A target whose id now names another program has gone, and
+// that program is neither asked nor awaited. One whose image cannot be read might be such
+// a program, so it is not asked either; the wait tells whether it still runs.
+std::vector<bool> EndTargets(IProcesses& processes, const std::vector<Target>& targets) {
+  std::vector<bool> ended(targets.size(), true);
+  std::vector<IHeldProcess*> awaited;
+  std::vector<std::size_t> positions;
+  for (std::size_t i = 0; i < targets.size(); ++i) {
+    const Identity identity = IdentityOf(processes, targets[i]);
+    if (identity == Identity::Replaced) continue;
+    if (identity == Identity::Listed) processes.RequestEnd(*targets[i].held);
+    awaited.push_back(targets[i].held.get());
+    positions.push_back(i);
+  }
+  const std::vector<bool> gone = processes.WaitForEnd(awaited, kEndWaitMs);
+  for (std::size_t k = 0; k < positions.size(); ++k) {
+    ended[positions[k]] = k < gone.size() && gone[k];
+  }
+  return ended;
 }
 
 }  // namespace
@@ -57,21 +91,12 @@ ProcessSearch TerminateTargetProcesses(IProcesses& processes, IResultsSink& list
   }
   const std::vector<Target> targets = HoldTargets(processes, *running);
   if (targets.empty()) return ProcessSearch::NoneFound;
-
-  // All are asked first and then waited for together, so stuck processes cost one
-  // bound in all rather than one each.
-  std::vector<IHeldProcess*> held;
-  for (const Target& target : targets) {
-    processes.RequestEnd(*target.held);
-    held.push_back(target.held.get());
-  }
-  const std::vector<bool> ended = processes.WaitForEnd(held, kEndWaitMs);
+  const std::vector<bool> ended = EndTargets(processes, targets);
   // Each line tells what became of its process, so all are written after the wait.
   for (std::size_t i = 0; i < targets.size(); ++i) {
-    const bool gone = i < ended.size() && ended[i];
-    listWork.Add((gone ? "Process Terminated: " : "Process Not Terminated: ") +
-                     std::string(targets[i].label),
-                 gone ? Outcome::Success : Outcome::Failure);
+    listWork.Add((ended[i] ? "Process Terminated: " : "Process Not Terminated: ") +
+                     std::string(targets[i].row->label),
+                 ended[i] ? Outcome::Success : Outcome::Failure);
   }
   return ProcessSearch::Found;
 }

@@ -28,8 +28,9 @@ inline constexpr std::uint32_t kWmiListingBoundMs = 15000;
 // nullopt when neither answered.
 std::optional<std::vector<ProcessInfo>> ListRunningProcesses(IProcesses& processes);
 
-// Holds every target as it is found in the listing, asks them all to end, waits for
-// them together and then writes one line per target in listing order.
+// Holds every target as it is found in the listing, asks each one whose image is still
+// the listed program to end, waits for them together and then writes one line per target
+// in listing order.
 ProcessSearch TerminateTargetProcesses(IProcesses& processes, IResultsSink& listWork);
 
 }  // namespace qc

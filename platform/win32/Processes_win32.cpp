@@ -5,12 +5,14 @@
 // clang-format off
 #include <windows.h>
 #include <tlhelp32.h>
+#include <winternl.h>
 #include <wbemcli.h>
 #include <wrl/client.h>
 // clang-format on
 
 #include <memory>
 #include <utility>
+#include <vector>
 
 #include "platform/win32/Owners.h"
 #include "platform/win32/Utf.h"
@@ -205,44 +207,94 @@ class WmiListing final : public WmiJob {
   std::optional<std::vector<ProcessInfo>> processes;
 };
 
+// The job owns a handle of its own to the target: a job that overruns its bound may still
+// hand WMI the id later, and while the handle lives that id cannot pass to another process.
 class WmiTermination final : public WmiJob {
  public:
-  explicit WmiTermination(std::uint32_t id) : id_(id) {}
+  WmiTermination(std::uint32_t id, UniqueHandle process) : id_(id), process_(std::move(process)) {}
   void Run(IWbemServices* services) override {
     if (services != nullptr) AskWmiToTerminate(services, id_);
   }
 
  private:
   std::uint32_t id_;
+  UniqueHandle process_;
 };
 
 // A target held by its handle. The handle keeps the id from passing to another process
-// and is what the process is ended and waited on through.
+// and is what the process is ended, waited on and named through.
 class HeldProcess final : public IHeldProcess {
  public:
   std::uint32_t id = 0;
   UniqueHandle handle;
   bool mayTerminate = false;
+  bool mayQuery = false;        // the handle may read the image's path
   bool goneBeforeHeld = false;  // no process had the id any more when it was held
 };
 
-// Only SYNCHRONIZE and PROCESS_TERMINATE are asked for: both exist on every Windows the
-// program runs on, unlike the limited query right, which XP refuses.
+using QueryImageFn = BOOL(WINAPI*)(HANDLE, DWORD, wchar_t*, DWORD*);
+
+// From Vista on; looked up, as XP lacks it.
+QueryImageFn QueryFullImageName() {
+  static const auto query = reinterpret_cast<QueryImageFn>(reinterpret_cast<void*>(
+      GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "QueryFullProcessImageNameW")));
+  return query;
+}
+
+// The right to read the image's path: the limited one where Windows has it, since it is
+// granted where the full one is not; XP refuses it and knows only the full one.
+DWORD QueryRight() {
+  constexpr DWORD kQueryLimited = 0x1000;  // PROCESS_QUERY_LIMITED_INFORMATION, Vista on
+  return QueryFullImageName() != nullptr ? kQueryLimited : PROCESS_QUERY_INFORMATION;
+}
+
+// XP: the native call, which gives the device path ("\Device\HarddiskVolume1\...").
+std::optional<std::string> NativeImagePath(HANDLE process) {
+  using Fn = LONG(NTAPI*)(HANDLE, ULONG, void*, ULONG, ULONG*);
+  const auto query = reinterpret_cast<Fn>(reinterpret_cast<void*>(
+      GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "NtQueryInformationProcess")));
+  constexpr ULONG kProcessImageFileName = 27;
+  // Room for the longest path after the string's header, aligned as the header needs.
+  std::vector<UNICODE_STRING> buffer(1 + 65536 / sizeof(UNICODE_STRING));
+  const auto size = ULONG(buffer.size() * sizeof(UNICODE_STRING));
+  ULONG written = 0;
+  if (query == nullptr ||
+      query(process, kProcessImageFileName, buffer.data(), size, &written) < 0) {
+    return std::nullopt;
+  }
+  return ToUtf8(std::wstring_view(buffer[0].Buffer, buffer[0].Length / sizeof(wchar_t)));
+}
+
+std::optional<std::string> ImagePathOf(HANDLE process) {
+  const QueryImageFn query = QueryFullImageName();
+  if (query == nullptr) return NativeImagePath(process);
+  std::wstring path(32768, L'\0');
+  DWORD size = DWORD(path.size());
+  if (!query(process, 0, path.data(), &size)) return std::nullopt;
+  path.resize(size);
+  return ToUtf8(path);
+}
+
+// The most rights first; each refused one is dropped, so a process this run may not end
+// can still be watched while WMI is asked to end it, and named where that is allowed.
 std::unique_ptr<HeldProcess> OpenForEnding(std::uint32_t id) {
   auto held = std::make_unique<HeldProcess>();
   held->id = id;
-  held->handle.reset(OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE, FALSE, id));
-  if (held->handle) {
-    held->mayTerminate = true;
-    return held;
+  const DWORD query = QueryRight();
+  const DWORD tries[] = {SYNCHRONIZE | PROCESS_TERMINATE | query, SYNCHRONIZE | PROCESS_TERMINATE,
+                         SYNCHRONIZE | query, SYNCHRONIZE};
+  DWORD error = ERROR_ACCESS_DENIED;
+  for (const DWORD access : tries) {
+    held->handle.reset(OpenProcess(access, FALSE, id));
+    if (held->handle) {
+      held->mayTerminate = (access & PROCESS_TERMINATE) != 0;
+      held->mayQuery = (access & query) != 0;
+      return held;
+    }
+    error = GetLastError();
+    if (error != ERROR_ACCESS_DENIED) break;
   }
-  DWORD error = GetLastError();
-  // A process we may not end can still be watched while WMI is asked to end it.
-  if (error == ERROR_ACCESS_DENIED) {
-    held->handle.reset(OpenProcess(SYNCHRONIZE, FALSE, id));
-    if (!held->handle) error = GetLastError();
-  }
-  held->goneBeforeHeld = !held->handle && error == ERROR_INVALID_PARAMETER;
+  held->goneBeforeHeld = error == ERROR_INVALID_PARAMETER;
   return held;
 }
 
@@ -278,6 +330,12 @@ std::unique_ptr<IHeldProcess> Win32Processes::Hold(const ProcessInfo& process) {
   return OpenForEnding(process.id);
 }
 
+std::optional<std::string> Win32Processes::ImagePath(IHeldProcess& process) {
+  auto* held = dynamic_cast<HeldProcess*>(&process);
+  if (held == nullptr || !held->handle || !held->mayQuery) return std::nullopt;
+  return ImagePathOf(held->handle.get());
+}
+
 void Win32Processes::RequestEnd(IHeldProcess& process) {
   auto* held = dynamic_cast<HeldProcess*>(&process);
   if (held == nullptr || !held->handle || HasExited(held->handle.get(), 0)) return;
@@ -285,9 +343,14 @@ void Win32Processes::RequestEnd(IHeldProcess& process) {
     TerminateProcess(held->handle.get(), 1);
     return;
   }
-  // The id is safe to name while the handle is held: it cannot be reused meanwhile.
-  if (wmiUnreachable_) return;
-  if (!RunWithinBound(std::make_shared<WmiTermination>(held->id), wmiNamespace_,
+  // The id is safe to name while a handle is held: it cannot be reused meanwhile.
+  UniqueHandle pin;
+  if (wmiUnreachable_ ||
+      !DuplicateHandle(GetCurrentProcess(), held->handle.get(), GetCurrentProcess(), pin.put(), 0,
+                       FALSE, DUPLICATE_SAME_ACCESS)) {
+    return;
+  }
+  if (!RunWithinBound(std::make_shared<WmiTermination>(held->id, std::move(pin)), wmiNamespace_,
                       kTerminateBoundMs)) {
     wmiUnreachable_ = true;  // the other targets are not made to wait for it as well
   }

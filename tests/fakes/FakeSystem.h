@@ -34,7 +34,8 @@ class FakeOsVersion final : public IOsVersion {
   std::optional<OsVersionInfo> version = OsVersionInfo{6, 1, 7601, kVerPlatformWin32Nt};
 };
 
-// Processes that run until asked to end; ids listed in `unkillable` survive that.
+// Processes that run until asked to end; ids listed in `unkillable` survive that. A held
+// process's image is what runs under its id now; none for an id in `unreadable`.
 class FakeProcesses final : public IProcesses {
  public:
   struct Held final : IHeldProcess {
@@ -58,6 +59,13 @@ class FakeProcesses final : public IProcesses {
     events.push_back("hold:" + std::to_string(p.id));
     return std::make_unique<Held>(p.id);
   }
+  std::optional<std::string> ImagePath(IHeldProcess& process) override {
+    const std::uint32_t id = static_cast<Held&>(process).id;
+    const auto now = std::find_if(running.begin(), running.end(),
+                                  [&](const ProcessInfo& r) { return r.id == id; });
+    if (unreadable.count(id) || now == running.end()) return std::nullopt;
+    return "C:\\Program Files\\" + now->name;
+  }
   void RequestEnd(IHeldProcess& process) override {
     const std::uint32_t id = static_cast<Held&>(process).id;
     events.push_back("end:" + std::to_string(id));
@@ -77,7 +85,7 @@ class FakeProcesses final : public IProcesses {
     return ended;
   }
   std::vector<ProcessInfo> running;
-  std::set<std::uint32_t> unkillable;
+  std::set<std::uint32_t> unkillable, unreadable;
   std::vector<std::uint32_t> terminated;
   std::vector<std::string> events;
   bool listFails = false;  // neither way lists anything

@@ -201,27 +201,31 @@ TEST(DeploymentRun, InteractiveDeclineOrBusyWritesNothingAndRunsNothing) {
 // program could have made keeps a silent start out.
 TEST(DeploymentRun, OnlyALockOfOursKeepsARunOutAnythingElseUnderItsNameIsNoted) {
   const std::string stranger = "S-1-5-21-9-9-9-1234";
+  enum Account { kUser, kAdministrator, kSystem };
   const struct {
     const char* what;
     LockFacts found;
-    bool localSystem, ran;
+    Account account;
+    bool ran;
   } cases[] = {
-      {"ours, made by this account", {LockObject::Existed, "S-1-5-21-7-7-7-1001"}, false, false},
-      {"ours, made by an administrator", {LockObject::Existed, "S-1-5-32-544"}, true, false},
-      {"owned by another user", {LockObject::Existed, stranger}, false, true},
-      {"not a mutex", {LockObject::NotAMutex, ""}, false, true},
-      {"keeps the system account out", {LockObject::Denied, ""}, true, true},
-      {"keeps a user out (another user's run)", {LockObject::Denied, ""}, false, false},
+      {"ours, made by this account", {LockObject::Existed, "S-1-5-21-7-7-7-1001"}, kUser, false},
+      {"ours, made by an administrator", {LockObject::Existed, "S-1-5-32-544"}, kSystem, false},
+      {"owned by another user", {LockObject::Existed, stranger}, kUser, true},
+      {"not a mutex", {LockObject::NotAMutex, ""}, kUser, true},
+      {"keeps the system account out", {LockObject::Denied, ""}, kSystem, true},
+      {"keeps an elevated administrator out", {LockObject::Denied, ""}, kAdministrator, true},
+      {"keeps a user out (another user's run)", {LockObject::Denied, ""}, kUser, false},
   };
   for (const auto& c : cases) {
     Rig rig;
-    rig.machine.localSystem = c.localSystem;
+    rig.machine.localSystem = c.account == kSystem;
+    rig.machine.administrator = c.account == kAdministrator;
     rig.env.vars["SystemRoot"] = "C:\\Windows";
     rig.lock.found = c.found;
     rig.lock.outcome = LockOutcome::HeldElsewhere;
     EXPECT_EQ(rig.Load() == 1618, !c.ran) << c.what;
-    const Lines log = rig.Log(c.localSystem ? "C:\\Windows\\Logs\\QuenzorCleaner.log"
-                                            : "C:\\Temp\\QuenzorCleaner.log");
+    const Lines log = rig.Log(c.account == kSystem ? "C:\\Windows\\Logs\\QuenzorCleaner.log"
+                                                   : "C:\\Temp\\QuenzorCleaner.log");
     const bool noted = log.size() > 1 && log[1].ends_with(std::string(kLockNotOursNote) + "\r");
     EXPECT_EQ(noted, c.ran) << c.what;
     EXPECT_EQ(rig.list.lines.empty(), !c.ran) << c.what;

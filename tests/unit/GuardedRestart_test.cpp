@@ -27,6 +27,15 @@ void UserOwns(ItemSecurity& i) { i.ownerSid = kUsers; }
 void NullDacl(ItemSecurity& i) { i.nullDacl = true; }
 void Unreadable(ItemSecurity& i) { i.status = Status::Fail(StatusCode::Denied); }
 void AsWindowsSetsItUp(ItemSecurity&) {}
+template <std::uint32_t kMask>
+void UsersMay(ItemSecurity& i) {
+  i.dacl.push_back({true, kUsers, kMask});
+}
+// C:\ as Windows sets it up: Authenticated Users may add folders and change what they add.
+void AsOnC(ItemSecurity& i) {
+  i.dacl.push_back({true, "S-1-5-11", 0x4});
+  i.dacl.push_back({true, "S-1-5-11", 0x1301bf, true});
+}
 
 TEST(GuardedRestartRemoval, SchedulesOnlyWhereNoOneElseMayChangeAnyFolderOnThePath) {
   const struct {
@@ -44,6 +53,15 @@ TEST(GuardedRestartRemoval, SchedulesOnlyWhereNoOneElseMayChangeAnyFolderOnThePa
       {kHeld, kHeld, UserOwns, false},
       {kHeld, kFolder, NullDacl, false},
       {kHeld, kFolder + "\\bin", Unreadable, false},
+      // The root: only rights to rename or replace its children, or its owner, count.
+      {kHeld, "C:\\", AsOnC, true},
+      {kHeld, "C:\\", UsersDelete, true},
+      {kHeld, "C:\\", UsersMay<0x40>, false},        // FILE_DELETE_CHILD
+      {kHeld, "C:\\", UsersMay<0x40000>, false},     // WRITE_DAC
+      {kHeld, "C:\\", UsersMay<0x80000>, false},     // WRITE_OWNER
+      {kHeld, "C:\\", UsersMay<0x10000000>, false},  // GENERIC_ALL
+      {kHeld, "C:\\", UserOwns, false},
+      {kHeld, "C:\\", Unreadable, false},
       // Spellings that Windows would resolve through folders the check never read.
       {"C:\\", "", AsWindowsSetsItUp, false},
       {"C:\\a\\..\\Windows\\x", "", AsWindowsSetsItUp, false},

@@ -30,6 +30,8 @@ struct StageCase {
   Lines lines;
   Ids terminated;
   ProcessSearch result;
+  std::optional<std::vector<ProcessInfo>> listed{};  // what the listing says, when not `running`
+  std::set<std::uint32_t> unreadable{};
 };
 
 TEST(TerminateTargetProcesses, EndsExactlyTheTargetsAndReportsEach) {
@@ -86,11 +88,28 @@ TEST(TerminateTargetProcesses, EndsExactlyTheTargetsAndReportsEach) {
        {"Process Not Terminated: Kelvora Quenzor Ondrevis"},
        {5},
        ProcessSearch::Found},
+      {"an id now taken by another program: the listed one has gone, the other stays",
+       {{7, "notepad.exe"}, {8, "iexplore.exe"}},
+       {},
+       {kPlexarium, kIe},
+       {8},
+       ProcessSearch::Found,
+       std::vector<ProcessInfo>{{7, "KVAGENT.EXE"}, {8, "iexplore.exe"}}},
+      {"an image that cannot be read is not ended; its line says whether it still runs",
+       {{5, "kvemux.exe"}, {6, "KVRDP.EXE"}},
+       {},
+       {"Process Not Terminated: Kelvora Quenzor Ondrevis", kFarlumen, kHelvarin},
+       {6},
+       ProcessSearch::Found,
+       std::vector<ProcessInfo>{{5, "kvemux.exe"}, {6, "KVRDP.EXE"}, {9, "KVASSIST.EXE"}},
+       {5, 9}},
   };
   for (const auto& c : cases) {
     FakeProcesses processes;
     processes.running = c.running;
     processes.unkillable = c.unkillable;
+    processes.wmiRows = c.listed;
+    processes.unreadable = c.unreadable;
     RecordingSink list;
     EXPECT_EQ(TerminateTargetProcesses(processes, list), c.result) << c.what;
     EXPECT_EQ(list.lines, c.lines) << c.what;

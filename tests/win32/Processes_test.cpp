@@ -71,6 +71,7 @@ class Recorder final : public IProcesses {
     terminated.push_back(p.id);
     return inner_.Hold(p);
   }
+  std::optional<std::string> ImagePath(IHeldProcess& p) override { return inner_.ImagePath(p); }
   void RequestEnd(IHeldProcess& p) override { inner_.RequestEnd(p); }
   std::vector<bool> WaitForEnd(std::span<IHeldProcess* const> p, std::uint32_t ms) override {
     return inner_.WaitForEnd(p, ms);

@@ -5,8 +5,11 @@
 // scenarios.
 #include <gtest/gtest.h>
 #include <windows.h>
+// After windows.h, which it needs.
+#include <aclapi.h>
 
 #include <algorithm>
+#include <set>
 #include <string>
 
 #include "platform/AsciiCase.h"
@@ -75,6 +78,32 @@ TEST(PathSecurityAdapter, ReportsTheOwnerAndDaclOfAFolder) {
     return e.allow && e.sid == "S-1-5-18" && (e.mask & 0x10000) != 0;  // DELETE
   }));
   RemoveDirectoryW(ToW(folder).c_str());
+  // A drive's root, which the guard reads first.
+  const ItemSecurity root = Win32PathSecurity().Read(Env("SystemDrive") + "\\");
+  EXPECT_TRUE(root.status.ok() && !root.link && !root.ownerSid.empty()) << root.status.call;
+}
+
+// Whom the lock's DACL lets in with every right to a mutex.
+std::set<std::string> AdmittedToTheLock() {
+  std::set<std::string> admitted;
+  UniqueHandle mutex(OpenMutexW(READ_CONTROL, FALSE, kInstanceLockName));
+  PACL dacl = nullptr;
+  PSECURITY_DESCRIPTOR descriptor = nullptr;
+  if (!mutex || GetSecurityInfo(mutex.get(), SE_KERNEL_OBJECT, DACL_SECURITY_INFORMATION, nullptr,
+                                nullptr, &dacl, nullptr, &descriptor) != ERROR_SUCCESS) {
+    return admitted;
+  }
+  const UniqueLocal held(descriptor);
+  for (DWORD i = 0; dacl != nullptr && i < dacl->AceCount; ++i) {
+    void* ace = nullptr;
+    const auto* allowed = GetAce(dacl, i, &ace) ? static_cast<ACCESS_ALLOWED_ACE*>(ace) : nullptr;
+    if (allowed != nullptr && allowed->Header.AceType == ACCESS_ALLOWED_ACE_TYPE &&
+        ((allowed->Mask & GENERIC_ALL) != 0 ||
+         (allowed->Mask & MUTEX_ALL_ACCESS) == MUTEX_ALL_ACCESS)) {
+      admitted.insert(SidText(const_cast<DWORD*>(&allowed->SidStart)));
+    }
+  }
+  return admitted;
 }
 
 struct AcquireJob {
@@ -108,6 +137,9 @@ TEST(InstanceLockAdapter, OneHolderAtATimeUntilReleasedAndACrashedHolderCountsAs
     Win32InstanceLock first, second;
     ASSERT_EQ(first.Open().object, LockObject::Created);
     ASSERT_EQ(first.Acquire(), LockOutcome::Acquired);
+    // A run as either of them judges a lock that keeps it out as not made by this program.
+    const std::set<std::string> admitted = AdmittedToTheLock();
+    EXPECT_TRUE(admitted.count("S-1-5-18") && admitted.count("S-1-5-32-544"));
     // Made by this account: owned by it, or by Administrators where it is one.
     const LockFacts found = second.Open();
     EXPECT_EQ(found.object, LockObject::Existed);
