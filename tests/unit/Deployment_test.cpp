@@ -11,6 +11,7 @@
 #include "app/Form1.h"
 #include "fakes/FakeFileSystem.h"
 #include "fakes/FakeMachine.h"
+#include "fakes/FakeRecord.h"
 #include "fakes/FakeRegistry.h"
 #include "fakes/FakeResults.h"
 #include "fakes/FakeSystem.h"
@@ -32,6 +33,7 @@ const std::string kHeldShortcut = kShortcuts + "\\held.exe";
 const std::string kAt = "File Deleted at Restart: ";
 const std::string kAnn = "C:\\Users\\Ann Not Here";
 const std::string kStartMenu = kAnn + "\\AppData\\Roaming\\Microsoft\\Windows\\Start Menu";
+const std::string kTempLog = "C:\\Temp\\QuenzorCleaner.log";
 
 TEST(RestartRemoval, InUseItemsAndTheFoldersTheyKeepGoAtRestartOtherwiseTheNotLineStays) {
   const std::string readme = "File Deleted: " + kShortcuts + "\\readme.txt";
@@ -76,6 +78,21 @@ TEST(RestartRemoval, InUseItemsAndTheFoldersTheyKeepGoAtRestartOtherwiseTheNotLi
   }
 }
 
+// The summary a reader makes of the list: the words before a line's first ": " say what
+// became of its item.
+std::string SummaryOf(const Lines& lines, int exitCode) {
+  RunCounts counts;
+  for (const std::string& line : lines) {
+    const std::string words = line.substr(0, line.find(": "));
+    if (words == "Information") continue;
+    ++(words == "Error"                    ? counts.errors
+       : words.ends_with(" at Restart")    ? counts.atRestart
+       : words.find(" Not ") != words.npos ? counts.notRemoved
+                                           : counts.removed);
+  }
+  return SummaryLine(counts, exitCode);
+}
+
 struct Rig {
   FakeUi ui;
   RecordingList list;
@@ -90,12 +107,16 @@ struct Rig {
   FakeLogFile logFile;
   FakeInstanceLock lock;
   FakeRestartRemoval restart;
-  Form1 form{{ui, list, commandLine, processes, registry, fs, env, os, nullptr, nullptr, nullptr,
-              &machine, &clock, &logFile, &lock, &restart}};
+  FakePathSecurity security;
+  FakeEventLog events;
+  FakeMachineKeys keys{machine};
+  Form1 form{{ui, list, commandLine, processes, registry, fs, env, os, security, events, keys,
+              nullptr, nullptr, nullptr, &machine, &clock, &logFile, &lock, &restart}};
 
   Rig() {
     env.vars["USERPROFILE"] = "C:\\Users\\me";
     env.vars["TEMP"] = "C:\\Temp";
+    env.vars["SystemRoot"] = "C:\\Windows";
     fs.AddFile(kHeld);
   }
   // The code the process ends with: at EndProgram, or after the message loop.
@@ -107,11 +128,17 @@ struct Rig {
     }
     return form.ExitCode();
   }
-  Lines Log(const std::string& path = "C:\\Temp\\QuenzorCleaner.log") {
-    Lines lines;
+  // The texts of the log's lines.
+  Lines Log(const std::string& path = kTempLog) {
+    Lines texts;
     std::istringstream in(logFile.files[path]);
-    for (std::string line; std::getline(in, line, '\n');) lines.push_back(line);
-    return lines;
+    for (std::string line; std::getline(in, line, '\n');) {
+      const std::size_t end = line.find("]LOG]!>");
+      texts.push_back(line.starts_with("<![LOG[") && end != std::string::npos
+                          ? line.substr(7, end - 7)
+                          : "not a CMTrace line: " + line);
+    }
+    return texts;
   }
 };
 
@@ -119,14 +146,16 @@ TEST(DeploymentRun, ExitCodesAreTheSameHoweverTheSilentDoneBoxIsAnsweredAndTheLo
   const struct {
     bool inUse, failure, otherRun;
     int code;
-  } cases[] = {{false, false, false, 0},
-               {true, false, false, 3010},
-               {true, true, false, 1},
-               {false, false, true, 1618}};
+    EventLevel level;
+  } cases[] = {{false, false, false, 0, EventLevel::Information},
+               {true, false, false, 3010, EventLevel::Warning},
+               {true, true, false, 1, EventLevel::Error},
+               {false, false, true, 1618, EventLevel::Warning}};
   const std::optional<MsgAnswer> doneAnswers[] = {MsgAnswer::Yes, MsgAnswer::No, std::nullopt};
   for (const auto& c : cases) {
     for (const std::optional<MsgAnswer>& answer : doneAnswers) {
       Rig rig;
+      rig.machine.administrator = true;
       rig.fs.Find(kHeld)->locked = c.inUse;
       if (c.failure) rig.fs.AddFile(kComponent, "", kAttrReadOnly);
       if (c.otherRun) rig.lock.outcome = LockOutcome::HeldElsewhere;
@@ -135,16 +164,79 @@ TEST(DeploymentRun, ExitCodesAreTheSameHoweverTheSilentDoneBoxIsAnsweredAndTheLo
       const std::string what = std::to_string(c.code) + (answer ? "" : ", no desktop");
       EXPECT_EQ(rig.Load(), c.code) << what;
       EXPECT_FALSE(rig.lock.held) << what;
-      // The header, every line of the list in its order, and the code.
+      // The header, every line of the list in its order, the summary and the code. The
+      // summary (or the line of a start that did nothing) is the event's text, with the
+      // log's path; the status holds the code of a run that cleaned.
       const Lines log = rig.Log();
-      ASSERT_EQ(log.size(), c.code == 1618 ? 1 : rig.list.lines.size() + 2) << what;
-      for (std::size_t i = 0; i < rig.list.lines.size(); ++i) {
-        EXPECT_TRUE(log[i + 1].ends_with(" " + rig.list.lines[i] + "\r")) << log[i + 1];
-      }
-      EXPECT_TRUE(log.back().ends_with(" exit code " + std::to_string(c.code) + "\r")) << what;
+      ASSERT_EQ(log.size(), c.code == 1618 ? 1 : rig.list.lines.size() + 3) << what;
+      EXPECT_TRUE(log.back().ends_with("exit code " + std::to_string(c.code))) << what;
+      const std::string& told = c.code == 1618 ? log[0] : log[log.size() - 2];
+      ASSERT_EQ(rig.events.events.size(), 1u) << what;
+      EXPECT_EQ(rig.events.events[0].text, told + "\r\nLog: " + kTempLog) << what;
+      EXPECT_EQ(rig.events.events[0].level, c.level) << what;
       if (c.code == 1618) {
         EXPECT_TRUE(rig.ui.boxes.empty() && rig.list.lines.empty()) << what;
+        EXPECT_EQ(rig.keys.keys.count(kStatusKey), 0u) << what;
+      } else {
+        EXPECT_EQ(rig.keys.keys[kStatusKey]["ExitCode"].number, std::uint32_t(c.code)) << what;
+        EXPECT_EQ(Lines(log.begin() + 1, log.end() - 2), rig.list.lines) << what;
+        EXPECT_EQ(told, SummaryOf(rig.list.lines, c.code)) << what;
       }
+    }
+  }
+}
+
+// An administrator's or the system account's run registers the event source with
+// eventcreate's message file and records its status; any other run writes the event only
+// where the source is registered already. None of it ever changes the run.
+TEST(DeploymentRun, TheEventAndTheStatusKeyFollowTheAccountAndNeverChangeTheRun) {
+  const struct {
+    const char* what;
+    bool system, admin, messageFile, registered, keysRefused, eventFails;
+    bool evented, registers, status;  // what the run leaves
+  } cases[] = {
+      {"system account", true, false, true, false, false, false, true, true, true},
+      {"administrator", false, true, true, false, false, false, true, true, true},
+      {"user", false, false, true, false, false, false, false, false, false},
+      {"user, source registered", false, false, true, true, false, false, true, false, false},
+      {"no EventCreate.exe", true, false, false, false, false, false, false, false, true},
+      {"keys refused", true, false, true, false, true, false, false, false, false},
+      {"event refused", false, true, true, false, false, true, false, true, true},
+  };
+  for (const auto& c : cases) {
+    Rig rig, plain;
+    for (Rig* r : {&rig, &plain}) {
+      r->machine.localSystem = c.system;
+      r->machine.administrator = c.admin;
+    }
+    if (!c.messageFile) rig.events.files.clear();
+    if (c.registered) {
+      rig.keys.keys[kEventSourceKey]["EventMessageFile"] = {
+          "EventMessageFile", ValueType::ExpandableText, "%SystemRoot%\\System32\\EventCreate.exe"};
+    }
+    if (c.keysRefused) rig.keys.failing = {kEventSourceKey, kStatusKey};
+    rig.events.fails = c.eventFails;
+    const int code = rig.Load();
+    EXPECT_EQ(code, plain.Load()) << c.what;
+    EXPECT_EQ(rig.list.lines, plain.list.lines) << c.what;
+    EXPECT_EQ(rig.events.events.size(), c.evented ? 1u : 0u) << c.what;
+    const bool triedStatus = std::count(rig.keys.tried.begin(), rig.keys.tried.end(), kStatusKey);
+    EXPECT_EQ(triedStatus, c.system || c.admin) << c.what;
+    auto& source = rig.keys.keys[kEventSourceKey];
+    EXPECT_EQ(source["TypesSupported"].number, c.registers ? 7u : 0u) << c.what;
+    if (c.registers) {
+      EXPECT_EQ(source["EventMessageFile"].type, ValueType::ExpandableText) << c.what;
+      EXPECT_EQ(source["EventMessageFile"].text, "%SystemRoot%\\System32\\EventCreate.exe");
+      EXPECT_EQ(rig.events.events.size(), c.eventFails ? 0u : 1u) << c.what;
+    }
+    auto& status = rig.keys.keys[kStatusKey];
+    EXPECT_EQ(status["Version"].text, c.status ? "1.12" : "") << c.what;
+    if (c.status) {
+      EXPECT_EQ(status["LastRunUtc"].text, "2024-05-01T11:45:07Z") << c.what;
+      EXPECT_EQ(status["ExitCode"].number, std::uint32_t(code)) << c.what;
+      EXPECT_EQ(status["Removed"].number + status["NotRemoved"].number + status["Errors"].number,
+                rig.list.lines.size() - 1)
+          << c.what;  // every line but the information line
     }
   }
 }
@@ -155,9 +247,12 @@ TEST(DeploymentRun, SilentRunShowsNoBoxInSessionZeroFromVistaOn) {
     const char* version;
     bool boxShown;
   } cases[] = {
-      {0, "10.0.19045", false}, {0, "6.0.6002", false},
+      {0, "10.0.19045", false},
+      {0, "6.0.6002", false},
       {0, "5.1.2600", true},  // XP's first signed-in user works in session 0
-      {1, "10.0.19045", true},  {std::nullopt, "10.0.19045", true}, {0, "", true},
+      {1, "10.0.19045", true},
+      {std::nullopt, "10.0.19045", true},
+      {0, "", true},
   };
   for (const auto& c : cases) {
     Rig rig;
@@ -165,7 +260,8 @@ TEST(DeploymentRun, SilentRunShowsNoBoxInSessionZeroFromVistaOn) {
     rig.machine.windowsVersion = c.version;
     rig.ui.answers = {MsgAnswer::No};
     EXPECT_EQ(rig.Load(), 0) << c.version;
-    EXPECT_EQ(rig.ui.boxes.size(), c.boxShown ? 1u : 0u) << c.version << " " << c.session.value_or(9);
+    EXPECT_EQ(rig.ui.boxes.size(), c.boxShown ? 1u : 0u)
+        << c.version << " " << c.session.value_or(9);
   }
 }
 
@@ -220,9 +316,8 @@ TEST(DeploymentRun, OnlyALockOfOursKeepsARunOutAnythingElseUnderItsNameIsNoted) 
     rig.lock.found = c.found;
     rig.lock.outcome = LockOutcome::HeldElsewhere;
     EXPECT_EQ(rig.Load() == 1618, !c.ran) << c.what;
-    const Lines log = rig.Log(c.localSystem ? "C:\\Windows\\Logs\\QuenzorCleaner.log"
-                                            : "C:\\Temp\\QuenzorCleaner.log");
-    const bool noted = log.size() > 1 && log[1].ends_with(std::string(kLockNotOursNote) + "\r");
+    const Lines log = rig.Log(c.localSystem ? "C:\\Windows\\Logs\\QuenzorCleaner.log" : kTempLog);
+    const bool noted = log.size() > 1 && log[1] == kLockNotOursNote;
     EXPECT_EQ(noted, c.ran) << c.what;
     EXPECT_EQ(rig.list.lines.empty(), !c.ran) << c.what;
   }
