@@ -45,10 +45,9 @@ inline std::wstring TempLog() {
   return std::wstring(temp) + L"\\QuenzorCleaner.log";
 }
 
-// One line of the log as CMTrace reads it; a line it could not read has only its text,
-// prefixed "unreadable: ".
+// One line of the log as CMTrace reads it; one it could not read is "unreadable: ...".
 struct LogLine {
-  std::wstring text, time, date, component, type, thread;
+  std::wstring text, component, type, thread;
 };
 
 inline std::vector<LogLine> ReadTempLog() {
@@ -62,18 +61,16 @@ inline std::vector<LogLine> ReadTempLog() {
   }
   // The time carries milliseconds and a bias with exactly one sign.
   static const std::wregex kLine(
-      LR"re(<!\[LOG\[(.*)\]LOG\]!><time="(\d\d:\d\d:\d\d\.\d\d\d[+-]\d+)" )re"
-      LR"re(date="(\d\d-\d\d-\d\d\d\d)" component="([a-z]+)" context="" type="([123])" )re"
+      LR"re(<!\[LOG\[(.*)\]LOG\]!><time="\d\d:\d\d:\d\d\.\d\d\d[+-]\d+" )re"
+      LR"re(date="\d\d-\d\d-\d\d\d\d" component="([a-z]+)" context="" type="([123])" )re"
       LR"re(thread="(\d+)" file="">)re");
   std::vector<LogLine> lines;
   for (std::size_t at = 0, end; (end = bytes.find("\r\n", at)) < read; at = end + 2) {
     const std::wstring line = win::ToW(bytes.substr(at, end - at));
     std::wsmatch m;
-    if (std::regex_match(line, m, kLine)) {
-      lines.push_back({m[1], m[2], m[3], m[4], m[5], m[6]});
-    } else {
-      lines.push_back({L"unreadable: " + line, {}, {}, {}, {}, {}});
-    }
+    const bool ok = std::regex_match(line, m, kLine);
+    lines.push_back(ok ? LogLine{m[1], m[2], m[3], m[4]}
+                       : LogLine{L"unreadable: " + line, {}, {}, {}});
   }
   return lines;
 }

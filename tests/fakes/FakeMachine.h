@@ -5,6 +5,7 @@
 #include <map>
 #include <memory>
 #include <set>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -98,6 +99,16 @@ class FakeLogFile final : public ILogFile {
     if (owners.count(from)) owners[to] = owners[from];
     owners.erase(from);
     return {};
+  }
+  // The texts of a file's lines, taken out of "<![LOG[" ... "]LOG]!>" where they are in it.
+  std::vector<std::string> Texts(const std::string& path) {
+    std::vector<std::string> texts;
+    std::istringstream in(files[path]);
+    for (std::string line; std::getline(in, line, '\n');) {
+      const std::size_t end = line.find("]LOG]!>");
+      texts.push_back(line.starts_with("<![LOG[") ? line.substr(7, end - 7) : line);
+    }
+    return texts;
   }
   std::map<std::string, std::string> files, owners;
   std::set<std::string> failing, folders;

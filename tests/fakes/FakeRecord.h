@@ -21,19 +21,16 @@ class FakeEventLog final : public IEventLog {
   struct Event {
     std::string source;
     EventLevel level;
-    std::uint32_t id;
     std::string text;
   };
   bool FileExists(const std::string& path) override { return files.count(path) > 0; }
-  Status Report(const std::string& source, EventLevel level, std::uint32_t eventId,
+  Status Report(const std::string& source, EventLevel level, std::uint32_t,
                 const std::string& text) override {
-    if (fails) return Status::Fail(StatusCode::Failed, 1502, "ReportEventW");  // log full
-    events.push_back({source, level, eventId, text});
+    events.push_back({source, level, text});
     return {};
   }
   std::set<std::string> files{"C:\\Windows\\System32\\EventCreate.exe"};
   std::vector<Event> events;
-  bool fails = false;
 };
 
 // As Windows, lets only an administrator or the system account write under
