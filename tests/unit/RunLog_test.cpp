@@ -29,7 +29,8 @@ class RunLogTest : public ::testing::Test {
     log.Line("after the end", LineType::Information, "folders");
   }
   bool EndsWithARun(const std::string& path) {
-    return file_.Texts(path).back() == "Finished; exit code 3010";
+    const Lines texts = file_.Texts(path);
+    return !texts.empty() && texts.back() == "Finished; exit code 3010";
   }
   FakeLogFile file_;
   FakeEnvironment env_;
