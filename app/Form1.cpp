@@ -18,7 +18,12 @@ constexpr const char* kShortcutsStopped = "Error: Cleaning the shortcuts stopped
 
 std::optional<RunLog> MakeLog(const Services& s) {
   if (s.logFile == nullptr || s.machine == nullptr || s.clock == nullptr) return std::nullopt;
-  return RunLog({*s.logFile, s.environment, *s.machine, *s.clock});
+  return RunLog({*s.logFile, s.environment, *s.machine, *s.clock, s.pathSecurity});
+}
+
+std::optional<RunRecord> MakeRecord(const Services& s) {
+  if (s.machine == nullptr || s.clock == nullptr) return std::nullopt;
+  return RunRecord({s.eventLog, s.machineKeys, s.environment, *s.machine, *s.clock});
 }
 
 }  // namespace
@@ -26,6 +31,7 @@ std::optional<RunLog> MakeLog(const Services& s) {
 Form1::Form1(const Services& services)
     : s_(services),
       log_(MakeLog(services)),
+      record_(MakeRecord(services)),
       listWork_(services.listWork, log_ ? &*log_ : nullptr) {}
 
 void Form1::Form_Load() {
@@ -50,12 +56,10 @@ void Form1::RunCleaning() {
   if (!lock) return;
   if (log_) {
     log_->Begin(blnSilent_);
-    if (*lock == RunLock::NotOurs) log_->Line(kLockNotOursNote);
+    if (*lock == RunLock::NotOurs) log_->Note(kLockNotOursNote);
   }
   RunStages();
-  // The code is settled before the "Done" box, which may end the process: the log's
-  // last line is the code the process ends with, however the box is answered.
-  if (log_) log_->End(ExitCode());
+  RecordRun();
   if (s_.instanceLock != nullptr) s_.instanceLock->Release();
   Complete();
 }
@@ -71,6 +75,7 @@ std::optional<RunLock> Form1::TakeLock() {
   if (blnSilent_) {
     // Deployment systems retry a start that ends with this code.
     if (log_) log_->NotStarted(kExitAnotherRun);
+    if (record_) record_->NotStarted(kExitAnotherRun, log_ ? log_->Path() : std::string());
     s_.ui.EndProgram(kExitAnotherRun);
   }
   s_.ui.MsgBox(kBusyText, "Busy", MsgButtons::Ok);
@@ -80,22 +85,35 @@ std::optional<RunLock> Form1::TakeLock() {
 void Form1::RunStages() {
   // A stage that stopped part-way says so; it has already been reported as a failure.
   ProcessSearch search = ProcessSearch::ListFailed;
-  RunStage(kProcessesStopped, [&] { search = TerminateTargetProcesses(); });
+  RunStage("processes", kProcessesStopped, [&] { search = TerminateTargetProcesses(); });
   ReportProcessSearch(search);
-  RunStage(kRegistryStopped, [&] { CleanRegistry(); });
-  RunStage(kFilesStopped, [&] { CleanFiles(); });
-  RunStage(kShortcutsStopped, [&] { CleanProfile(); });
+  RunStage("registry", kRegistryStopped, [&] { CleanRegistry(); });
+  RunStage("folders", kFilesStopped, [&] { CleanFiles(); });
+  RunStage("shortcuts", kShortcutsStopped, [&] { CleanProfile(); });
+  listWork_.SetComponent(kRunComponent);
 }
 
 // Whatever a stage throws (a failed allocation, say) stops that stage only: the run
-// says which one stopped, goes on with the next and still reaches its "Done" box.
+// says which one stopped, goes on with the next and still reaches its "Done" box. Its
+// lines go into the log under its component.
 template <typename Stage>
-void Form1::RunStage(const char* stoppedLine, Stage stage) {
+void Form1::RunStage(const char* component, const char* stoppedLine, Stage stage) {
+  listWork_.SetComponent(component);
   try {
     stage();
   } catch (...) {
     listWork_.Add(stoppedLine, Outcome::Failure);
   }
+}
+
+// The code is settled before the "Done" box, which may end the process: the log's last
+// line, the event and the status hold the code the process ends with, however the box
+// is answered.
+void Form1::RecordRun() {
+  const int code = ExitCode();
+  const std::string summary = SummaryLine(listWork_.Counts(), code);
+  if (log_) log_->End(summary, code);
+  if (record_) record_->Finished(listWork_.Counts(), code, summary, log_ ? log_->Path() : "");
 }
 
 bool Form1::ConfirmStart() {

@@ -6,21 +6,25 @@
 
 #include "app/OneRunLock.h"
 #include "app/RunLog.h"
+#include "app/RunRecord.h"
 #include "app/RunResults.h"
 #include "files/UserScope.h"
 #include "platform/Clock.h"
 #include "platform/CommandLine.h"
 #include "platform/Environment.h"
+#include "platform/EventLog.h"
 #include "platform/FileSystem.h"
 #include "platform/InstanceLock.h"
 #include "platform/LogFile.h"
 #include "platform/Machine.h"
+#include "platform/MachineKeys.h"
 #include "platform/OsVersion.h"
 #include "platform/Processes.h"
 #include "platform/ProfileList.h"
 #include "platform/Registry.h"
 #include "platform/RestartRemoval.h"
 #include "platform/ResultsList.h"
+#include "platform/Security.h"
 #include "platform/ShellFolders.h"
 #include "platform/Ui.h"
 #include "platform/UserHives.h"
@@ -37,6 +41,10 @@ struct Services {
   IFileSystem& fileSystem;
   IEnvironment& environment;
   IOsVersion& osVersion;
+  // Where the run's record goes besides its log.
+  IPathSecurity& pathSecurity;  // who owns the folders the system account's log may go to
+  IEventLog& eventLog;
+  IMachineKeys& machineKeys;
   // What today's PCs and deployment add. A service left out behaves as on the PC the
   // program was first written for: 32-bit Windows, the interactive user's account,
   // folders where the rules put them, no log, no other run, no removal at restart.
@@ -77,14 +85,16 @@ class Form1 {
   bool ConfirmStart();
   void RunStages();
   template <typename Stage>
-  void RunStage(const char* stoppedLine, Stage stage);
+  void RunStage(const char* component, const char* stoppedLine, Stage stage);
+  void RecordRun();
   void ReportProcessSearch(ProcessSearch search);
   UserScope& UserScopeOfRun();
   void Complete();
   bool NobodySeesWindows();
 
   Services s_;
-  std::optional<RunLog> log_;  // none without the services a log needs
+  std::optional<RunLog> log_;        // none without the services a log needs
+  std::optional<RunRecord> record_;  // likewise for the event and the status key
   RunResults listWork_;
   bool blnSilent_ = false;
   std::optional<UserScope> userScope_;  // decided by the registry stage, before its first key

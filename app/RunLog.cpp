@@ -2,28 +2,17 @@
 #include "app/RunLog.h"
 
 #include <cstdio>
+#include <utility>
 
 #include "platform/FolderPath.h"
-#include "platform/Security.h"
 
 namespace qc {
 namespace {
 
-constexpr const char* kProgramVersion = "1.12";
-
-std::string TwoDigits(int n) {
+std::string Digits(int n, int width) {
   char text[16];
-  std::snprintf(text, sizeof text, "%02d", n);
+  std::snprintf(text, sizeof text, "%0*d", width, n);
   return text;
-}
-
-std::string TimeText(const LocalTime& t) {
-  return TwoDigits(t.hour) + ":" + TwoDigits(t.minute) + ":" + TwoDigits(t.second);
-}
-
-std::string DateTimeText(const LocalTime& t) {
-  return std::to_string(t.year) + "-" + TwoDigits(t.month) + "-" + TwoDigits(t.day) + " " +
-         TimeText(t);
 }
 
 std::string WindowsText(IMachine& machine) {
@@ -32,25 +21,70 @@ std::string WindowsText(IMachine& machine) {
          (machine.IsWindows64Bit() ? ", 64-bit" : ", 32-bit");
 }
 
+// The folders where the collectors of Intune and of Configuration Manager pick up logs,
+// each below the folder an environment variable names.
+constexpr std::pair<const char*, const char*> kCollectedFolders[] = {
+    {"ProgramData", "\\Microsoft\\IntuneManagementExtension\\Logs"},
+    {"windir", "\\CCM\\Logs"},
+};
+
 }  // namespace
+
+std::string CmTraceLine(std::string_view text, LineType type, std::string_view component,
+                        const DateTime& t, std::uint32_t processId) {
+  // One sign only: a negative bias already carries its own.
+  const long long bias = t.biasMinutes;
+  const std::string biasText = (bias < 0 ? "-" : "+") + std::to_string(bias < 0 ? -bias : bias);
+  return "<![LOG[" + std::string(text) + "]LOG]!><time=\"" + Digits(t.hour, 2) + ":" +
+         Digits(t.minute, 2) + ":" + Digits(t.second, 2) + "." + Digits(t.millisecond, 3) +
+         biasText + "\" date=\"" + Digits(t.month, 2) + "-" + Digits(t.day, 2) + "-" +
+         Digits(t.year, 4) + "\" component=\"" + std::string(component) +
+         "\" context=\"\" type=\"" + std::to_string(int(type)) + "\" thread=\"" +
+         std::to_string(processId) + "\" file=\"\">";
+}
+
+std::string NotStartedLine(int exitCode) {
+  return std::string("QuenzorCleaner ") + kProgramVersion +
+         " not started: another clean-up is running on this PC; exit code " +
+         std::to_string(exitCode);
+}
 
 std::string RunLog::Header(bool silent) {
   const std::string account = s_.machine.AccountName();
-  return DateTimeText(s_.clock.Now()) + " QuenzorCleaner " + kProgramVersion +
-         " started; account " + (account.empty() ? "(unknown)" : account) + "; " +
-         (silent ? "silent" : "interactive") + " mode; " + WindowsText(s_.machine);
+  return std::string("QuenzorCleaner ") + kProgramVersion + " started; account " +
+         (account.empty() ? "(unknown)" : account) + "; " + (silent ? "silent" : "interactive") +
+         " mode; " + WindowsText(s_.machine);
 }
 
 // %TEMP% is the account's own folder, but the system account's is C:\Windows\Temp, where
-// every user may create the log first; its log goes where only administrators write.
+// every user may create the log first; its log goes where only administrators write:
+// where the collectors look when they are installed, else %SystemRoot%\Logs.
 std::optional<std::string> RunLog::Folder() {
   if (!s_.machine.IsLocalSystem()) return NormaliseFolder(s_.environment.Get("TEMP").value_or(""));
+  for (const auto& [variable, below] : kCollectedFolders) {
+    const std::optional<std::string> base =
+        NormaliseFolder(s_.environment.Get(variable).value_or(""));
+    if (base && AdministratorsOwn(*base + below)) return *base + below;
+  }
   const std::optional<std::string> windows =
       NormaliseFolder(s_.environment.Get("SystemRoot").value_or(""));
   if (!windows) return std::nullopt;
   const std::string logs = *windows + "\\Logs";
   if (!s_.file.CreateFolder(logs).ok()) return std::nullopt;  // Windows XP has none
   return logs;
+}
+
+// A collector's folder counts only when it and every folder above it is no link and
+// belongs to SYSTEM, Administrators or TrustedInstaller. One that a user made, or a link
+// on the way, could lead the log to where that user reads it or swaps it.
+bool RunLog::AdministratorsOwn(const std::string& folder) {
+  for (std::size_t end = folder.find('\\', 3);; end = folder.find('\\', end + 1)) {
+    const ItemSecurity item = s_.security.Read(folder.substr(0, end));
+    const bool trusted =
+        IsAdministrativeSid(item.ownerSid) || item.ownerSid == kTrustedInstallerSid;
+    if (!item.status.ok() || item.link || !trusted) return false;
+    if (end == std::string::npos) return true;
+  }
 }
 
 // A log file of this account, SYSTEM or Administrators. A file made by anybody else
@@ -60,6 +94,11 @@ bool RunLog::Ours(const OpenedLog& log) {
   const std::string account = s_.machine.AccountSid();
   return log.status.ok() &&
          (IsAdministrativeSid(log.ownerSid) || (!account.empty() && log.ownerSid == account));
+}
+
+std::unique_ptr<ILogWriter> RunLog::Take(OpenedLog& log, const std::string& path) {
+  path_ = path;
+  return std::move(log.writer);
 }
 
 // The run's one handle on its log; null without a usable folder. A log over 1 MiB is set
@@ -73,42 +112,51 @@ std::unique_ptr<ILogWriter> RunLog::Open() {
     s_.file.Replace(path, *folder + "\\" + kOldLogName);
   }
   OpenedLog log = s_.file.Open(path, LogCreation::OpenOrCreate);
-  if (Ours(log)) return std::move(log.writer);
+  if (Ours(log)) return Take(log, path);
   if (!log.status.ok() && log.status.code != StatusCode::Denied) return nullptr;
   log.writer.reset();
   if (s_.file.Replace(path, *folder + "\\" + kForeignLogName).ok()) {
     log = s_.file.Open(path, LogCreation::CreateOnly);
-    if (Ours(log)) return std::move(log.writer);
+    if (Ours(log)) return Take(log, path);
   }
-  const LocalTime t = s_.clock.Now();
-  const std::string stamp = std::to_string(t.year) + TwoDigits(t.month) + TwoDigits(t.day) + "-" +
-                            TwoDigits(t.hour) + TwoDigits(t.minute) + TwoDigits(t.second);
-  log = s_.file.Open(*folder + "\\QuenzorCleaner." + stamp + ".log", LogCreation::CreateOnly);
-  return Ours(log) ? std::move(log.writer) : nullptr;
+  const DateTime t = s_.clock.Now();
+  const std::string stamped = *folder + "\\QuenzorCleaner." + Digits(t.year, 4) +
+                              Digits(t.month, 2) + Digits(t.day, 2) + "-" + Digits(t.hour, 2) +
+                              Digits(t.minute, 2) + Digits(t.second, 2) + ".log";
+  log = s_.file.Open(stamped, LogCreation::CreateOnly);
+  return Ours(log) ? Take(log, stamped) : nullptr;
 }
 
 void RunLog::Begin(bool silent) {
   writer_ = Open();
-  if (writer_ && !writer_->Write(Header(silent) + "\r\n").ok()) writer_.reset();
-}
-
-void RunLog::NotStarted(int exitCode) {
-  if (std::unique_ptr<ILogWriter> writer = Open()) {
-    writer->Write(DateTimeText(s_.clock.Now()) + " QuenzorCleaner " + kProgramVersion +
-                  " not started: another clean-up is running on this PC; exit code " +
-                  std::to_string(exitCode) + "\r\n");
+  if (writer_ && !Write(Header(silent), LineType::Information, kRunComponent)) {
+    writer_.reset();
+    path_.clear();
   }
 }
 
-void RunLog::Line(std::string_view text) {
-  if (writer_) Write(TimeText(s_.clock.Now()) + " " + std::string(text));
-}
-
-void RunLog::End(int exitCode) {
-  if (writer_) Write(TimeText(s_.clock.Now()) + " Finished; exit code " + std::to_string(exitCode));
+void RunLog::NotStarted(int exitCode) {
+  writer_ = Open();
+  if (writer_) Write(NotStartedLine(exitCode), LineType::Warning, kRunComponent);
   writer_.reset();
 }
 
-void RunLog::Write(const std::string& text) { writer_->Write(text + "\r\n"); }
+void RunLog::Line(std::string_view text, LineType type, std::string_view component) {
+  if (writer_) Write(text, type, component);
+}
+
+void RunLog::Note(std::string_view text) { Line(text, LineType::Warning, kRunComponent); }
+
+void RunLog::End(const std::string& summary, int exitCode) {
+  Line(summary, LineType::Information, kRunComponent);
+  Line("Finished; exit code " + std::to_string(exitCode), LineType::Information, kRunComponent);
+  writer_.reset();
+}
+
+bool RunLog::Write(std::string_view text, LineType type, std::string_view component) {
+  return writer_
+      ->Write(CmTraceLine(text, type, component, s_.clock.Now(), s_.machine.ProcessId()) + "\r\n")
+      .ok();
+}
 
 }  // namespace qc

@@ -1,7 +1,9 @@
 // The sink every stage of a run writes to: it shows each line in the results list, logs
-// it, and keeps the worst outcome, which decides the program's exit code.
+// it under the stage that wrote it, counts it, and keeps the worst outcome, which decides
+// the program's exit code.
 #pragma once
 
+#include <string>
 #include <string_view>
 
 #include "app/RunLog.h"
@@ -13,21 +15,40 @@ namespace qc {
 inline constexpr int kExitRestartNeeded = 3010;  // ERROR_SUCCESS_REBOOT_REQUIRED
 inline constexpr int kExitAnotherRun = 1618;     // ERROR_INSTALL_ALREADY_RUNNING
 
+// What a run did, counted from the outcomes its stages reported.
+struct RunCounts {
+  int removed = 0;     // deleted, removed or ended
+  int atRestart = 0;   // left to Windows at the next restart
+  int notRemoved = 0;  // a "Not" line
+  int errors = 0;      // an "Error: " line
+};
+
+// "Summary: 41 removed, 1 at restart, 0 not removed, 0 errors; exit code 3010 (restart
+// needed)".
+std::string SummaryLine(const RunCounts& counts, int exitCode);
+
 class RunResults final : public IResultsSink {
  public:
   // log, when given, gets every line; it writes only between its Begin and End.
   explicit RunResults(IResultsList& listBox, RunLog* log = nullptr)
       : listBox_(listBox), log_(log) {}
   void Add(std::string_view line, Outcome outcome) override;
+  // The stage whose lines follow, as the log names it ("processes", "registry", ...).
+  void SetComponent(const char* component) { component_ = component; }
   Outcome Worst() const { return worst_; }
+  const RunCounts& Counts() const { return counts_; }
   // 0 when every line reported success, 3010 when the worst is an item deleted only at
   // the next restart, 1 when any reported a failure.
   int ExitCode() const;
 
  private:
+  void Count(std::string_view line, Outcome outcome);
+
   IResultsList& listBox_;
   RunLog* log_;
+  const char* component_ = kRunComponent;
   Outcome worst_ = Outcome::Success;
+  RunCounts counts_;
 };
 
 }  // namespace qc

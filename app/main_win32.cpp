@@ -6,9 +6,11 @@
 #include "app/Form1Window_win32.h"
 #include "dialogs/frmAcknowledge_win32.h"
 #include "files/GuardedRestart.h"
+#include "platform/win32/EventLog_win32.h"
 #include "platform/win32/FileSystem_win32.h"
 #include "platform/win32/InstanceLock_win32.h"
 #include "platform/win32/LogFile_win32.h"
+#include "platform/win32/MachineKeys_win32.h"
 #include "platform/win32/Machine_win32.h"
 #include "platform/win32/Owners.h"
 #include "platform/win32/Processes_win32.h"
@@ -52,13 +54,18 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   qc::GuardedRestartRemoval restartRemoval(scheduler, pathSecurity, machine.AccountSid());
   qc::win::Win32UserHives userHives;
   qc::win::Win32Registry otherView(OtherRegistryView(machine));
+  qc::win::Win32EventLog eventLog;
+  qc::win::Win32MachineKeys machineKeys(machine.IsWindows64Bit());
 
   qc::win::Form1Window window(instance);
   if (!window.Create()) return 1;
-  qc::Form1 form({window, window, commandLine, processes, registry, fileSystem, environment,
-                  osVersion, machine.IsWindows64Bit() ? &otherView : nullptr, &shellFolders,
-                  &profileList, &machine, &clock, &logFile, &instanceLock, &restartRemoval,
-                  &userHives});
+  qc::Form1 form({window,          window,       commandLine,
+                  processes,       registry,     fileSystem,
+                  environment,     osVersion,    pathSecurity,
+                  eventLog,        machineKeys,  machine.IsWindows64Bit() ? &otherView : nullptr,
+                  &shellFolders,   &profileList, &machine,
+                  &clock,          &logFile,     &instanceLock,
+                  &restartRemoval, &userHives});
   window.AttachLogic(&form);
   window.SetAcknowledge([instance] { return qc::win::ShowAcknowledge(instance); });
 

@@ -25,6 +25,8 @@ class IMachine {
   virtual std::string WindowsVersion() = 0;
   // "DOMAIN\user", or the user name alone when no domain is known; empty when unknown.
   virtual std::string AccountName() = 0;
+  // The process's identifier, which tells one run's log lines from another's.
+  virtual std::uint32_t ProcessId() = 0;
   // The Terminal Services session the process runs in; nullopt when unknown.
   virtual std::optional<std::uint32_t> SessionId() = 0;
   // The 64-bit Program Files folder as the registry's 64-bit view records it

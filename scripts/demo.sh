@@ -42,8 +42,8 @@ echo "== Seeding the prefix and running the cleaner in silent mode: the $(qc_pas
 # What an administrator would find afterwards: the run's log in the account's %TEMP%.
 log="$(find "$prefix/drive_c/users" -maxdepth 4 -name QuenzorCleaner.log 2>/dev/null | head -n 1)"
 if [ -n "$log" ]; then
-  echo "== The run's log, %TEMP%\\QuenzorCleaner.log ($(wc -l <"$log") lines): first two and last"
+  echo "== The run's log, %TEMP%\\QuenzorCleaner.log ($(wc -l <"$log") lines, as CMTrace reads them): first two, summary and last"
   head -n 2 "$log" | tr -d '\r' | sed 's/^/  /'
   echo "  ..."
-  tail -n 1 "$log" | tr -d '\r' | sed 's/^/  /'
+  tail -n 2 "$log" | tr -d '\r' | sed 's/^/  /'
 fi

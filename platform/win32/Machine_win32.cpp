@@ -29,6 +29,25 @@ PSID UserSid(std::vector<BYTE>& tokenUser) {
   return reinterpret_cast<TOKEN_USER*>(tokenUser.data())->User.Sid;
 }
 
+DateTime FromSystemTime(const SYSTEMTIME& t, int biasMinutes) {
+  return {t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute, t.wSecond, t.wMilliseconds, biasMinutes};
+}
+
+// The bias in effect now: the zone's own, plus the daylight or standard one that applies.
+int CurrentBias() {
+  TIME_ZONE_INFORMATION zone;
+  switch (GetTimeZoneInformation(&zone)) {
+    case TIME_ZONE_ID_DAYLIGHT:
+      return int(zone.Bias + zone.DaylightBias);
+    case TIME_ZONE_ID_STANDARD:
+      return int(zone.Bias + zone.StandardBias);
+    case TIME_ZONE_ID_UNKNOWN:  // a zone without daylight saving
+      return int(zone.Bias);
+    default:
+      return 0;
+  }
+}
+
 }  // namespace
 
 bool Win32Machine::IsWindows64Bit() {
@@ -79,6 +98,8 @@ std::string Win32Machine::AccountName() {
   return GetUserNameW(name, &chars) ? ToUtf8(name) : std::string();
 }
 
+std::uint32_t Win32Machine::ProcessId() { return GetCurrentProcessId(); }
+
 std::optional<std::uint32_t> Win32Machine::SessionId() {
   DWORD session = 0;
   if (!ProcessIdToSessionId(GetCurrentProcessId(), &session)) return std::nullopt;
@@ -105,10 +126,16 @@ std::optional<std::string> Win32Machine::ProgramFiles64() {
 
 std::string Win32Machine::AccountSid() { return ProcessUserSid(); }
 
-LocalTime Win32Clock::Now() {
+DateTime Win32Clock::Now() {
   SYSTEMTIME t;
   GetLocalTime(&t);
-  return {t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute, t.wSecond};
+  return FromSystemTime(t, CurrentBias());
+}
+
+DateTime Win32Clock::NowUtc() {
+  SYSTEMTIME t;
+  GetSystemTime(&t);
+  return FromSystemTime(t, 0);
 }
 
 }  // namespace qc::win

@@ -14,6 +14,7 @@ class Win32Machine final : public IMachine {
   bool IsAdministrator() override;
   std::string WindowsVersion() override;
   std::string AccountName() override;
+  std::uint32_t ProcessId() override;
   std::optional<std::uint32_t> SessionId() override;
   std::optional<std::string> ProgramFiles64() override;
   std::string AccountSid() override;
@@ -21,7 +22,8 @@ class Win32Machine final : public IMachine {
 
 class Win32Clock final : public IClock {
  public:
-  LocalTime Now() override;
+  DateTime Now() override;
+  DateTime NowUtc() override;
 };
 
 }  // namespace qc::win

@@ -1,9 +1,11 @@
-// What the whole-program tests share: the program's captions and boxes, and a fixture
-// holding one started cleaner with the main window's controls.
+// What the whole-program tests share: the program's captions and boxes, the run's log as
+// the log viewer reads it, and a fixture holding one started cleaner with the main
+// window's controls.
 #pragma once
 
 #include <gtest/gtest.h>
 
+#include <regex>
 #include <string>
 #include <vector>
 
@@ -34,6 +36,64 @@ inline void ExpectBox(HWND box, const MessageBoxInfo& want) {
   EXPECT_EQ(got.title, want.title);
   EXPECT_EQ(got.text, want.text);
   EXPECT_EQ(got.buttons, want.buttons);
+}
+
+// The log of this account's runs, in %TEMP%.
+inline std::wstring TempLog() {
+  wchar_t temp[MAX_PATH] = L"";
+  GetEnvironmentVariableW(L"TEMP", temp, MAX_PATH);
+  return std::wstring(temp) + L"\\QuenzorCleaner.log";
+}
+
+// One line of the log as CMTrace reads it; one it could not read is "unreadable: ...".
+struct LogLine {
+  std::wstring text, component, type, thread;
+};
+
+inline std::vector<LogLine> ReadTempLog() {
+  std::string bytes(1 << 20, '\0');
+  DWORD read = 0;
+  HANDLE file = CreateFileW(TempLog().c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                            OPEN_EXISTING, 0, nullptr);
+  if (file != INVALID_HANDLE_VALUE) {
+    ReadFile(file, bytes.data(), DWORD(bytes.size()), &read, nullptr);
+    CloseHandle(file);
+  }
+  // The time carries milliseconds and a bias with exactly one sign.
+  static const std::wregex kLine(
+      LR"re(<!\[LOG\[(.*)\]LOG\]!><time="\d\d:\d\d:\d\d\.\d\d\d[+-]\d+" )re"
+      LR"re(date="\d\d-\d\d-\d\d\d\d" component="([a-z]+)" context="" type="([123])" )re"
+      LR"re(thread="(\d+)" file="">)re");
+  std::vector<LogLine> lines;
+  for (std::size_t at = 0, end; (end = bytes.find("\r\n", at)) < read; at = end + 2) {
+    const std::wstring line = win::ToW(bytes.substr(at, end - at));
+    std::wsmatch m;
+    const bool ok = std::regex_match(line, m, kLine);
+    lines.push_back(ok ? LogLine{m[1], m[2], m[3], m[4]}
+                       : LogLine{L"unreadable: " + line, {}, {}, {}});
+  }
+  return lines;
+}
+
+// The log of a whole run: the header, the results list's lines whole and in order, the
+// summary and the exit code, all from one process. A line's type follows what became of
+// its item, as the words before its first ": " say: 3 for an error or a "Not", 2 for
+// "at Restart", 1 otherwise.
+inline void ExpectRunLog(const std::vector<LogLine>& log, const std::vector<std::wstring>& lines,
+                         DWORD exitCode) {
+  ASSERT_EQ(log.size(), lines.size() + 3);
+  EXPECT_TRUE(log.front().text.starts_with(L"QuenzorCleaner ")) << win::ToUtf8(log[0].text);
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    const std::wstring words = lines[i].substr(0, lines[i].find(L": "));
+    const wchar_t* type = words == L"Error" || words.find(L" Not ") != std::wstring::npos ? L"3"
+                          : words.ends_with(L" at Restart")                               ? L"2"
+                                                                                          : L"1";
+    EXPECT_EQ(log[i + 1].text, lines[i]);
+    EXPECT_EQ(log[i + 1].type, type) << win::ToUtf8(lines[i]);
+  }
+  EXPECT_TRUE(log[lines.size() + 1].text.starts_with(L"Summary: "));
+  EXPECT_EQ(log.back().text, L"Finished; exit code " + std::to_wstring(exitCode));
+  for (const LogLine& line : log) EXPECT_EQ(line.thread, log.front().thread);
 }
 
 // One started cleaner; `timeout` bounds every wait for one of its windows.

@@ -1,11 +1,13 @@
 // Silent runs as deployment systems start them: a file held open goes at the next
-// restart together with its folder, the log records the run, a start while another
-// clean-up runs ends at once with 1618, and a lock name taken to block it does not.
+// restart together with its folder, the log and the status key record the run, a start
+// while another clean-up runs ends at once with 1618, and a lock name taken to block it
+// does not.
 #include <gtest/gtest.h>
 #include <windows.h>
 // After windows.h, which it needs.
 #include <sddl.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -26,31 +28,29 @@ constexpr DWORD kTimeout = 60000;
 const std::wstring kFolder = L"C:\\Kelvora Quenzor 5.9";
 const std::wstring kHeld = kFolder + L"\\bin\\held.dll";
 
-std::wstring TempLog() {
-  wchar_t temp[MAX_PATH] = L"";
-  GetEnvironmentVariableW(L"TEMP", temp, MAX_PATH);
-  return std::wstring(temp) + L"\\QuenzorCleaner.log";
-}
-
-// The log's lines, each after the first without its time ("hh:mm:ss ").
-Lines ReadLog() {
-  std::string bytes(1 << 16, '\0');
-  DWORD read = 0;
-  win::UniqueHandle file(CreateFileW(TempLog().c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                     OPEN_EXISTING, 0, nullptr));
-  if (file) ReadFile(file.get(), bytes.data(), DWORD(bytes.size()), &read, nullptr);
-  Lines lines;
-  for (std::size_t at = 0, end; (end = bytes.find("\r\n", at)) < read; at = end + 2) {
-    const std::size_t time = lines.empty() ? 0 : 9;
-    lines.push_back(win::ToW(bytes.substr(at + time, end - at - time)));
+// The status the last run of an administrator or the system account left, in the
+// registry view both builds of the program share.
+std::optional<DWORD> StatusExitCode() {
+  HKEY key = nullptr;
+  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\QuenzorCleaner", 0,
+                    KEY_QUERY_VALUE | KEY_WOW64_64KEY, &key) != ERROR_SUCCESS) {
+    return std::nullopt;
   }
-  return lines;
+  DWORD code = 0, type = 0, bytes = sizeof code;
+  const LONG read =
+      RegQueryValueExW(key, L"ExitCode", nullptr, &type, reinterpret_cast<BYTE*>(&code), &bytes);
+  RegCloseKey(key);
+  if (read != ERROR_SUCCESS || type != REG_DWORD) return std::nullopt;
+  return code;
 }
 
 class DeploymentTest : public CleanerTest {
  protected:
   DeploymentTest() : CleanerTest(kTimeout) {}
-  void SetUp() override { DeleteFileW(TempLog().c_str()); }
+  void SetUp() override {
+    DeleteFileW(TempLog().c_str());
+    RegDeleteKeyExW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\QuenzorCleaner", KEY_WOW64_64KEY, 0);
+  }
   void TearDown() override {
     cleaner_.Kill();
     DeleteTree(kFolder);
@@ -76,11 +76,17 @@ TEST_F(DeploymentTest, AFileHeldOpenGoesAtRestartWithItsFolderAndTheLogHoldsTheR
   ExpectExit(3010);
   EXPECT_EQ(ListNames(kFolder), Lines{L"bin"}) << "only the held file stays until the restart";
 
-  Lines log = ReadLog();
-  ASSERT_EQ(log.size(), lines.size() + 2);
-  EXPECT_NE(log.front().find(L"; silent mode; Windows "), std::wstring::npos) << Utf8(log[0]);
-  EXPECT_EQ(log.back(), L"Finished; exit code 3010");
-  EXPECT_EQ(Lines(log.begin() + 1, log.end() - 1), lines);
+  // The log as the viewer reads it, each line under its stage; the status in the registry.
+  const std::vector<LogLine> log = ReadTempLog();
+  ASSERT_NO_FATAL_FAILURE(ExpectRunLog(log, lines, 3010));
+  EXPECT_NE(log.front().text.find(L"; silent mode; Windows "), std::wstring::npos);
+  EXPECT_EQ(log.front().thread, std::to_wstring(pid()));
+  const Lines components{L"run", L"processes", L"folders", L"folders", L"run", L"run"};
+  for (std::size_t i = 0; i < log.size(); ++i) EXPECT_EQ(log[i].component, components[i]);
+  EXPECT_EQ(log[4].text,
+            L"Summary: 0 removed, 2 at restart, 0 not removed, 0 errors; exit code 3010 "
+            L"(restart needed)");
+  EXPECT_EQ(StatusExitCode(), 3010u) << "Wine runs every program as an administrator";
 
   held.reset();
   auto restart = Process::Start(L"C:\\windows\\system32\\wineboot.exe", {.arguments = L"-r"});
@@ -98,9 +104,11 @@ TEST_F(DeploymentTest, AnotherCleanUpKeepsASilentStartOutALockNameTakenToBlockIt
     const auto code = cleaner_.WaitForExit(20000);
     ASSERT_TRUE(code) << "the second start did not end at once";
     EXPECT_EQ(*code, 1618u);
-    const Lines log = ReadLog();
+    const std::vector<LogLine> log = ReadTempLog();
     ASSERT_EQ(log.size(), 1u);
-    EXPECT_TRUE(log[0].ends_with(L"; exit code 1618")) << Utf8(log[0]);
+    EXPECT_TRUE(log[0].text.ends_with(L"; exit code 1618")) << Utf8(log[0].text);
+    EXPECT_EQ(log[0].type, L"2");
+    EXPECT_EQ(StatusExitCode(), std::nullopt) << "a start that did nothing leaves no status";
   }
   // A mutex of the lock's name that admits only a stranger, as any user can make one:
   // the cleaner, an administrator under Wine, is refused and runs without the lock.
@@ -115,10 +123,10 @@ TEST_F(DeploymentTest, AnotherCleanUpKeepsASilentStartOutALockNameTakenToBlockIt
   Start({.arguments = L"/s"});
   AnswerBox(kSilentDone, L"&No");
   ExpectExit(0);
-  const Lines log = ReadLog();
+  const std::vector<LogLine> log = ReadTempLog();
   ASSERT_GE(log.size(), 3u);
-  EXPECT_EQ(log[1], win::ToW(kLockNotOursNote));
-  EXPECT_EQ(log.back(), L"Finished; exit code 0");
+  EXPECT_EQ(log[1].text, win::ToW(kLockNotOursNote));
+  EXPECT_EQ(log.back().text, L"Finished; exit code 0");
 }
 
 }  // namespace

@@ -110,11 +110,13 @@ class ScenarioTest : public CleanerTest {
     }
     ASSERT_TRUE(PressButton(box, L"&Yes"));
     ASSERT_NO_FATAL_FAILURE(ExpectFinishedWindow(want));
+    shownLines_ = ListLines();
     ASSERT_TRUE(PressButton(MainWindow(), L"E&xit"));
     ExpectExit(want.exitCode());
   }
 
   std::optional<Seeder> seed_;
+  Lines shownLines_;  // the results list of the last silent run answered Yes
 };
 
 // A copy of the cleaner under its own name, for which Wine loads no WMI provider: the
@@ -170,9 +172,11 @@ class SilentScenarioTest : public ScenarioTest {
     (this->*c.prepare)(setup, true);
     ASSERT_FALSE(HasFatalFailure());
     const Expectation want(*seed_, setup.faults);
+    DeleteFileW(TempLog().c_str());
     Start(setup.launch, setup.exe);
     ASSERT_NO_FATAL_FAILURE(SilentRunAnsweredYes(want, setup.wmi));
     ExpectMachineAfter(setup.stays);
+    ExpectRunLog(ReadTempLog(), shownLines_, want.exitCode());
     if (c.check != nullptr) (this->*c.check)(setup);
     for (const auto& [folder, before] : precious_) EXPECT_EQ(Tree(folder), before) << Utf8(folder);
     precious_.clear();

@@ -5,6 +5,7 @@
 #include <map>
 #include <memory>
 #include <set>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -27,6 +28,7 @@ class FakeMachine final : public IMachine {
   bool IsAdministrator() override { return administrator || localSystem; }
   std::string WindowsVersion() override { return windowsVersion; }
   std::string AccountName() override { return account; }
+  std::uint32_t ProcessId() override { return processId; }
   std::optional<std::uint32_t> SessionId() override { return session; }
   std::optional<std::string> ProgramFiles64() override { return programFiles64; }
   std::string AccountSid() override { return accountSid; }
@@ -34,17 +36,22 @@ class FakeMachine final : public IMachine {
   std::string windowsVersion = "10.0.19045";
   std::string account = "PC\\user";
   std::string accountSid = "S-1-5-21-7-7-7-1001";
+  std::uint32_t processId = 4242;
   std::optional<std::uint32_t> session = 1;
   std::optional<std::string> programFiles64;
 };
 
-// Each reading is one second after the one before.
+// Each local reading is one second after the one before.
 class FakeClock final : public IClock {
  public:
-  LocalTime Now() override {
-    return {now.year, now.month, now.day, now.hour, now.minute, now.second++};
+  DateTime Now() override {
+    DateTime t = now;
+    ++now.second;
+    return t;
   }
-  LocalTime now{2024, 5, 1, 13, 45, 7};
+  DateTime NowUtc() override { return utc; }
+  DateTime now{2024, 5, 1, 13, 45, 7, 25, -120};
+  DateTime utc{2024, 5, 1, 11, 45, 7, 25, 0};
 };
 
 class FakeShellFolders final : public IShellFolders {
@@ -92,6 +99,16 @@ class FakeLogFile final : public ILogFile {
     if (owners.count(from)) owners[to] = owners[from];
     owners.erase(from);
     return {};
+  }
+  // The texts of a file's lines, taken out of "<![LOG[" ... "]LOG]!>" where they are in it.
+  std::vector<std::string> Texts(const std::string& path) {
+    std::vector<std::string> texts;
+    std::istringstream in(files[path]);
+    for (std::string line; std::getline(in, line, '\n');) {
+      const std::size_t end = line.find("]LOG]!>");
+      texts.push_back(line.starts_with("<![LOG[") ? line.substr(7, end - 7) : line);
+    }
+    return texts;
   }
   std::map<std::string, std::string> files, owners;
   std::set<std::string> failing, folders;

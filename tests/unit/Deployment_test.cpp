@@ -6,11 +6,11 @@
 #include <algorithm>
 #include <functional>
 #include <optional>
-#include <sstream>
 
 #include "app/Form1.h"
 #include "fakes/FakeFileSystem.h"
 #include "fakes/FakeMachine.h"
+#include "fakes/FakeRecord.h"
 #include "fakes/FakeRegistry.h"
 #include "fakes/FakeResults.h"
 #include "fakes/FakeSystem.h"
@@ -32,6 +32,7 @@ const std::string kHeldShortcut = kShortcuts + "\\held.exe";
 const std::string kAt = "File Deleted at Restart: ";
 const std::string kAnn = "C:\\Users\\Ann Not Here";
 const std::string kStartMenu = kAnn + "\\AppData\\Roaming\\Microsoft\\Windows\\Start Menu";
+const std::string kTempLog = "C:\\Temp\\QuenzorCleaner.log";
 
 TEST(RestartRemoval, InUseItemsAndTheFoldersTheyKeepGoAtRestartOtherwiseTheNotLineStays) {
   const std::string readme = "File Deleted: " + kShortcuts + "\\readme.txt";
@@ -90,12 +91,16 @@ struct Rig {
   FakeLogFile logFile;
   FakeInstanceLock lock;
   FakeRestartRemoval restart;
-  Form1 form{{ui, list, commandLine, processes, registry, fs, env, os, nullptr, nullptr, nullptr,
-              &machine, &clock, &logFile, &lock, &restart}};
+  FakePathSecurity security;
+  FakeEventLog events;
+  FakeMachineKeys keys{machine};
+  Form1 form{{ui, list, commandLine, processes, registry, fs, env, os, security, events, keys,
+              nullptr, nullptr, nullptr, &machine, &clock, &logFile, &lock, &restart}};
 
   Rig() {
     env.vars["USERPROFILE"] = "C:\\Users\\me";
     env.vars["TEMP"] = "C:\\Temp";
+    env.vars["SystemRoot"] = "C:\\Windows";
     fs.AddFile(kHeld);
   }
   // The code the process ends with: at EndProgram, or after the message loop.
@@ -107,26 +112,23 @@ struct Rig {
     }
     return form.ExitCode();
   }
-  Lines Log(const std::string& path = "C:\\Temp\\QuenzorCleaner.log") {
-    Lines lines;
-    std::istringstream in(logFile.files[path]);
-    for (std::string line; std::getline(in, line, '\n');) lines.push_back(line);
-    return lines;
-  }
+  Lines Log(const std::string& path = kTempLog) { return logFile.Texts(path); }
 };
 
 TEST(DeploymentRun, ExitCodesAreTheSameHoweverTheSilentDoneBoxIsAnsweredAndTheLogEndsWithThem) {
   const struct {
     bool inUse, failure, otherRun;
     int code;
-  } cases[] = {{false, false, false, 0},
-               {true, false, false, 3010},
-               {true, true, false, 1},
-               {false, false, true, 1618}};
+    EventLevel level;
+  } cases[] = {{false, false, false, 0, EventLevel::Information},
+               {true, false, false, 3010, EventLevel::Warning},
+               {true, true, false, 1, EventLevel::Error},
+               {false, false, true, 1618, EventLevel::Warning}};
   const std::optional<MsgAnswer> doneAnswers[] = {MsgAnswer::Yes, MsgAnswer::No, std::nullopt};
   for (const auto& c : cases) {
     for (const std::optional<MsgAnswer>& answer : doneAnswers) {
       Rig rig;
+      rig.machine.administrator = true;
       rig.fs.Find(kHeld)->locked = c.inUse;
       if (c.failure) rig.fs.AddFile(kComponent, "", kAttrReadOnly);
       if (c.otherRun) rig.lock.outcome = LockOutcome::HeldElsewhere;
@@ -135,16 +137,66 @@ TEST(DeploymentRun, ExitCodesAreTheSameHoweverTheSilentDoneBoxIsAnsweredAndTheLo
       const std::string what = std::to_string(c.code) + (answer ? "" : ", no desktop");
       EXPECT_EQ(rig.Load(), c.code) << what;
       EXPECT_FALSE(rig.lock.held) << what;
-      // The header, every line of the list in its order, and the code.
+      // The header, every line of the list in its order, the summary and the code. The
+      // summary (or the line of a start that did nothing) is the event's text, with the
+      // log's path; the status holds the code of a run that cleaned.
       const Lines log = rig.Log();
-      ASSERT_EQ(log.size(), c.code == 1618 ? 1 : rig.list.lines.size() + 2) << what;
-      for (std::size_t i = 0; i < rig.list.lines.size(); ++i) {
-        EXPECT_TRUE(log[i + 1].ends_with(" " + rig.list.lines[i] + "\r")) << log[i + 1];
-      }
-      EXPECT_TRUE(log.back().ends_with(" exit code " + std::to_string(c.code) + "\r")) << what;
+      ASSERT_EQ(log.size(), c.code == 1618 ? 1 : rig.list.lines.size() + 3) << what;
+      EXPECT_TRUE(log.back().ends_with("exit code " + std::to_string(c.code))) << what;
+      const std::string& told = c.code == 1618 ? log[0] : log[log.size() - 2];
+      ASSERT_EQ(rig.events.events.size(), 1u) << what;
+      EXPECT_EQ(rig.events.events[0].text, told + "\r\nLog: " + kTempLog) << what;
+      EXPECT_EQ(rig.events.events[0].level, c.level) << what;
       if (c.code == 1618) {
         EXPECT_TRUE(rig.ui.boxes.empty() && rig.list.lines.empty()) << what;
+        EXPECT_EQ(rig.keys.keys.count(kStatusKey), 0u) << what;
+      } else {
+        EXPECT_EQ(rig.keys.keys[kStatusKey]["ExitCode"].number, std::uint32_t(c.code)) << what;
+        EXPECT_EQ(Lines(log.begin() + 1, log.end() - 2), rig.list.lines) << what;
       }
+    }
+  }
+}
+
+// An administrator's or the system account's run registers the event source with
+// eventcreate's message file and records its status; any other run writes the event only
+// where the source is registered already. None of it ever changes the run.
+TEST(DeploymentRun, TheEventAndTheStatusKeyFollowTheAccountAndNeverChangeTheRun) {
+  const struct {
+    const char* what;
+    bool system, admin, messageFile, registered, refused;
+    bool evented, status;  // what the run leaves
+  } cases[] = {
+      {"system account", true, false, true, false, false, true, true},
+      {"administrator", false, true, true, false, false, true, true},
+      {"user", false, false, true, false, false, false, false},
+      {"user, source registered", false, false, true, true, false, true, false},
+      {"no EventCreate.exe", true, false, false, false, false, false, true},
+      {"keys refused", true, false, true, false, true, false, false},
+  };
+  for (const auto& c : cases) {
+    Rig rig, plain;
+    for (Rig* r : {&rig, &plain}) {
+      r->machine.localSystem = c.system;
+      r->machine.administrator = c.admin;
+    }
+    if (!c.messageFile) rig.events.files.clear();
+    if (c.registered) rig.keys.keys[kEventSourceKey]["EventMessageFile"].text = kEventMessageFile;
+    if (c.refused) rig.keys.failing = {kEventSourceKey, kStatusKey};
+    EXPECT_EQ(rig.Load(), plain.Load()) << c.what;
+    EXPECT_EQ(rig.list.lines, plain.list.lines) << c.what;
+    EXPECT_EQ(rig.events.events.size(), c.evented ? 1u : 0u) << c.what;
+    auto& source = rig.keys.keys[kEventSourceKey];
+    EXPECT_EQ(source["TypesSupported"].number, c.evented && !c.registered ? 7u : 0u) << c.what;
+    EXPECT_EQ(rig.keys.keys[kStatusKey]["Version"].text, c.status ? "1.12" : "") << c.what;
+    EXPECT_EQ(std::count(rig.keys.tried.begin(), rig.keys.tried.end(), kStatusKey),
+              c.system || c.admin ? 1 : 0)
+        << c.what;
+    if (&c == &cases[0]) {
+      EXPECT_EQ(rig.events.events[0].source, "QuenzorCleaner");
+      EXPECT_EQ(source["EventMessageFile"].type, ValueType::ExpandableText);
+      EXPECT_EQ(source["EventMessageFile"].text, "%SystemRoot%\\System32\\EventCreate.exe");
+      EXPECT_EQ(rig.keys.keys[kStatusKey]["LastRunUtc"].text, "2024-05-01T11:45:07Z");
     }
   }
 }
@@ -225,8 +277,8 @@ TEST(DeploymentRun, OnlyALockOfOursKeepsARunOutAnythingElseUnderItsNameIsNoted) 
     rig.lock.outcome = LockOutcome::HeldElsewhere;
     EXPECT_EQ(rig.Load() == 1618, !c.ran) << c.what;
     const Lines log = rig.Log(c.account == kSystem ? "C:\\Windows\\Logs\\QuenzorCleaner.log"
-                                                   : "C:\\Temp\\QuenzorCleaner.log");
-    const bool noted = log.size() > 1 && log[1].ends_with(std::string(kLockNotOursNote) + "\r");
+                                                   : kTempLog);
+    const bool noted = log.size() > 1 && log[1] == kLockNotOursNote;
     EXPECT_EQ(noted, c.ran) << c.what;
     EXPECT_EQ(rig.list.lines.empty(), !c.ran) << c.what;
   }

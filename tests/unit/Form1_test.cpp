@@ -7,6 +7,7 @@
 #include "app/CommandLine.h"
 #include "fakes/FakeFileSystem.h"
 #include "fakes/FakeMachine.h"
+#include "fakes/FakeRecord.h"
 #include "fakes/FakeSystem.h"
 #include "fakes/FakeUi.h"
 
@@ -43,7 +44,9 @@ struct Rig {
   FakeFileSystem fs;
   FakeEnvironment env;
   FakeOsVersion os;
-  Form1 form{{ui, list, commandLine, processes, registry, fs, env, os}};
+  RecordFakes record;
+  Form1 form{{ui, list, commandLine, processes, registry, fs, env, os, record.security,
+              record.events, record.keys}};
 
   explicit Rig(std::string args = {}) {
     commandLine.text = std::move(args);
@@ -260,7 +263,8 @@ TEST(RunCleaning, SystemAccountCleansEveryProfileThenTheMachineWidePlaces) {
     rig.fs.AddFile(sys + "\\Desktop\\keep.lnk", "KVAGENT.EXE");
     rig.fs.AddFile("C:\\Elsewhere\\keep.lnk", "KVAGENT.EXE");
     Form1 form{{rig.ui, rig.list, rig.commandLine, rig.processes, rig.registry, rig.fs, rig.env,
-                rig.os, nullptr, &shell, &profiles, &machine}};
+                rig.os, rig.record.security, rig.record.events, rig.record.keys, nullptr, &shell,
+                &profiles, &machine}};
     form.RunCleaning();
 
     // The two data folders, then the shortcuts; without the list, the machine-wide ones only.

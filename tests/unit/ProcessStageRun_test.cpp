@@ -4,6 +4,7 @@
 
 #include "app/Form1.h"
 #include "fakes/FakeFileSystem.h"
+#include "fakes/FakeRecord.h"
 #include "fakes/FakeSystem.h"
 #include "fakes/FakeUi.h"
 
@@ -56,7 +57,9 @@ struct Rig {
   FakeFileSystem fs;
   FakeEnvironment env;
   FakeOsVersion os;
-  Form1 form{{ui, list, commandLine, processes, registry, fs, env, os}};
+  RecordFakes record;
+  Form1 form{{ui, list, commandLine, processes, registry, fs, env, os, record.security,
+              record.events, record.keys}};
 
   explicit Rig(bool silent) : silent_(silent) { commandLine.text = silent ? "/s" : ""; }
   // A silent start runs from the load handler; an interactive run from "&Clean PC".

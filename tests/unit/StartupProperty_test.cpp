@@ -12,6 +12,7 @@
 #include "app/CommandLine.h"
 #include "app/Form1.h"
 #include "fakes/FakeFileSystem.h"
+#include "fakes/FakeRecord.h"
 #include "fakes/FakeRegistry.h"
 #include "fakes/FakeSystem.h"
 #include "fakes/FakeUi.h"
@@ -107,7 +108,9 @@ struct Rig {
   FakeFileSystem fs;
   FakeEnvironment env;
   FakeOsVersion os;
-  Form1 form{{ui, list, commandLine, processes, registry, fs, env, os}};
+  RecordFakes record;
+  Form1 form{{ui, list, commandLine, processes, registry, fs, env, os, record.security,
+              record.events, record.keys}};
 
   explicit Rig(std::string args) {
     commandLine.text = std::move(args);
