@@ -32,10 +32,6 @@ void AddLine(IResultsSink& listWork, bool done, std::string_view doneText,
   listWork.Add(line, done ? Outcome::Success : Outcome::Failure);
 }
 
-}  // namespace
-
-namespace {
-
 // Opens what a path names, or tells why not: an "Error: " line for a link that leads
 // elsewhere or a folder on the way that could not be opened; otherwise the status of a
 // name that is there but cannot be opened.

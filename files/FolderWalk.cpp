@@ -27,7 +27,7 @@ struct Frame {
   std::size_t lineSlot = 0;    // where its own line goes among the held lines
   bool keepsSome = false;      // something in it stays for good
   bool atRestart = false;      // something in it goes only at the next restart
-  bool listed = true;
+  bool listed = true;          // its listing was read
 };
 
 // The folders being walked sit on a stack of their own rather than the call stack: a

@@ -147,8 +147,8 @@ Start StartOf(const std::string& path, std::string_view profile) {
   return {};
 }
 
-// Where the profile link child, found at relative in folder, leads: the names inside the
-// profile to go on along, or how the path ends.
+// Where child, the link at relative (its path inside the start folder), leads: the names
+// inside the profile to go on along, or how the path ends.
 std::variant<std::vector<std::string>, OpenedPath> AlongLink(IFileItem& child,
                                                              const std::string& relative,
                                                              const Start& start) {
