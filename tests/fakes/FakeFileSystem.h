@@ -1,5 +1,5 @@
-// An in-memory file system that keeps the rules of Windows this program relies on, which
-// a kinder fake would hide (see ../shared/windows-rules.md for the sources):
+// An in-memory file system that keeps the rules of Windows this program relies on, as
+// Microsoft documents them, which a kinder fake (and Wine) would hide:
 // - Only "X:\" is drive X's root. "X:" and "X:name" are relative to drive X's current
 //   folder: the working folder on its drive, else the root (no "=X:" variable, as for a
 //   service). A path with one leading backslash starts at the working drive's root, any
