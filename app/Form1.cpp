@@ -190,7 +190,8 @@ void Form1::CleanFiles() {
   // Already said by the registry stage, unless that stopped before it came to the users.
   ReportUnreadableProfiles(UserScopeOfRun(), listWork_);
   ProgramFilesEnvironment environment(s_.environment, s_.machine);
-  qc::CleanFiles(s_.fileSystem, environment, UserScopeOfRun(), listWork_, s_.restartRemoval);
+  qc::CleanFiles(s_.fileSystem, environment, s_.osVersion, UserScopeOfRun(), listWork_,
+                 s_.restartRemoval);
 }
 
 void Form1::CleanProfile() {

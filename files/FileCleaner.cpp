@@ -32,32 +32,18 @@ void AddLine(IResultsSink& listWork, bool done, std::string_view doneText,
   listWork.Add(line, done ? Outcome::Success : Outcome::Failure);
 }
 
-void CleanProfileFolders(IFileSystem& fs, IResultsSink& listWork, UserScope& scope,
-                         IRestartRemoval* restart) {
-  // An unusable value would aim the suffixes at the root of the current drive or
-  // at a relative folder: nothing there is the user's to delete.
-  if (!scope.profiles) {
-    ReportUnknownProfiles(scope, listWork, kUnknownProfileLine);
-    return;
-  }
-  for (const std::string& profile : *scope.profiles) {
-    for (std::string_view suffix : kProfileSuffixes) {
-      KillFolder(fs, listWork, profile + std::string(suffix), restart, profile);
-    }
-  }
-}
-
-}  // namespace
-
-namespace {
-
 // Opens what a path names, or tells why not: an "Error: " line for a link that leads
-// elsewhere; otherwise the status of a name that is there but cannot be opened.
+// elsewhere or a folder on the way that could not be opened; otherwise the status of a
+// name that is there but cannot be opened.
 std::optional<OpenedPath> OpenToDelete(IFileSystem& fs, IResultsSink& listWork,
                                        const std::string& path, std::string_view profile) {
   OpenedPath opened = OpenPath(fs, path, profile, false);
   if (opened.state == PathState::LinkElsewhere) {
     listWork.Add(LinkElsewhereLine(path), Outcome::Failure);
+    return std::nullopt;
+  }
+  if (opened.state == PathState::Unreachable) {
+    listWork.Add(UnreachableLine(path), Outcome::Failure);
     return std::nullopt;
   }
   return opened;
@@ -74,20 +60,26 @@ bool IsFolder(OpenedPath& opened, bool folder) {
   return attributes && ((*attributes & kAttrDirectory) != 0) == folder;
 }
 
-}  // namespace
+// How a folder deletion ended: deleted cleanly, and whether a folder on the way to it was
+// missing (rather than the folder itself).
+struct FolderRemoval {
+  bool deleted = false;
+  bool wayMissing = false;
+};
 
-bool KillFolder(IFileSystem& fs, IResultsSink& listWork, const std::string& FullPath,
-                IRestartRemoval* restart, std::string_view profile) {
+FolderRemoval RemoveFolder(IFileSystem& fs, IResultsSink& listWork, const std::string& FullPath,
+                           IRestartRemoval* restart, std::string_view profile) {
   std::string path = FullPath;
   if (!path.empty() && path.back() == '\\') path.pop_back();
   // An empty path would mean the current folder to some file systems; it names nothing.
-  if (path.empty()) return false;
+  if (path.empty()) return {};
   std::optional<OpenedPath> opened = OpenToDelete(fs, listWork, path, profile);
-  if (!opened || !IsFolder(*opened, true)) return false;
+  if (opened && opened->state == PathState::Missing && !opened->parent) return {false, true};
+  if (!opened || !IsFolder(*opened, true)) return {};
   TreeDeletion deletion(opened->status);
   if (opened->item) {
     // A listed folder that is itself a link: the link goes, what it points to stays.
-    const bool link = (opened->item->Attributes() & kAttrReparsePoint) != 0;
+    const bool link = IsLink(*opened->item);
     deletion = link ? TreeDeletion(opened->item->Delete()) : RemoveTree(*opened->item, path);
     opened->item->Close();
   }
@@ -95,10 +87,46 @@ bool KillFolder(IFileSystem& fs, IResultsSink& listWork, const std::string& Full
   const bool gone = opened->parent->ChildGone(opened->name);
   if (!gone && ScheduleTreeAtRestart(restart, listWork, path, deletion.stayed,
                                      "Folder Deleted at Restart: ")) {
-    return false;
+    return {};
   }
   AddLine(listWork, gone, "Folder Deleted: ", "Folder Not Deleted: ", path);
-  return deletion.ok() && gone;
+  return {deletion.ok() && gone, false};
+}
+
+// Vista and later keep the per-user data under AppData; only XP has the folders of the
+// list's names. With no version known, today's Windows is the likelier.
+bool KeepsAppData(IOsVersion& os) {
+  const std::optional<OsVersionInfo> v = os.QueryVersion();
+  return !v || (v->platformId == kVerPlatformWin32Nt && v->majorVersion >= 6);
+}
+
+void CleanProfileFolders(IFileSystem& fs, IOsVersion& os, IResultsSink& listWork, UserScope& scope,
+                         IRestartRemoval* restart) {
+  // An unusable value would aim the suffixes at the root of the current drive or
+  // at a relative folder: nothing there is the user's to delete.
+  if (!scope.profiles) {
+    ReportUnknownProfiles(scope, listWork, kUnknownProfileLine);
+    return;
+  }
+  const bool appData = KeepsAppData(os);
+  for (const std::string& profile : *scope.profiles) {
+    for (std::size_t i = 0; i < kProfileSuffixes.size(); ++i) {
+      const FolderRemoval listed =
+          RemoveFolder(fs, listWork, profile + std::string(kProfileSuffixes[i]), restart, profile);
+      // Windows names its links to the data folders in the language it was installed in
+      // (a Czech profile has no "Application Data"): the folders are where it keeps them.
+      if (listed.wayMissing && appData && !kAppDataSuffixes[i].empty()) {
+        RemoveFolder(fs, listWork, profile + std::string(kAppDataSuffixes[i]), restart, profile);
+      }
+    }
+  }
+}
+
+}  // namespace
+
+bool KillFolder(IFileSystem& fs, IResultsSink& listWork, const std::string& FullPath,
+                IRestartRemoval* restart, std::string_view profile) {
+  return RemoveFolder(fs, listWork, FullPath, restart, profile).deleted;
 }
 
 bool KillFile(IFileSystem& fs, IResultsSink& listWork, const std::string& delfile,
@@ -124,22 +152,22 @@ bool KillFile(IFileSystem& fs, IResultsSink& listWork, const std::string& delfil
   return removal.ok() && gone;
 }
 
-void CleanFiles(IFileSystem& fs, IEnvironment& env, UserScope& scope, IResultsSink& listWork,
-                IRestartRemoval* restart) {
+void CleanFiles(IFileSystem& fs, IEnvironment& env, IOsVersion& os, UserScope& scope,
+                IResultsSink& listWork, IRestartRemoval* restart) {
   // Read before anything is deleted.
   const std::vector<std::string> extraFolders = ExtraInstallFolders(env);
   for (std::string_view folder : kInstallFolders) {
     KillFolder(fs, listWork, std::string(folder), restart);
   }
   for (const std::string& folder : extraFolders) KillFolder(fs, listWork, folder, restart);
-  CleanProfileFolders(fs, listWork, scope, restart);
+  CleanProfileFolders(fs, os, listWork, scope, restart);
   for (std::string_view file : kComponentFiles) KillFile(fs, listWork, std::string(file), restart);
 }
 
-void CleanFiles(IFileSystem& fs, IEnvironment& env, IResultsSink& listWork,
+void CleanFiles(IFileSystem& fs, IEnvironment& env, IOsVersion& os, IResultsSink& listWork,
                 IRestartRemoval* restart) {
   UserScope scope = CurrentUserScope(env);
-  CleanFiles(fs, env, scope, listWork, restart);
+  CleanFiles(fs, env, os, scope, listWork, restart);
 }
 
 }  // namespace qc

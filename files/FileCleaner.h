@@ -8,6 +8,7 @@
 #include "files/UserScope.h"
 #include "platform/Environment.h"
 #include "platform/FileSystem.h"
+#include "platform/OsVersion.h"
 #include "platform/RestartRemoval.h"
 #include "platform/ResultsList.h"
 
@@ -35,14 +36,22 @@ inline constexpr std::array<std::string_view, 3> kProfileSuffixes = {
     "\\Local Settings\\Application Data\\Norvane",
 };
 
+// Where Vista and later keep each of them, for a profile whose links to them have other
+// names or none ("" where the folder lies directly in the profile).
+inline constexpr std::array<std::string_view, 3> kAppDataSuffixes = {
+    "",
+    "\\AppData\\Roaming\\Norvane",
+    "\\AppData\\Local\\Norvane",
+};
+
 // Deletes the folder tree at FullPath (one trailing backslash dropped) and writes one
 // line when it existed: "Folder Deleted: " when it is gone afterwards, else
 // "Folder Not Deleted: ". With restart, a folder kept only by files in use is deleted at
 // the next restart instead: a "File Deleted at Restart: " line per file, then "Folder
 // Deleted at Restart: ". True only when the deletion reported no failure and the folder
 // is gone; False when it did not exist. A path inside profile is reached from it, any
-// other from its drive's root; a link on the way that leads elsewhere gives one "Error: "
-// line and no deletion.
+// other from its drive's root; a link on the way that leads elsewhere, or a folder on the
+// way that is there but cannot be opened, gives one "Error: " line and no deletion.
 bool KillFolder(IFileSystem& fs, IResultsSink& listWork, const std::string& FullPath,
                 IRestartRemoval* restart = nullptr, std::string_view profile = {});
 
@@ -55,13 +64,15 @@ bool KillFile(IFileSystem& fs, IResultsSink& listWork, const std::string& delfil
 
 // Walks the fixed list of installation folders, the same version folders under the
 // other Program Files folders Windows reports, the data folders of each profile of the
-// scope, and the component files, in order. With restart, items in use go at the next
-// restart.
-void CleanFiles(IFileSystem& fs, IEnvironment& env, UserScope& scope, IResultsSink& listWork,
-                IRestartRemoval* restart = nullptr);
+// scope, and the component files, in order. On Vista and later, a data folder whose
+// profile has no folder of the list's name on the way is deleted where Windows keeps it
+// (kAppDataSuffixes), and its line names that path. With restart, items in use go at the
+// next restart.
+void CleanFiles(IFileSystem& fs, IEnvironment& env, IOsVersion& os, UserScope& scope,
+                IResultsSink& listWork, IRestartRemoval* restart = nullptr);
 
 // The same for the profile USERPROFILE names.
-void CleanFiles(IFileSystem& fs, IEnvironment& env, IResultsSink& listWork,
+void CleanFiles(IFileSystem& fs, IEnvironment& env, IOsVersion& os, IResultsSink& listWork,
                 IRestartRemoval* restart = nullptr);
 
 }  // namespace qc

@@ -12,7 +12,8 @@ namespace {
 struct Selected {
   std::string name;
   std::uint32_t listedAttributes;  // for the line when the entry no longer opens
-  std::uint32_t marks;             // the rule's, of its path
+  std::uint32_t listedTag;
+  std::uint32_t marks;  // the rule's, of its path
 };
 
 // One folder of a walk: its open item, what it selected and how far the walk has come.
@@ -26,6 +27,7 @@ struct Frame {
   std::size_t lineSlot = 0;    // where its own line goes among the held lines
   bool keepsSome = false;      // something in it stays for good
   bool atRestart = false;      // something in it goes only at the next restart
+  bool listed = true;          // its listing was read
 };
 
 // The folders being walked sit on a stack of their own rather than the call stack: a
@@ -67,6 +69,7 @@ Frame Walk::Enter(std::unique_ptr<IFileItem> owned, IFileItem& item, std::string
   const std::optional<std::vector<DirEntry>> entries = item.List();
   if (afterListing_) afterListing_(path_);
   frame.keepsSome = !entries;  // unreadable: whatever is in it stays
+  frame.listed = entries.has_value();
   if (!entries) return frame;
   const std::size_t length = path_.size();
   for (const DirEntry& entry : *entries) {
@@ -76,7 +79,9 @@ Frame Walk::Enter(std::unique_ptr<IFileItem> owned, IFileItem& item, std::string
     std::uint32_t entryMarks = 0;
     const bool selected = rule_.Select(item, entry, path_, length, marks, entryMarks);
     path_.resize(length);
-    if (selected) frame.selection.push_back({entry.name, entry.attributes, entryMarks});
+    if (selected) {
+      frame.selection.push_back({entry.name, entry.attributes, entry.reparseTag, entryMarks});
+    }
     frame.keepsSome = frame.keepsSome || !selected;
   }
   return frame;
@@ -99,7 +104,11 @@ Status Walk::Run(IFileItem& root, std::uint32_t rootMarks, bool removeRoot) {
       ActOn(entry);  // may push a frame, which invalidates frame
       continue;
     }
-    if (stack_.size() == 1) return removeRoot ? DeleteFolder(root) : Status::Success();
+    if (stack_.size() == 1) {
+      if (removeRoot) return DeleteFolder(root);
+      // Nothing in a root that could not be listed was looked at: the caller says so.
+      return frame.listed ? Status::Success() : Status::Fail(StatusCode::Denied);
+    }
     const Status removal = DeleteFolder(*frame.item);
     const bool onlyAtRestart = frame.atRestart && !frame.keepsSome;
     const bool keptByContents = frame.keepsSome;
@@ -134,7 +143,7 @@ void Walk::ActOn(const Selected& entry) {
   const std::uint32_t attributes = opened.item->Attributes();
   const bool isFolder = (attributes & kAttrDirectory) != 0;
   // Listed as a link or opened as one: either way it is not entered.
-  const bool link = ((attributes | entry.listedAttributes) & kAttrReparsePoint) != 0;
+  const bool link = IsLink(*opened.item) || IsLink(entry.listedAttributes, entry.listedTag);
   if (isFolder && !link) {
     held_.emplace_back();
     IFileItem& item = *opened.item;

@@ -55,7 +55,8 @@ using AfterListing = std::function<void(const std::string& folder)>;
 // Walks the open folder at path: a selected folder is entered, its entries handled in
 // listing order, each completely before the next, and deleted at the end; a link is
 // deleted itself, never entered. A folder's line comes before its contents' lines. The
-// root is deleted at the end only with removeRoot, and settled by the caller.
+// root is deleted at the end only with removeRoot, and settled by the caller: the status
+// is that of its deletion, or without removeRoot a failure when it could not be listed.
 Status WalkFolder(IFileItem& root, const std::string& path, std::uint32_t rootMarks,
                   bool removeRoot, WalkRule& rule, IResultsSink& listWork,
                   const AfterListing& afterListing = {});

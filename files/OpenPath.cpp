@@ -2,6 +2,7 @@
 #include "files/OpenPath.h"
 
 #include <array>
+#include <variant>
 #include <vector>
 
 #include "platform/AsciiCase.h"
@@ -56,9 +57,9 @@ std::vector<std::string> Names(std::string_view rest) {
   return names;
 }
 
-// "X:" or "\\server\share": where a path that lies in no profile is opened from.
+// The length of "X:" or "\\server\share" at the start of an absolute path.
 std::optional<std::size_t> RootLength(std::string_view path) {
-  if (path.size() >= 3 && path[1] == ':' && path[2] == '\\') return 2;
+  if (path.size() >= 2 && path[1] == ':' && (path.size() == 2 || path[2] == '\\')) return 2;
   if (!path.starts_with("\\\\")) return std::nullopt;
   const std::size_t server = path.find('\\', 2);
   if (server == std::string_view::npos || server == 2) return std::nullopt;
@@ -66,14 +67,25 @@ std::optional<std::size_t> RootLength(std::string_view path) {
   return share == std::string_view::npos ? path.size() : share;
 }
 
+// A folder as a base to open: a drive's or share's root keeps its backslash, since "X:"
+// alone names drive X's current folder, whatever the working folder holds.
+std::string AbsoluteBase(const std::string& folder) {
+  const std::optional<std::size_t> root = RootLength(folder);
+  return root && *root == folder.size() ? folder + "\\" : folder;
+}
+
 // Where a profile link leads, as a path inside the profile; nullopt when it leads
-// elsewhere or its target cannot be read. folder is the link's folder.
-std::optional<std::string> InsideProfile(IFileItem& link, const std::string& folder,
+// elsewhere. folder is the link's folder.
+std::optional<std::string> InsideProfile(const LinkData& target, const std::string& folder,
                                          std::string_view profile) {
-  const std::optional<std::string> target = link.LinkTarget();
-  if (!target) return std::nullopt;
-  std::optional<std::string> full = NormaliseFolder(*target);
-  if (!full) full = NormaliseFolder(folder + "\\" + *target);  // a relative target
+  std::optional<std::string> full;
+  if (!target.relative) {
+    full = NormaliseFolder(target.path);
+  } else if (target.path.starts_with('\\')) {  // from the root of the link's drive
+    full = NormaliseFolder(folder.substr(0, RootLength(folder).value_or(0)) + target.path);
+  } else {
+    full = NormaliseFolder(folder + "\\" + target.path);
+  }
   if (!full) return std::nullopt;
   const std::string upper = ToUpperAscii(*full);
   const std::string base = ToUpperAscii(profile);
@@ -82,10 +94,17 @@ std::optional<std::string> InsideProfile(IFileItem& link, const std::string& fol
   return full->substr(base.size() + 1);
 }
 
-OpenedPath LinkElsewhere() {
+OpenedPath Ended(PathState state, Status status = {}) {
   OpenedPath out;
-  out.state = PathState::LinkElsewhere;
+  out.state = state;
+  out.status = status;
   return out;
+}
+
+// A name that did not open on the way: missing, or there and refused.
+OpenedPath NotOpened(const Status& status) {
+  return Ended(status.code == StatusCode::NotFound ? PathState::Missing : PathState::Unreachable,
+               status);
 }
 
 bool IsProfileLink(std::string_view relative) {
@@ -101,11 +120,19 @@ std::string LinkElsewhereLine(const std::string& path) {
   return "Error: A link on the way to " + path + " leads elsewhere; it was not cleaned";
 }
 
+std::string UnreachableLine(const std::string& path) {
+  return "Error: A folder on the way to " + path + " could not be opened; it was not cleaned";
+}
+
+std::string UnreadableFolderLine(const std::string& path) {
+  return "Error: The folder " + path + " could not be read; it was not cleaned";
+}
+
 namespace {
 
 // Where a path is opened from, and the names below it.
 struct Start {
-  std::string base;
+  std::string folder;  // normalised: "X:", "\\server\share" or the profile
   std::vector<std::string> names;
   std::string_view profile;  // empty outside a profile: no link is followed there
 };
@@ -120,37 +147,48 @@ Start StartOf(const std::string& path, std::string_view profile) {
   return {};
 }
 
+// Where child, the link at relative (its path inside the start folder), leads: the names
+// inside the profile to go on along, or how the path ends.
+std::variant<std::vector<std::string>, OpenedPath> AlongLink(IFileItem& child,
+                                                             const std::string& relative,
+                                                             const Start& start) {
+  if (start.profile.empty() || !IsProfileLink(relative)) return Ended(PathState::LinkElsewhere);
+  const std::optional<LinkData> target = child.LinkTarget();
+  if (!target) return Ended(PathState::Unreachable);
+  const std::size_t cut = relative.rfind('\\');
+  const std::string folder =
+      cut == std::string::npos ? start.folder : start.folder + "\\" + relative.substr(0, cut);
+  const std::optional<std::string> inside = InsideProfile(*target, folder, start.profile);
+  if (!inside) return Ended(PathState::LinkElsewhere);
+  return Names(*inside);
+}
+
 }  // namespace
 
 OpenedPath OpenPath(IFileSystem& fs, const std::string& path, std::string_view userProfile,
                     bool followLast) {
-  auto [base, names, profile] = StartOf(path, userProfile);
+  Start start = StartOf(path, userProfile);
+  std::vector<std::string>& names = start.names;
   for (int links = 0; links <= kMaxLinks && !names.empty(); ++links) {
-    OpenedPath out;
-    OpenedItem opened = fs.OpenBase(base);
-    out.status = opened.status;
+    OpenedItem opened = fs.OpenBase(AbsoluteBase(start.folder));
+    if (!opened.item) return NotOpened(opened.status);
     std::unique_ptr<IFileItem> folder = std::move(opened.item);
-    std::string relative;  // folder's path inside the base
-    for (std::size_t i = 0; folder != nullptr; ++i) {
+    std::string relative;  // folder's path inside the start folder
+    for (std::size_t i = 0;; ++i) {
       const bool last = i + 1 == names.size();
-      if (names[i] == "." || names[i] == "..") return out;
+      if (names[i] == "." || names[i] == "..") return {};
       OpenedItem child = folder->OpenChild(names[i]);
-      out.status = child.status;
-      if (!child.item) {
-        if (last) out = {PathState::Missing, child.status, std::move(folder), nullptr, names[i]};
-        return out;
+      if (!child.item && last) {
+        return {PathState::Missing, child.status, std::move(folder), nullptr, names[i]};
       }
+      if (!child.item) return NotOpened(child.status);
       const std::string childPath = relative.empty() ? names[i] : relative + "\\" + names[i];
       const std::uint32_t attributes = child.item->Attributes();
-      if ((attributes & kAttrReparsePoint) != 0 && (!last || followLast)) {
-        const std::optional<std::string> inside =
-            !profile.empty() && IsProfileLink(childPath)
-                ? InsideProfile(*child.item, relative.empty() ? base : base + "\\" + relative,
-                                profile)
-                : std::nullopt;
-        if (!inside) return LinkElsewhere();
+      if (IsLink(*child.item) && (!last || followLast)) {
+        auto along = AlongLink(*child.item, childPath, start);
+        if (auto* ended = std::get_if<OpenedPath>(&along)) return std::move(*ended);
         // Along the link's target, from the base again, by the same rule.
-        std::vector<std::string> rest = Names(*inside);
+        std::vector<std::string> rest = std::get<std::vector<std::string>>(std::move(along));
         rest.insert(rest.end(), names.begin() + std::ptrdiff_t(i) + 1, names.end());
         names = std::move(rest);
         break;
@@ -159,14 +197,14 @@ OpenedPath OpenPath(IFileSystem& fs, const std::string& path, std::string_view u
         return {PathState::Opened, child.status, std::move(folder), std::move(child.item),
                 names[i]};
       }
-      if ((attributes & kAttrDirectory) == 0) return out;
+      // A file where a folder should be: Windows says the path is not found.
+      if ((attributes & kAttrDirectory) == 0) return {};
       folder = std::move(child.item);
       relative = childPath;
     }
-    if (folder == nullptr) return out;
   }
   // Too many links in a row: a loop, or a chain no profile of Windows' own makes.
-  return names.empty() ? OpenedPath{} : LinkElsewhere();
+  return names.empty() ? OpenedPath{} : Ended(PathState::LinkElsewhere);
 }
 
 std::optional<std::uint32_t> ListedAttributes(IFileItem& folder, const std::string& name) {

@@ -11,7 +11,10 @@
 
 namespace qc {
 
-enum class PathState { Opened, Missing, LinkElsewhere };
+// Missing: the item or a folder on the way is not there (parent is null when a folder on
+// the way is missing). Unreachable: a folder on the way, the base included, is there but
+// could not be opened, or one of the profile's own links on the way could not be read.
+enum class PathState { Opened, Missing, LinkElsewhere, Unreachable };
 
 struct OpenedPath {
   PathState state = PathState::Missing;
@@ -23,9 +26,14 @@ struct OpenedPath {
 
 // The line for a path reached through a link that leads elsewhere.
 std::string LinkElsewhereLine(const std::string& path);
+// The line for a path with a folder on the way that is there but could not be opened.
+std::string UnreachableLine(const std::string& path);
+// The line for a folder to scan that is there but could not be opened or listed.
+std::string UnreadableFolderLine(const std::string& path);
 
 // Opens path from profile when it lies inside it (the profile folder is followed even
-// when it is a link), else from its drive's or share's root. On the way only the links
+// when it is a link), else from its drive's root "X:\" or share's "\\server\share\",
+// never from a folder that depends on the working folder. On the way only the links
 // Windows itself puts in every profile are followed, and only when they lead inside the
 // same profile; any other link makes it LinkElsewhere. The last name is opened itself
 // when it is a link, unless followLast. The base alone is never the item: Missing.

@@ -68,9 +68,12 @@ class ShortcutRule final : public WalkRule {
     return marker ? NamesAgent(folder, entry.name) : fragment;
   }
   // Read-only, hidden and system files go too, since the delete itself is not forced. A
-  // reset that fails leaves a read-only file in place, and its line then says so.
-  std::optional<std::uint32_t> BeforeDelete(std::uint32_t, bool folder) override {
-    return folder ? std::nullopt : std::optional<std::uint32_t>(0);
+  // reset that fails leaves a read-only file in place, and its line then says so. Windows
+  // refuses to remove a read-only folder too, and Explorer marks customised folders so.
+  std::optional<std::uint32_t> BeforeDelete(std::uint32_t attributes, bool folder) override {
+    if (!folder) return 0;
+    if ((attributes & kAttrReadOnly) == 0) return std::nullopt;
+    return attributes & ~(kAttrReadOnly | kAttrDirectory | kAttrReparsePoint);
   }
   WalkLine Settled(const WalkItem& item) override {
     if (item.folder) {
@@ -160,15 +163,27 @@ void SearchDirDel(IFileSystem& fs, IResultsSink& listWork, const std::string& di
                   const std::string& tofind, bool delatend, IRestartRemoval* restart,
                   std::string_view profile) {
   OpenedPath opened = OpenPath(fs, dirname, profile, true);
-  if (opened.state == PathState::LinkElsewhere) {
-    listWork.Add(LinkElsewhereLine(dirname), Outcome::Failure);
+  if (opened.state == PathState::LinkElsewhere || opened.state == PathState::Unreachable) {
+    const bool elsewhere = opened.state == PathState::LinkElsewhere;
+    listWork.Add(elsewhere ? LinkElsewhereLine(dirname) : UnreachableLine(dirname),
+                 Outcome::Failure);
     return;
   }
-  // Missing, unreadable or no folder: nothing to select.
+  // A folder that is there but refuses to open is said to be so; a missing one, or a
+  // file, has nothing to select.
+  if (!opened.item && opened.parent && opened.status.code != StatusCode::NotFound) {
+    const std::optional<std::uint32_t> listed = ListedAttributes(*opened.parent, opened.name);
+    if (listed && (*listed & kAttrDirectory) != 0) {
+      listWork.Add(UnreadableFolderLine(dirname), Outcome::Failure);
+    }
+    return;
+  }
   if (!opened.item || (opened.item->Attributes() & kAttrDirectory) == 0) return;
   ShortcutRule rule(tofind, restart);
   // The scan folder's own removal is judged by the caller, which writes its line.
-  WalkFolder(*opened.item, dirname, rule.RootMarks(dirname), delatend, rule, listWork);
+  const Status walked =
+      WalkFolder(*opened.item, dirname, rule.RootMarks(dirname), delatend, rule, listWork);
+  if (!delatend && !walked.ok()) listWork.Add(UnreadableFolderLine(dirname), Outcome::Failure);
 }
 
 void CleanProfile(IFileSystem& fs, IOsVersion& os, IShellFolders* shell, UserScope& scope,

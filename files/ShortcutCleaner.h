@@ -35,8 +35,9 @@ void CleanProfile(IFileSystem& fs, IEnvironment& env, IOsVersion& os, IResultsSi
 // removed at the end. With restart, a file in use is deleted at the next restart ("File
 // Deleted at Restart: "), and so is a selected folder that stays only because of such
 // items ("Directory Removed at Restart: "). dirname is reached from profile when it lies
-// inside it, else from its drive's root; a link on the way that leads elsewhere gives one
-// "Error: " line and no scan.
+// inside it, else from its drive's root; a link on the way that leads elsewhere, a folder
+// on the way that is there but cannot be opened, and a dirname that is there but cannot
+// be opened or listed each give one "Error: " line and no scan.
 void SearchDirDel(IFileSystem& fs, IResultsSink& listWork, const std::string& dirname,
                   const std::string& tofind, bool delatend, IRestartRemoval* restart = nullptr,
                   std::string_view profile = {});

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/ReparseData.h"
 #include "platform/Status.h"
 
 namespace qc {
@@ -34,7 +35,14 @@ struct Attributes {
 struct DirEntry {
   std::string name;  // bare name as listed, "." and ".." included
   std::uint32_t attributes = 0;
+  std::uint32_t reparseTag = 0;  // of a reparse point, as listed; 0 when not known
 };
+
+// Whether an item with these attributes and reparse tag names another item (see
+// IsLinkTag): such an item is deleted itself, never entered.
+inline bool IsLink(std::uint32_t attributes, std::uint32_t reparseTag) {
+  return (attributes & kAttrReparsePoint) != 0 && IsLinkTag(reparseTag);
+}
 
 // An item that a folder deletion left behind, and why.
 struct Leftover {
@@ -75,6 +83,8 @@ class IFileItem {
   virtual ~IFileItem() = default;
   // The attribute bits read through the open item when it was opened.
   virtual std::uint32_t Attributes() const = 0;
+  // A reparse point's tag, read with the attributes; 0 for any other item or when unknown.
+  virtual std::uint32_t ReparseTag() const = 0;
   // A folder's entries, "." and ".." left out; nullopt when it cannot be listed.
   virtual std::optional<std::vector<DirEntry>> List() = 0;
   // The entry name of this folder, opened relative to it; a link is opened itself.
@@ -90,16 +100,23 @@ class IFileItem {
   virtual void Close() = 0;
   // True only when name no longer opens in this folder (a deletion still pending counts).
   virtual bool ChildGone(const std::string& name) = 0;
-  // A link's target as stored in it (absolute, or relative to the link's folder); nullopt
-  // when this is no link or the target cannot be read.
-  virtual std::optional<std::string> LinkTarget() = 0;
+  // A junction's or symbolic link's target as stored in it; nullopt when this is no link
+  // or the target cannot be read. An item opened for nothing but this (one of Windows'
+  // own profile links, which refuse everything else) serves this and its attributes only.
+  virtual std::optional<LinkData> LinkTarget() = 0;
 };
+
+// Whether an open item names another item; its tag is asked for only of a reparse point.
+inline bool IsLink(const IFileItem& item) {
+  return (item.Attributes() & kAttrReparsePoint) != 0 && IsLinkTag(item.ReparseTag());
+}
 
 class IFileSystem {
  public:
   virtual ~IFileSystem() = default;
-  // Opens a base folder (a drive's root, a profile folder), following it when it is a
-  // link: whoever could move it could change the whole machine anyway.
+  // Opens a base folder (a drive's root "X:\", a share's "\\server\share\", a profile
+  // folder), following it when it is a link: whoever could move it could change the whole
+  // machine anyway. The path must be absolute: "X:" alone is drive X's current folder.
   virtual OpenedItem OpenBase(const std::string& path) = 0;
   virtual bool FolderExists(const std::string& path) = 0;
   virtual bool FileExists(const std::string& path) = 0;

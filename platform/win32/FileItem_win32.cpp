@@ -1,12 +1,16 @@
 // Items opened once without following links, each child opened relative to its folder's
-// handle and deleted through its own (ntdll's file calls, present since NT 4).
+// handle and deleted through its own (ntdll's file calls, through the adapter's table).
 #include <windows.h>
 #include <winternl.h>
 
+#include <algorithm>
 #include <memory>
 #include <vector>
 
+#include "platform/FolderPath.h"
+#include "platform/ReparseData.h"
 #include "platform/win32/FileSystem_win32.h"
+#include "platform/win32/NtFile_win32.h"
 #include "platform/win32/Owners.h"
 #include "platform/win32/Paths_win32.h"
 #include "platform/win32/Utf.h"
@@ -16,6 +20,7 @@ namespace {
 
 // Declared here rather than taken from the SDK headers, whose ntdll parts differ from one
 // mingw-w64 release to the next.
+constexpr LONG kStatusPending = LONG(0x00000103);
 constexpr LONG kStatusNoMoreFiles = LONG(0x80000006);
 constexpr LONG kStatusNameNotFound = LONG(0xC0000034);
 constexpr LONG kStatusPathNotFound = LONG(0xC000003A);
@@ -26,44 +31,31 @@ constexpr ULONG kFileOpen = 1;
 constexpr ULONG kSynchronousIo = 0x20;         // FILE_SYNCHRONOUS_IO_NONALERT
 constexpr ULONG kForBackup = 0x4000;           // FILE_OPEN_FOR_BACKUP_INTENT
 constexpr ULONG kOpenReparsePoint = 0x200000;  // the link itself, never its target
-constexpr int kFileDirectoryInformation = 1;
+constexpr int kFileFullDirectoryInformation = 2;
 constexpr int kFileBasicInformation = 4;
 constexpr int kFileDispositionInformation = 13;
+constexpr int kFileAttributeTagInformation = 35;
 constexpr ULONG kGetReparsePoint = 0x900A8;  // FSCTL_GET_REPARSE_POINT
-constexpr ULONG kMountPointTag = 0xA0000003;
-constexpr ULONG kSymlinkTag = 0xA000000C;
 
 struct BasicInformation {
   LARGE_INTEGER creation, lastAccess, lastWrite, change;
   ULONG attributes;
 };
 
+// FILE_FULL_DIR_INFORMATION: for a reparse point, EaSize holds its tag.
 struct DirectoryInformation {
   ULONG next;
   ULONG index;
   LARGE_INTEGER creation, lastAccess, lastWrite, change, endOfFile, allocation;
   ULONG attributes;
   ULONG nameLength;  // bytes
+  ULONG eaSizeOrTag;
   WCHAR name[1];
 };
 
-using NtCreateFileFn = LONG(WINAPI*)(HANDLE*, ACCESS_MASK, OBJECT_ATTRIBUTES*, IO_STATUS_BLOCK*,
-                                     LARGE_INTEGER*, ULONG, ULONG, ULONG, ULONG, void*, ULONG);
-using NtQueryDirectoryFileFn = LONG(WINAPI*)(HANDLE, HANDLE, void*, void*, IO_STATUS_BLOCK*, void*,
-                                             ULONG, int, BOOLEAN, UNICODE_STRING*, BOOLEAN);
-using NtSetInformationFileFn = LONG(WINAPI*)(HANDLE, IO_STATUS_BLOCK*, void*, ULONG, int);
-using NtQueryInformationFileFn = NtSetInformationFileFn;
-using NtFsControlFileFn = LONG(WINAPI*)(HANDLE, HANDLE, void*, void*, IO_STATUS_BLOCK*, ULONG,
-                                        void*, ULONG, void*, ULONG);
-using RtlNtStatusToDosErrorFn = ULONG(WINAPI*)(LONG);
-
-struct Ntdll {
-  NtCreateFileFn createFile;
-  NtQueryDirectoryFileFn queryDirectory;
-  NtSetInformationFileFn setInformation;
-  NtQueryInformationFileFn queryInformation;
-  NtFsControlFileFn fsControl;
-  RtlNtStatusToDosErrorFn toDosError;
+struct AttributeTagInformation {
+  ULONG attributes;
+  ULONG tag;
 };
 
 template <typename Fn>
@@ -72,19 +64,9 @@ Fn NtdllFunction(const char* name) {
       reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"ntdll.dll"), name)));
 }
 
-const Ntdll& Nt() {
-  static const Ntdll nt{NtdllFunction<NtCreateFileFn>("NtCreateFile"),
-                        NtdllFunction<NtQueryDirectoryFileFn>("NtQueryDirectoryFile"),
-                        NtdllFunction<NtSetInformationFileFn>("NtSetInformationFile"),
-                        NtdllFunction<NtQueryInformationFileFn>("NtQueryInformationFile"),
-                        NtdllFunction<NtFsControlFileFn>("NtFsControlFile"),
-                        NtdllFunction<RtlNtStatusToDosErrorFn>("RtlNtStatusToDosError")};
-  return nt;
-}
-
-Status FromNt(LONG status, const char* call) {
+Status FromNt(const NtFileCalls& nt, LONG status, const char* call) {
   if (status >= 0) return Status::Success();
-  const DWORD error = Nt().toDosError(status);
+  const DWORD error = nt.toDosError(status);
   return Status::Fail(CodeOf(error), error, call);
 }
 
@@ -95,8 +77,10 @@ bool NameGone(LONG status) {
 
 // Opens name relative to folder without following a link. Handles opened for less than
 // deletion still serve listing and reading; their deletion then reports why it was
-// refused.
-LONG OpenRelative(HANDLE folder, const std::wstring& name, ACCESS_MASK access, HANDLE* out) {
+// refused. Synchronous I/O needs SYNCHRONIZE, which Windows' own profile links deny: for
+// those, linkOnly asks for the attributes alone, and I/O on that handle needs an event.
+LONG OpenRelative(const NtFileCalls& nt, HANDLE folder, const std::wstring& name,
+                  ACCESS_MASK access, HANDLE* out, bool linkOnly = false) {
   UNICODE_STRING text{USHORT(name.size() * sizeof(WCHAR)), USHORT(name.size() * sizeof(WCHAR)),
                       const_cast<PWSTR>(name.c_str())};
   // Member by member: the 64-bit headers pad the structure with members of their own.
@@ -107,28 +91,33 @@ LONG OpenRelative(HANDLE folder, const std::wstring& name, ACCESS_MASK access, H
   attributes.Attributes = OBJ_CASE_INSENSITIVE;
   IO_STATUS_BLOCK io{};
   *out = nullptr;
-  return Nt().createFile(out, access | SYNCHRONIZE | FILE_READ_ATTRIBUTES, &attributes, &io,
-                         nullptr, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                         kFileOpen, kSynchronousIo | kForBackup | kOpenReparsePoint, nullptr, 0);
+  const ACCESS_MASK asked =
+      linkOnly ? FILE_READ_ATTRIBUTES : access | SYNCHRONIZE | FILE_READ_ATTRIBUTES;
+  const ULONG options = (linkOnly ? 0 : kSynchronousIo) | kForBackup | kOpenReparsePoint;
+  return nt.createFile(out, asked, &attributes, &io, nullptr, 0,
+                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, kFileOpen, options,
+                       nullptr, 0);
 }
 
-// The reparse-point bit of name as its folder lists it. Wine shows a Unix link as a
-// reparse point in listings only, not through the link's own handle. Asked through a
+// The reparse-point bit and tag of name as its folder lists it. Wine shows a Unix link
+// as a reparse point in listings only, not through the link's own handle. Asked through a
 // fresh handle of the same folder (opened relative to it), as a search pattern would stay
 // with the folder's own handle and spoil its listing.
-DWORD ListedReparsePoint(HANDLE folder, const std::wstring& name) {
+AttributeTagInformation ListedReparsePoint(const NtFileCalls& nt, HANDLE folder,
+                                           const std::wstring& name) {
   UniqueHandle own;
-  if (OpenRelative(folder, std::wstring(), FILE_LIST_DIRECTORY, own.put()) < 0) return 0;
+  if (OpenRelative(nt, folder, std::wstring(), FILE_LIST_DIRECTORY, own.put()) < 0) return {};
   UNICODE_STRING mask{USHORT(name.size() * sizeof(WCHAR)), USHORT(name.size() * sizeof(WCHAR)),
                       const_cast<PWSTR>(name.c_str())};
   LONGLONG buffer[160];  // one entry with a name of up to 255 characters
   IO_STATUS_BLOCK io{};
-  if (Nt().queryDirectory(own.get(), nullptr, nullptr, nullptr, &io, buffer, sizeof buffer,
-                          kFileDirectoryInformation, TRUE, &mask, TRUE) < 0) {
-    return 0;
+  if (nt.queryDirectory(own.get(), nullptr, nullptr, nullptr, &io, buffer, sizeof buffer,
+                        kFileFullDirectoryInformation, TRUE, &mask, TRUE) < 0) {
+    return {};
   }
-  return reinterpret_cast<const DirectoryInformation*>(buffer)->attributes &
-         FILE_ATTRIBUTE_REPARSE_POINT;
+  const auto* entry = reinterpret_cast<const DirectoryInformation*>(buffer);
+  if (!(entry->attributes & FILE_ATTRIBUTE_REPARSE_POINT)) return {};
+  return {FILE_ATTRIBUTE_REPARSE_POINT, entry->eaSizeOrTag};
 }
 
 class HandleStream final : public IByteStream {
@@ -148,22 +137,31 @@ class HandleStream final : public IByteStream {
 
 class Win32FileItem final : public IFileItem {
  public:
-  Win32FileItem(UniqueHandle handle, Status deleteRefused)
-      : handle_(std::move(handle)), deleteRefused_(deleteRefused) {
+  Win32FileItem(const NtFileCalls& nt, UniqueHandle handle, Status deleteRefused)
+      : nt_(nt), handle_(std::move(handle)), deleteRefused_(deleteRefused) {
     BasicInformation basic{};
     IO_STATUS_BLOCK io{};
-    if (Nt().queryInformation(handle_.get(), &io, &basic, sizeof basic, kFileBasicInformation) >=
+    if (nt_.queryInformation(handle_.get(), &io, &basic, sizeof basic, kFileBasicInformation) >=
         0) {
       attributes_ = basic.attributes;
+    }
+    AttributeTagInformation tag{};
+    if ((attributes_ & FILE_ATTRIBUTE_REPARSE_POINT) &&
+        nt_.queryInformation(handle_.get(), &io, &tag, sizeof tag, kFileAttributeTagInformation) >=
+            0) {
+      tag_ = tag.tag;
     }
   }
   // A folder that may be a link its handle does not show as one.
   void CheckListing(HANDLE folder, const std::wstring& name) {
     if ((attributes_ & FILE_ATTRIBUTE_DIRECTORY) && !(attributes_ & FILE_ATTRIBUTE_REPARSE_POINT)) {
-      attributes_ |= ListedReparsePoint(folder, name);
+      const AttributeTagInformation listed = ListedReparsePoint(nt_, folder, name);
+      attributes_ |= listed.attributes;
+      tag_ = listed.tag;
     }
   }
   std::uint32_t Attributes() const override { return attributes_; }
+  std::uint32_t ReparseTag() const override { return tag_; }
   std::optional<std::vector<DirEntry>> List() override;
   OpenedItem OpenChild(const std::string& name) override;
   std::unique_ptr<IByteStream> Read() override {
@@ -175,9 +173,9 @@ class Win32FileItem final : public IFileItem {
     BasicInformation basic{};  // zero times stay as they are
     basic.attributes = attributes == 0 ? FILE_ATTRIBUTE_NORMAL : attributes;
     IO_STATUS_BLOCK io{};
-    const Status status =
-        FromNt(Nt().setInformation(handle_.get(), &io, &basic, sizeof basic, kFileBasicInformation),
-               "NtSetInformationFile");
+    const Status status = FromNt(
+        nt_, nt_.setInformation(handle_.get(), &io, &basic, sizeof basic, kFileBasicInformation),
+        "NtSetInformationFile");
     if (status.ok()) attributes_ = (attributes_ & FILE_ATTRIBUTE_DIRECTORY) | attributes;
     return status;
   }
@@ -185,16 +183,19 @@ class Win32FileItem final : public IFileItem {
   void Close() override { handle_.reset(); }
   bool ChildGone(const std::string& name) override {
     UniqueHandle child;
-    return NameGone(OpenRelative(handle_.get(), ToW(name), 0, child.put()));
+    return NameGone(OpenRelative(nt_, handle_.get(), ToW(name), 0, child.put()));
   }
-  std::optional<std::string> LinkTarget() override;
+  std::optional<LinkData> LinkTarget() override;
 
   bool readable_ = false;
 
  private:
+  OpenedItem OpenLinkOnly(const std::wstring& name, const Status& refused);
+  const NtFileCalls& nt_;
   UniqueHandle handle_;
   Status deleteRefused_;  // why the handle was opened without deletion, if it was
   DWORD attributes_ = 0;
+  DWORD tag_ = 0;
 };
 
 std::optional<std::vector<DirEntry>> Win32FileItem::List() {
@@ -202,16 +203,19 @@ std::optional<std::vector<DirEntry>> Win32FileItem::List() {
   std::vector<LONGLONG> buffer(64 * 1024 / sizeof(LONGLONG));  // aligned as ntdll wants
   for (BOOLEAN restart = TRUE;; restart = FALSE) {
     IO_STATUS_BLOCK io{};
-    const LONG status = Nt().queryDirectory(handle_.get(), nullptr, nullptr, nullptr, &io,
-                                            buffer.data(), ULONG(buffer.size() * sizeof(LONGLONG)),
-                                            kFileDirectoryInformation, FALSE, nullptr, restart);
+    const LONG status = nt_.queryDirectory(handle_.get(), nullptr, nullptr, nullptr, &io,
+                                           buffer.data(), ULONG(buffer.size() * sizeof(LONGLONG)),
+                                           kFileFullDirectoryInformation, FALSE, nullptr, restart);
     if (status == kStatusNoMoreFiles) return entries;
     if (status < 0) return restart ? std::nullopt : std::optional(entries);
     const auto* bytes = reinterpret_cast<const char*>(buffer.data());
     for (ULONG offset = 0;;) {
       const auto* entry = reinterpret_cast<const DirectoryInformation*>(bytes + offset);
       const std::wstring_view name(entry->name, entry->nameLength / sizeof(WCHAR));
-      if (name != L"." && name != L"..") entries.push_back({ToUtf8(name), entry->attributes});
+      const bool reparse = (entry->attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+      if (name != L"." && name != L"..") {
+        entries.push_back({ToUtf8(name), entry->attributes, reparse ? entry->eaSizeOrTag : 0});
+      }
       if (entry->next == 0) break;
       offset += entry->next;
     }
@@ -221,27 +225,39 @@ std::optional<std::vector<DirEntry>> Win32FileItem::List() {
 OpenedItem Win32FileItem::OpenChild(const std::string& name) {
   const std::wstring wide = ToW(name);
   UniqueHandle child;
-  LONG status = OpenRelative(handle_.get(), wide, DELETE | FILE_WRITE_ATTRIBUTES | FILE_READ_DATA,
-                             child.put());
+  LONG status = OpenRelative(nt_, handle_.get(), wide,
+                             DELETE | FILE_WRITE_ATTRIBUTES | FILE_READ_DATA, child.put());
   if (status >= 0) {
-    auto item = std::make_unique<Win32FileItem>(std::move(child), Status::Success());
+    auto item = std::make_unique<Win32FileItem>(nt_, std::move(child), Status::Success());
     item->readable_ = true;
     item->CheckListing(handle_.get(), wide);
     return {Status::Success(), std::move(item)};
   }
-  if (NameGone(status)) return {FromNt(status, "NtCreateFile"), nullptr};
+  if (NameGone(status)) return {FromNt(nt_, status, "NtCreateFile"), nullptr};
   // Refused deletion (in use without sharing it, or denied): still listed, read, judged.
-  const Status refused = FromNt(status, "NtCreateFile");
+  const Status refused = FromNt(nt_, status, "NtCreateFile");
   bool readable = true;
-  status = OpenRelative(handle_.get(), wide, FILE_READ_DATA, child.put());
+  status = OpenRelative(nt_, handle_.get(), wide, FILE_READ_DATA, child.put());
   if (status < 0) {
     readable = false;
-    status = OpenRelative(handle_.get(), wide, 0, child.put());
+    status = OpenRelative(nt_, handle_.get(), wide, 0, child.put());
   }
-  if (status < 0) return {refused, nullptr};
-  auto item = std::make_unique<Win32FileItem>(std::move(child), refused);
+  if (status < 0) return OpenLinkOnly(wide, refused);
+  auto item = std::make_unique<Win32FileItem>(nt_, std::move(child), refused);
   item->readable_ = readable;
   item->CheckListing(handle_.get(), wide);
+  return {Status::Success(), std::move(item)};
+}
+
+// Windows' own profile links deny everyone SYNCHRONIZE and listing on the link itself, so
+// they open only for their attributes, which is all that reading their target needs.
+// Anything else that opens only so stays refused, as before.
+OpenedItem Win32FileItem::OpenLinkOnly(const std::wstring& name, const Status& refused) {
+  UniqueHandle child;
+  if (OpenRelative(nt_, handle_.get(), name, 0, child.put(), true) < 0) return {refused, nullptr};
+  auto item = std::make_unique<Win32FileItem>(nt_, std::move(child), refused);
+  item->CheckListing(handle_.get(), name);
+  if (!(item->Attributes() & FILE_ATTRIBUTE_REPARSE_POINT)) return {refused, nullptr};
   return {Status::Success(), std::move(item)};
 }
 
@@ -249,8 +265,8 @@ Status Win32FileItem::Delete() {
   if (!deleteRefused_.ok()) return deleteRefused_;
   BOOLEAN deleteFile = TRUE;  // FILE_DISPOSITION_INFORMATION
   IO_STATUS_BLOCK io{};
-  const LONG status = Nt().setInformation(handle_.get(), &io, &deleteFile, sizeof deleteFile,
-                                          kFileDispositionInformation);
+  const LONG status = nt_.setInformation(handle_.get(), &io, &deleteFile, sizeof deleteFile,
+                                         kFileDispositionInformation);
   // Refused for a read-only item, and for a running program or a loaded library: that
   // one is in use, and may go at the next restart like any other file in use.
   if (status == kStatusCannotDelete && !(attributes_ & FILE_ATTRIBUTE_READONLY)) {
@@ -259,50 +275,55 @@ Status Win32FileItem::Delete() {
   if (status == kStatusNotEmpty) {
     return Status::Fail(StatusCode::Failed, ERROR_DIR_NOT_EMPTY, "NtSetInformationFile");
   }
-  return FromNt(status, "NtSetInformationFile");
+  return FromNt(nt_, status, "NtSetInformationFile");
 }
 
-// A junction's or symbolic link's stored target, read through the link's own handle.
-std::optional<std::string> Win32FileItem::LinkTarget() {
+// A junction's or symbolic link's stored target, read through the link's own handle. The
+// handle may be asynchronous (a profile link's), so the call completes on an event of its
+// own; FSCTL_GET_REPARSE_POINT needs no access right.
+std::optional<LinkData> Win32FileItem::LinkTarget() {
   if (!(attributes_ & FILE_ATTRIBUTE_REPARSE_POINT)) return std::nullopt;
-  std::vector<LONGLONG> buffer(16 * 1024 / sizeof(LONGLONG));
+  const UniqueHandle done(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+  if (!done) return std::nullopt;
+  std::vector<LONGLONG> buffer(16 * 1024 / sizeof(LONGLONG));  // the largest reparse data
   IO_STATUS_BLOCK io{};
-  if (Nt().fsControl(handle_.get(), nullptr, nullptr, nullptr, &io, kGetReparsePoint, nullptr, 0,
-                     buffer.data(), ULONG(buffer.size() * sizeof(LONGLONG))) < 0) {
-    return std::nullopt;
+  LONG status = nt_.fsControl(handle_.get(), done.get(), nullptr, nullptr, &io, kGetReparsePoint,
+                              nullptr, 0, buffer.data(), ULONG(buffer.size() * sizeof(LONGLONG)));
+  if (status == kStatusPending) {
+    if (WaitForSingleObject(done.get(), INFINITE) != WAIT_OBJECT_0) return std::nullopt;
+    status = io.Status;
   }
-  const auto* data = reinterpret_cast<const BYTE*>(buffer.data());
-  const ULONG tag = *reinterpret_cast<const ULONG*>(data);
-  // Tag, data length, reserved; then substitute name offset and length (bytes), print
-  // name offset and length, a symbolic link's flags, and the path buffer.
-  const auto* fields = reinterpret_cast<const USHORT*>(data + 8);
-  std::size_t pathBuffer = 16;
-  if (tag == kSymlinkTag) {
-    pathBuffer = 20;
-  } else if (tag != kMountPointTag) {
-    return std::nullopt;
-  }
-  const std::size_t limit = io.Information;
-  if (pathBuffer + fields[0] + fields[1] > limit) return std::nullopt;
-  std::wstring target(reinterpret_cast<const WCHAR*>(data + pathBuffer + fields[0]),
-                      fields[1] / sizeof(WCHAR));
-  if (target.starts_with(L"\\??\\UNC\\")) {
-    target = L"\\" + target.substr(7);
-  } else if (target.starts_with(L"\\??\\")) {
-    target = target.substr(4);
-  }
-  return ToUtf8(target);
+  if (status < 0) return std::nullopt;
+  const std::size_t size = std::min<std::size_t>(io.Information, buffer.size() * sizeof(LONGLONG));
+  return ParseReparseData(reinterpret_cast<const std::uint8_t*>(buffer.data()), size);
 }
 
 }  // namespace
 
+const NtFileCalls& NtdllFileCalls() {
+  static const NtFileCalls nt{NtdllFunction<NtCreateFileFn>("NtCreateFile"),
+                              NtdllFunction<NtQueryDirectoryFileFn>("NtQueryDirectoryFile"),
+                              NtdllFunction<NtSetInformationFileFn>("NtSetInformationFile"),
+                              NtdllFunction<NtQueryInformationFileFn>("NtQueryInformationFile"),
+                              NtdllFunction<NtFsControlFileFn>("NtFsControlFile"),
+                              NtdllFunction<RtlNtStatusToDosErrorFn>("RtlNtStatusToDosError")};
+  return nt;
+}
+
+Win32FileSystem::Win32FileSystem() : nt_(NtdllFileCalls()) {}
+
 OpenedItem Win32FileSystem::OpenBase(const std::string& path) {
+  // "X:" or a relative path would open a folder that depends on the working folder.
+  if (!NormaliseFolder(path)) {
+    return {Status::Fail(StatusCode::Failed, ERROR_INVALID_NAME, "OpenBase"), nullptr};
+  }
   // Followed when it is a link: the base is the administrator's choice, not a user's.
   UniqueHandle base(CreateFileW(WinPath(path).c_str(), FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES,
                                 FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                 OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
   if (!base) return {LastError("CreateFileW"), nullptr};
-  auto item = std::make_unique<Win32FileItem>(std::move(base), Status::Fail(StatusCode::Denied));
+  auto item =
+      std::make_unique<Win32FileItem>(nt_, std::move(base), Status::Fail(StatusCode::Denied));
   if (!(item->Attributes() & FILE_ATTRIBUTE_DIRECTORY)) {
     return {Status::Fail(StatusCode::NotFound, ERROR_DIRECTORY, "CreateFileW"), nullptr};
   }

@@ -47,7 +47,9 @@ std::optional<std::vector<DirEntry>> Win32FileSystem::List(const std::string& pa
   }
   do {
     if (InSelection(data.dwFileAttributes, selection)) {
-      entries.push_back({ToUtf8(data.cFileName), std::uint32_t(data.dwFileAttributes)});
+      const bool reparse = (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+      entries.push_back({ToUtf8(data.cFileName), std::uint32_t(data.dwFileAttributes),
+                         reparse ? std::uint32_t(data.dwReserved0) : 0});
     }
   } while (FindNextFileW(find.get(), &data));
   // A listing cut short by an error keeps what it found: each entry is judged alone.

@@ -7,8 +7,13 @@
 
 namespace qc::win {
 
+struct NtFileCalls;
+
 class Win32FileSystem final : public IFileSystem {
  public:
+  // Built on ntdll's own file calls, or on a table that stands in front of them.
+  Win32FileSystem();
+  explicit Win32FileSystem(const NtFileCalls& nt) : nt_(nt) {}
   bool FolderExists(const std::string& path) override;
   bool FileExists(const std::string& path) override;
   std::optional<std::vector<DirEntry>> List(const std::string& pattern,
@@ -16,6 +21,9 @@ class Win32FileSystem final : public IFileSystem {
   Attributes GetAttributes(const std::string& path) override;
   std::unique_ptr<IByteStream> OpenRead(const std::string& path) override;
   OpenedItem OpenBase(const std::string& path) override;
+
+ private:
+  const NtFileCalls& nt_;
 };
 
 }  // namespace qc::win

@@ -56,7 +56,11 @@ Status LastError(const char* call) {
 std::wstring WinPath(const std::string& path) {
   const std::optional<std::string> folder = NormaliseFolder(path);
   if (!folder) return ToW(path);  // not absolute: Windows resolves it as it would anyway
-  if (folder->starts_with("\\\\")) return L"\\\\?\\UNC" + ToW(folder->substr(1));
+  if (folder->starts_with("\\\\")) {
+    // A share's root keeps its backslash, as a drive's does.
+    const bool root = folder->find('\\', folder->find('\\', 2) + 1) == std::string::npos;
+    return L"\\\\?\\UNC" + ToW(folder->substr(1)) + (root ? L"\\" : L"");
+  }
   // A drive's root keeps its backslash: "\\?\C:" alone names the volume, not its root.
   return L"\\\\?\\" + ToW(*folder) + (folder->size() == 2 ? L"\\" : L"");
 }

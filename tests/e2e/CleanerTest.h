@@ -13,6 +13,7 @@
 #include "dialogs/TermsText.h"
 #include "platform/win32/Utf.h"
 #include "tests/e2e/driver/Driver.h"
+#include "tests/e2e/driver/Seed.h"
 
 namespace qc::e2e {
 
@@ -101,7 +102,10 @@ class CleanerTest : public ::testing::Test {
  protected:
   explicit CleanerTest(DWORD timeout) : timeout_(timeout) {}
 
-  void Start(const LaunchOptions& options) {
+  // Started as a user starts a downloaded program, from a folder on drive C: (the build
+  // folder is on Z:, where "C:" would name the drive's root and hide any fault there).
+  void Start(LaunchOptions options) {
+    if (options.workingDirectory.empty()) options.workingDirectory = DownloadsFolder();
     auto started = StartCleaner(options);
     ASSERT_TRUE(started) << "CreateProcessW failed: " << GetLastError();
     cleaner_ = std::move(*started);

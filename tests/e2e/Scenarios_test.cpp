@@ -62,7 +62,8 @@ class ScenarioTest : public CleanerTest {
     std::wstring error;
     ASSERT_TRUE(seed_->LayDown(&error)) << Utf8(error);
   }
-  void Start(const LaunchOptions& options, const std::wstring& exe = CleanerPath()) {
+  void Start(LaunchOptions options, const std::wstring& exe = CleanerPath()) {
+    if (options.workingDirectory.empty()) options.workingDirectory = DownloadsFolder();
     auto started = Process::Start(exe, options);
     ASSERT_TRUE(started) << "CreateProcessW failed: " << GetLastError();
     cleaner_ = std::move(*started);
@@ -241,6 +242,18 @@ class SilentScenarioTest : public ScenarioTest {
     setup.launch.environment = {{L"USERPROFILE", setup.seed.profile}};
   }
 
+  // Started as a service is, from C:\Windows\System32, which holds a folder named like
+  // an installation folder: the lines are those of any other start, and that folder stays.
+  void FromSystem32(RunSetup& setup, bool seeded) {
+    const std::wstring system32 = L"C:\\Windows\\System32";
+    if (!seeded) {
+      setup.launch.workingDirectory = system32;
+      return;
+    }
+    std::wstring error;
+    ASSERT_TRUE(seed_->AddDecoyFolder(system32 + L"\\Kelvora Quenzor 5.1", &error)) << Utf8(error);
+  }
+
   void WithoutWmi(RunSetup& setup, bool seeded) {
     if (seeded) return;
     noWmi_.emplace();
@@ -365,6 +378,7 @@ TEST_F(SilentScenarioTest, UnusualSurroundings) {
       {"USERPROFILE missing", &SilentScenarioTest::NoProfile, nullptr},
       {"non-ASCII profile folder", &SilentScenarioTest::NonAsciiProfile, nullptr},
       {"WMI unavailable", &SilentScenarioTest::WithoutWmi, nullptr},
+      {"started from C:\\Windows\\System32", &SilentScenarioTest::FromSystem32, nullptr},
   };
   for (const Case& c : cases) ASSERT_NO_FATAL_FAILURE(Run(c));
 }

@@ -1,10 +1,10 @@
 // The demonstration: with --seed it first lays the product's traces and some decoys
-// into the machine and prints what is there; then it starts the cleaner in silent mode,
-// answers its "Done" box with Yes, prints the box and the results list, prints what is
-// left of the seed, closes the main window and prints the exit code. Runs inside the
-// sandboxed Wine prefix that scripts/demo.sh prepares, never on a real profile. With
-// --describe it only prints what Windows the prefix is (scripts/test.sh names its passes
-// by it).
+// into the machine and prints what is there; then it starts the cleaner in silent mode
+// from the user's Downloads folder, answers its "Done" box with Yes, prints the box and
+// the results list, prints what is left of the seed, closes the main window and prints
+// the exit code. Runs inside the sandboxed Wine prefix that scripts/demo.sh prepares,
+// never on a real profile. With --describe it only prints what Windows the prefix is
+// (scripts/test.sh names its passes by it).
 #include <fcntl.h>
 #include <io.h>
 #include <windows.h>
@@ -139,8 +139,10 @@ int RunDemo(bool seedFirst) {
     PrintBefore(*seed);
     want.emplace(*seed, none);
   }
-  Print(L"Starting " + CleanerPath() + L" /s");
-  auto cleaner = StartCleaner({.arguments = L"/s"});
+  // From the user's Downloads folder, as a user starts a downloaded program.
+  const std::wstring downloads = DownloadsFolder();
+  Print(L"Starting " + CleanerPath() + L" /s from " + downloads);
+  auto cleaner = StartCleaner({.arguments = L"/s", .workingDirectory = downloads});
   if (!cleaner) return Fail(L"cannot start the cleaner");
   if (!AnswerDoneBox(*cleaner)) return Fail(L"the \"Done\" box did not appear");
   HWND main = WaitForWindow(cleaner->pid(), qc::win::ToW(qc::kMainCaption), kWindowTimeout);

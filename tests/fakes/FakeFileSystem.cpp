@@ -3,32 +3,58 @@
 
 #include <algorithm>
 #include <cstring>
+#include <functional>
 #include <new>
 
+#include "fakes/ReparseBytes.h"
 #include "platform/AsciiCase.h"
+#include "platform/ReparseData.h"
 
 namespace qc::test {
 namespace {
 
-std::vector<std::string> Split(const std::string& path) {
-  std::vector<std::string> parts;
-  std::string cur;
-  for (char c : path) {
-    if (c == '\\') {
-      parts.push_back(cur);
-      cur.clear();
-    } else {
-      cur += c;
-    }
+using Node = FakeFileSystem::Node;
+
+// An absolute path taken apart: "X:" or "\\server\share", and the names below it, with
+// "." and ".." applied as Windows applies them to a path.
+struct Parts {
+  std::string root;
+  std::vector<std::string> names;
+};
+
+std::optional<Parts> Split(const std::string& absolute) {
+  std::size_t cut = 2;
+  if (absolute.starts_with("\\\\")) {
+    const std::size_t server = absolute.find('\\', 2);
+    if (server == std::string::npos || server == 2) return std::nullopt;
+    const std::string name = absolute.substr(2, server - 2);
+    if (name == "?" || name == ".") return std::nullopt;  // no share: a device or volume
+    cut = std::min(absolute.find('\\', server + 1), absolute.size());
+    if (cut == server + 1) return std::nullopt;
   }
-  parts.push_back(cur);
+  Parts parts{absolute.substr(0, cut), {}};
+  for (std::size_t start = cut; start < absolute.size();) {
+    std::size_t end = std::min(absolute.find('\\', start), absolute.size());
+    const std::string name = absolute.substr(start, end - start);
+    if (name == "..") {
+      if (!parts.names.empty()) parts.names.pop_back();
+    } else if (!name.empty() && name != ".") {
+      parts.names.push_back(name);
+    }
+    start = end + 1;
+  }
   return parts;
 }
 
-std::string ParentOf(const std::string& key) {
-  const auto pos = key.rfind('\\');
-  return pos == std::string::npos ? std::string() : key.substr(0, pos);
+std::shared_ptr<Node> NewFolder(const std::string& name) {
+  auto folder = std::make_shared<Node>();
+  folder->name = name;
+  folder->dir = true;
+  folder->attributes = kAttrDirectory;
+  return folder;
 }
+
+bool IsLinkNode(const Node& node) { return !node.reparseData.empty() && IsLinkTag(node.Tag()); }
 
 class StringStream final : public IByteStream {
  public:
@@ -49,87 +75,196 @@ class StringStream final : public IByteStream {
 
 }  // namespace
 
-std::string FakeFileSystem::Resolve(const std::string& path, bool followLast) {
-  const auto parts = Split(path);
-  std::string key;
-  for (std::size_t i = 0; i < parts.size(); ++i) {
-    key = i == 0 ? ToUpperAscii(parts[i]) : key + "\\" + ToUpperAscii(parts[i]);
-    auto it = nodes_.find(key);
-    const bool last = i + 1 == parts.size();
-    if (it != nodes_.end() && !it->second.linkTarget.empty() && (!last || followLast)) {
-      key = Resolve(it->second.linkTarget, true);
-    }
-  }
-  return key;
+std::uint32_t Node::Tag() const {
+  if (reparseData.size() < 4) return 0;
+  return std::uint32_t(reparseData[0]) | std::uint32_t(reparseData[1]) << 8 |
+         std::uint32_t(reparseData[2]) << 16 | std::uint32_t(reparseData[3]) << 24;
 }
 
-void FakeFileSystem::EnsureParents(const std::string& path) {
-  const auto pos = path.rfind('\\');
-  if (pos == std::string::npos || pos == 0) return;
-  const std::string parent = path.substr(0, pos);
-  if (Find(parent) == nullptr && parent.find('\\') != std::string::npos) AddFolder(parent);
+std::optional<std::string> FakeFileSystem::Complete(const std::string& path) const {
+  if (path.empty()) return std::nullopt;
+  if (path.starts_with("\\\\")) return path;
+  const bool letter = (path[0] >= 'A' && path[0] <= 'Z') || (path[0] >= 'a' && path[0] <= 'z');
+  if (letter && path.size() >= 2 && path[1] == ':') {
+    if (path.size() > 2 && path[2] == '\\') return path;
+    // Drive-relative: from the drive's current folder.
+    const bool working =
+        ToUpperAscii(path.substr(0, 2)) == ToUpperAscii(workingFolder.substr(0, 2));
+    const std::string current = working ? workingFolder : path.substr(0, 2) + "\\";
+    return path.size() == 2 ? current : current + "\\" + path.substr(2);
+  }
+  if (path[0] == '\\') return workingFolder.substr(0, 2) + path;
+  return workingFolder + "\\" + path;
+}
+
+FakeFileSystem::Node* FakeFileSystem::Resolve(const std::string& path, bool followLast, int depth) {
+  const std::optional<std::string> absolute = Complete(path);
+  const std::optional<Parts> parts = absolute ? Split(*absolute) : std::nullopt;
+  if (!parts) return nullptr;
+  std::shared_ptr<Node>& root = roots_[ToUpperAscii(parts->root)];
+  if (!root) root = NewFolder(parts->root);
+  Node* node = root.get();
+  for (std::size_t i = 0; i < parts->names.size() && node != nullptr; ++i) {
+    const auto it = node->children.find(ToUpperAscii(parts->names[i]));
+    if (!node->dir || it == node->children.end()) return nullptr;
+    node = it->second.get();
+    if (IsLinkNode(*node) && (i + 1 < parts->names.size() || followLast)) {
+      node = Follow(*node, depth);
+    }
+  }
+  return node;
+}
+
+// Where a link leads, by path, as Windows follows it; nowhere for a loop.
+FakeFileSystem::Node* FakeFileSystem::Follow(const Node& link, int depth) {
+  const std::optional<LinkData> target =
+      ParseReparseData(link.reparseData.data(), link.reparseData.size());
+  if (!target || depth >= 8) return nullptr;
+  std::string path = target->path;
+  if (target->relative) {
+    const std::string folder = PathOf(*link.parent);
+    path = path.starts_with('\\') ? folder.substr(0, 2) + path : folder + "\\" + path;
+  }
+  return Resolve(path, true, depth + 1);
+}
+
+// The folder that path's last name is in (made on the way with create), and that name.
+FakeFileSystem::Node* FakeFileSystem::FolderOf(const std::string& path, std::string* name,
+                                               bool create) {
+  const std::optional<std::string> absolute = Complete(path);
+  const std::optional<Parts> parts = absolute ? Split(*absolute) : std::nullopt;
+  if (!parts || parts->names.empty()) return nullptr;
+  Node* folder = Resolve(parts->root + "\\", true);
+  for (std::size_t i = 0; i + 1 < parts->names.size() && folder != nullptr && folder->dir; ++i) {
+    const std::string key = ToUpperAscii(parts->names[i]);
+    auto it = folder->children.find(key);
+    if (it == folder->children.end() && !create) return nullptr;
+    if (it == folder->children.end()) {
+      it = folder->children.emplace(key, NewFolder(parts->names[i])).first;
+      it->second->parent = folder;
+    }
+    folder = IsLinkNode(*it->second) ? Follow(*it->second, 0) : it->second.get();
+  }
+  *name = parts->names.back();
+  return folder != nullptr && folder->dir ? folder : nullptr;
+}
+
+FakeFileSystem::Node* FakeFileSystem::Place(const std::string& path, const Node& made) {
+  std::string name;
+  Node* folder = FolderOf(path, &name, true);
+  if (folder == nullptr) return nullptr;
+  std::shared_ptr<Node>& slot = folder->children[ToUpperAscii(name)];
+  std::map<std::string, std::shared_ptr<Node>> kept;
+  if (slot) kept = std::move(slot->children);
+  slot = std::make_shared<Node>(made);
+  slot->name = name;
+  slot->parent = folder;
+  slot->children = std::move(kept);
+  for (auto& [key, child] : slot->children) child->parent = slot.get();
+  return slot.get();
 }
 
 void FakeFileSystem::AddFolder(const std::string& path, std::uint32_t attributes) {
-  EnsureParents(path);
-  Node n;
-  n.path = path;
-  n.dir = true;
-  n.attributes = attributes | kAttrDirectory;
-  nodes_[Resolve(path, false)] = n;
+  Node made;
+  made.dir = true;
+  made.attributes = attributes | kAttrDirectory;
+  Place(path, made);
 }
 
 void FakeFileSystem::AddFile(const std::string& path, const std::string& content,
                              std::uint32_t attributes) {
-  EnsureParents(path);
-  Node n;
-  n.path = path;
-  n.content = content;
-  n.attributes = attributes;
-  nodes_[Resolve(path, false)] = n;
+  Node made;
+  made.content = content;
+  made.attributes = attributes;
+  Place(path, made);
 }
 
 void FakeFileSystem::AddLink(const std::string& path, const std::string& target) {
-  EnsureParents(path);
-  Node n;
-  n.path = path;
-  n.dir = true;
-  n.attributes = kAttrDirectory | kAttrReparsePoint;
-  n.linkTarget = target;
-  nodes_[Resolve(path, false)] = n;
+  Node made;
+  made.dir = true;
+  made.attributes = kAttrDirectory | kAttrReparsePoint;
+  made.linkTarget = target;
+  const bool absolute = target.starts_with("\\\\") || (target.size() > 1 && target[1] == ':');
+  made.reparseData = absolute
+                         ? MountPointBytes(target)
+                         : ReparseBytes(kReparseTagSymlink, target, target, kSymlinkFlagRelative);
+  Place(path, made);
 }
 
-FakeFileSystem::Node* FakeFileSystem::Find(const std::string& path) {
-  auto it = nodes_.find(Resolve(path, false));
-  return it == nodes_.end() ? nullptr : &it->second;
+void FakeFileSystem::AddProfileLink(const std::string& path, const std::string& target) {
+  AddLink(path, target);
+  Node* link = Find(path);
+  link->attributes |= kAttrHidden | kAttrSystem;
+  link->denyListAndSynchronize = true;
 }
 
-std::vector<std::string> FakeFileSystem::ChildKeys(const std::string& key) {
-  std::vector<std::string> out;
-  for (const auto& [k, n] : nodes_) {
-    if (ParentOf(k) == key && k != key) out.push_back(k);
+void FakeFileSystem::AddReparsePoint(const std::string& path, std::uint32_t tag, bool folder) {
+  Node made;
+  made.dir = folder;
+  made.attributes = (folder ? kAttrDirectory : 0) | kAttrReparsePoint;
+  made.reparseData = ReparseBytes(tag, "", "");
+  made.reparseData.resize(8);  // the tag's own data is nobody's business here
+  made.reparseData[4] = made.reparseData[5] = 0;
+  Place(path, made);
+}
+
+bool FakeFileSystem::Rename(const std::string& from, const std::string& to) {
+  Node* node = Find(from);
+  std::string name;
+  Node* folder = FolderOf(to, &name, false);
+  if (node == nullptr || node->parent == nullptr || folder == nullptr ||
+      folder->children.count(ToUpperAscii(name))) {
+    return false;
   }
-  return out;  // map order: sorted by upper-cased name, as Wine lists
+  std::shared_ptr<Node> owned = node->parent->children[ToUpperAscii(node->name)];
+  node->parent->children.erase(ToUpperAscii(node->name));
+  node->name = name;
+  node->parent = folder;
+  folder->children[ToUpperAscii(name)] = std::move(owned);
+  return true;
+}
+
+FakeFileSystem::Node* FakeFileSystem::Find(const std::string& path) { return Resolve(path, false); }
+
+std::shared_ptr<Node> FakeFileSystem::Shared(Node* node) {
+  if (node->parent != nullptr) return node->parent->children[ToUpperAscii(node->name)];
+  return roots_[ToUpperAscii(node->name)];
+}
+
+std::string FakeFileSystem::PathOf(const Node& node) const {
+  return node.parent == nullptr ? node.name : PathOf(*node.parent) + "\\" + node.name;
+}
+
+std::vector<DirEntry> FakeFileSystem::Entries(const Node& folder) const {
+  std::vector<DirEntry> out{{".", kAttrDirectory}, {"..", kAttrDirectory}};
+  for (const auto& [key, child] : folder.children) {
+    out.push_back({child->name, child->attributes, child->Tag()});
+  }
+  return out;
 }
 
 std::vector<std::string> FakeFileSystem::Tree(const std::string& root) {
-  const std::string key = Resolve(root, false);
   std::vector<std::string> out;
-  for (const auto& [k, n] : nodes_) {
-    if (k == key || k.starts_with(key + "\\")) out.push_back(n.path);
-  }
+  const std::function<void(const Node&)> collect = [&](const Node& node) {
+    if (node.parent != nullptr) out.push_back(PathOf(node));
+    for (const auto& [key, child] : node.children) collect(*child);
+  };
+  if (const Node* node = Find(root)) collect(*node);
+  std::sort(out.begin(), out.end(), [](const std::string& a, const std::string& b) {
+    return ToUpperAscii(a) < ToUpperAscii(b);
+  });
   return out;
 }
 
 bool FakeFileSystem::FolderExists(const std::string& path) {
   if (throwIn == "exists") throw std::bad_alloc();
-  auto it = nodes_.find(Resolve(path, true));
-  return it != nodes_.end() && it->second.dir;
+  const Node* node = Resolve(path, true);
+  return node != nullptr && node->dir;
 }
 
 bool FakeFileSystem::FileExists(const std::string& path) {
-  auto it = nodes_.find(Resolve(path, true));
-  return it != nodes_.end() && !it->second.dir;
+  const Node* node = Resolve(path, true);
+  return node != nullptr && !node->dir;
 }
 
 std::optional<std::vector<DirEntry>> FakeFileSystem::List(const std::string& pattern,
@@ -138,115 +273,107 @@ std::optional<std::vector<DirEntry>> FakeFileSystem::List(const std::string& pat
   log.push_back("list " + pattern);
   const std::string suffix = "\\*.*";
   if (!pattern.ends_with(suffix)) return std::nullopt;
-  const std::string key = Resolve(pattern.substr(0, pattern.size() - suffix.size()), true);
-  auto it = nodes_.find(key);
-  if (it == nodes_.end() || !it->second.dir || it->second.unlistable) return std::nullopt;
-  std::vector<DirEntry> out{{".", kAttrDirectory}, {"..", kAttrDirectory}};
-  for (const std::string& child : ChildKeys(key)) {
-    const Node& n = nodes_[child];
-    out.push_back({n.path.substr(n.path.rfind('\\') + 1), n.attributes});
-  }
-  return out;
+  const Node* node = Resolve(pattern.substr(0, pattern.size() - suffix.size()), true);
+  if (node == nullptr || !node->dir || node->unlistable || node->refuseOpen) return std::nullopt;
+  return Entries(*node);
 }
 
 Attributes FakeFileSystem::GetAttributes(const std::string& path) {
-  Node* n = Find(path);
-  if (n == nullptr) return {Status::Fail(StatusCode::NotFound, 2)};
-  return {Status::Success(), n->attributes};
+  const Node* node = Find(path);
+  if (node == nullptr) return {Status::Fail(StatusCode::NotFound, 2)};
+  return {Status::Success(), node->attributes};
 }
 
 std::unique_ptr<IByteStream> FakeFileSystem::OpenRead(const std::string& path) {
-  auto it = nodes_.find(Resolve(path, true));
-  if (it == nodes_.end() || it->second.dir || it->second.unreadable) return nullptr;
-  log.push_back("read " + it->second.path);
-  auto s = std::make_unique<StringStream>(it->second.content, openStreams);
+  const Node* node = Resolve(path, true);
+  if (node == nullptr || node->dir || node->unreadable || node->refuseOpen) return nullptr;
+  log.push_back("read " + PathOf(*node));
+  auto stream = std::make_unique<StringStream>(node->content, openStreams);
   maxOpenStreams = std::max(maxOpenStreams, openStreams);
-  return s;
+  return stream;
 }
 
-// An item of the fake, kept by its key: the node it was opened as. Deleting it removes
-// the node at once, as a deletion done at the close would.
+// An item of the fake: the node it was opened as, whatever names it later has. Deleting
+// it takes its name away at once, as a deletion done at the close would. One opened for
+// its attributes only (a profile link) serves its attributes, tag and target alone.
 class FakeItem final : public IFileItem {
  public:
-  using Node = FakeFileSystem::Node;
-  FakeItem(FakeFileSystem& fs, std::string key) : fs_(fs), key_(std::move(key)) {}
-  std::uint32_t Attributes() const override {
-    const auto it = fs_.nodes_.find(key_);
-    return it == fs_.nodes_.end() ? kAttrDirectory : it->second.attributes;  // a drive's root
-  }
+  FakeItem(FakeFileSystem& fs, std::shared_ptr<Node> node, bool attributesOnly = false)
+      : fs_(fs), node_(std::move(node)), attributesOnly_(attributesOnly) {}
+  std::uint32_t Attributes() const override { return node_->attributes; }
+  std::uint32_t ReparseTag() const override { return node_->Tag(); }
   std::optional<std::vector<DirEntry>> List() override {
-    const auto it = fs_.nodes_.find(key_);
-    fs_.log.push_back("list " + (it == fs_.nodes_.end() ? key_ : it->second.path) + "\\*.*");
-    if (it != fs_.nodes_.end() && (!it->second.dir || it->second.unlistable)) return std::nullopt;
-    std::vector<DirEntry> out{{".", kAttrDirectory}, {"..", kAttrDirectory}};
-    for (const std::string& child : fs_.ChildKeys(key_)) {
-      const Node& n = fs_.nodes_[child];
-      out.push_back({n.path.substr(n.path.rfind('\\') + 1), n.attributes});
-    }
-    return out;
+    fs_.log.push_back("list " + fs_.PathOf(*node_) + "\\*.*");
+    if (attributesOnly_ || !node_->dir || node_->unlistable) return std::nullopt;
+    return fs_.Entries(*node_);
   }
   OpenedItem OpenChild(const std::string& name) override {
-    const std::string key = key_ + "\\" + ToUpperAscii(name);
-    if (key == ToUpperAscii(fs_.throwIn)) throw std::bad_alloc();
-    if (fs_.nodes_.count(key) == 0) return {Status::Fail(StatusCode::NotFound, 2), nullptr};
-    return {Status::Success(), std::make_unique<FakeItem>(fs_, key)};
+    if (ToUpperAscii(fs_.PathOf(*node_) + "\\" + name) == ToUpperAscii(fs_.throwIn)) {
+      throw std::bad_alloc();
+    }
+    const auto it = node_->children.find(ToUpperAscii(name));
+    if (it == node_->children.end()) return {Status::Fail(StatusCode::NotFound, 2), nullptr};
+    const Node& child = *it->second;
+    if (child.refuseOpen) return {*child.refuseOpen, nullptr};
+    // Every open but one for the attributes alone asks for SYNCHRONIZE.
+    const bool attributesOnly = child.denyListAndSynchronize;
+    if (attributesOnly && child.reparseData.empty()) {
+      return {Status::Fail(StatusCode::Denied, 5, "NtCreateFile"), nullptr};
+    }
+    return {Status::Success(), std::make_unique<FakeItem>(fs_, it->second, attributesOnly)};
   }
   std::unique_ptr<IByteStream> Read() override {
-    const auto it = fs_.nodes_.find(key_);
-    if (it == fs_.nodes_.end() || it->second.dir || it->second.unreadable) return nullptr;
-    fs_.log.push_back("read " + it->second.path);
-    auto s = std::make_unique<StringStream>(it->second.content, fs_.openStreams);
+    if (attributesOnly_ || node_->dir || node_->unreadable) return nullptr;
+    fs_.log.push_back("read " + fs_.PathOf(*node_));
+    auto stream = std::make_unique<StringStream>(node_->content, fs_.openStreams);
     fs_.maxOpenStreams = std::max(fs_.maxOpenStreams, fs_.openStreams);
-    return s;
+    return stream;
   }
   Status SetAttributes(std::uint32_t attributes) override {
-    const auto it = fs_.nodes_.find(key_);
-    if (it == fs_.nodes_.end()) return Status::Fail(StatusCode::NotFound, 2);
-    fs_.log.push_back("attr " + it->second.path);
-    Node& n = it->second;
-    n.attributes = (n.attributes & (kAttrDirectory | kAttrReparsePoint)) | attributes;
+    if (attributesOnly_) return Status::Fail(StatusCode::Denied, 5, "SetAttributes");
+    if (node_->parent == nullptr) return Status::Fail(StatusCode::NotFound, 2);
+    fs_.log.push_back("attr " + fs_.PathOf(*node_));
+    node_->attributes = (node_->attributes & (kAttrDirectory | kAttrReparsePoint)) | attributes;
     return {};
   }
-  Status Delete() override {
-    const auto it = fs_.nodes_.find(key_);
-    if (it == fs_.nodes_.end()) return Status::Fail(StatusCode::NotFound, 2);
-    const Node& n = it->second;
-    if (n.locked) return Status::Fail(StatusCode::InUse, 32, "Delete");
-    if (n.denied || (!n.dir && (n.attributes & kAttrReadOnly))) {
-      return Status::Fail(StatusCode::Denied, 5, "Delete");
-    }
-    const bool link = !n.linkTarget.empty();
-    if (!link && n.dir && !fs_.ChildKeys(key_).empty()) {
-      return Status::Fail(StatusCode::Failed, 145, "Delete");
-    }
-    fs_.log.push_back((link ? "rmlink " : n.dir ? "rmdir " : "rmfile ") + n.path);
-    fs_.nodes_.erase(it);
-    return {};
-  }
+  Status Delete() override;
   void Close() override {}
   bool ChildGone(const std::string& name) override {
-    return fs_.nodes_.count(key_ + "\\" + ToUpperAscii(name)) == 0;
+    return node_->children.count(ToUpperAscii(name)) == 0;
   }
-  std::optional<std::string> LinkTarget() override {
-    const auto it = fs_.nodes_.find(key_);
-    if (it == fs_.nodes_.end() || it->second.linkTarget.empty()) return std::nullopt;
-    return it->second.linkTarget;
+  std::optional<LinkData> LinkTarget() override {
+    if (node_->reparseData.empty()) return std::nullopt;
+    return ParseReparseData(node_->reparseData.data(), node_->reparseData.size());
   }
 
  private:
   FakeFileSystem& fs_;
-  std::string key_;
+  std::shared_ptr<Node> node_;
+  bool attributesOnly_;
 };
 
+Status FakeItem::Delete() {
+  Node& n = *node_;
+  if (attributesOnly_) return Status::Fail(StatusCode::Denied, 5, "NtCreateFile");
+  if (n.parent == nullptr) return Status::Fail(StatusCode::NotFound, 2);
+  if (n.locked) return Status::Fail(StatusCode::InUse, 32, "Delete");
+  // Read-only refuses the deletion of a folder too (STATUS_CANNOT_DELETE: access denied).
+  if (n.denied || (n.attributes & kAttrReadOnly)) {
+    return Status::Fail(StatusCode::Denied, 5, "Delete");
+  }
+  const bool link = IsLinkNode(n);
+  if (!link && n.dir && !n.children.empty()) return Status::Fail(StatusCode::Failed, 145, "Delete");
+  fs_.log.push_back((link ? "rmlink " : n.dir ? "rmdir " : "rmfile ") + fs_.PathOf(n));
+  n.parent->children.erase(ToUpperAscii(n.name));
+  n.parent = nullptr;
+  return {};
+}
+
 OpenedItem FakeFileSystem::OpenBase(const std::string& path) {
-  const std::string key = Resolve(path, true);
-  const auto it = nodes_.find(key);
-  // A drive's root or a share is there without a node of its own.
-  const bool root =
-      it == nodes_.end() && path.find('\\', path.starts_with("\\\\") ? 2 : 0) == std::string::npos;
-  if (!root && (it == nodes_.end() || !it->second.dir))
-    return {Status::Fail(StatusCode::NotFound, 3), nullptr};
-  return {Status::Success(), std::make_unique<FakeItem>(*this, key)};
+  Node* node = Resolve(path, true);
+  if (node != nullptr && node->refuseOpen) return {*node->refuseOpen, nullptr};
+  if (node == nullptr || !node->dir) return {Status::Fail(StatusCode::NotFound, 3), nullptr};
+  return {Status::Success(), std::make_unique<FakeItem>(*this, Shared(node))};
 }
 
 }  // namespace qc::test

@@ -1,10 +1,27 @@
-// An in-memory file system with Windows rules: case-insensitive paths, attributes,
-// read-only and locked files, links to folders, and a log of every change.
+// An in-memory file system that keeps the rules of Windows this program relies on, as
+// Microsoft documents them, which a kinder fake (and Wine) would hide:
+// - Only "X:\" is drive X's root. "X:" and "X:name" are relative to drive X's current
+//   folder: the working folder on its drive, else the root (no "=X:" variable, as for a
+//   service). A path with one leading backslash starts at the working drive's root, any
+//   other relative path in the working folder. Every drive and "\\server\share" is there;
+//   names ignore ASCII letter case and are listed in upper-cased order, as Wine lists.
+// - Items are objects and names point to them: an open item stays the same item after a
+//   rename or a swap of its name; a deleted one has no name left.
+// - A reparse point keeps its data in the documented byte layout, and only a name
+//   surrogate is a link. Calls by path follow the links on the way (and the last one where
+//   Windows does); open items never do.
+// - Windows' own profile links (AddProfileLink) are hidden, system, directory junctions
+//   whose deny entry refuses everyone SYNCHRONIZE and listing on the link itself. An open
+//   asking for either is refused, so, like the Windows adapter, OpenChild then opens the
+//   link for its attributes only: its attributes, tag and target, nothing else.
+// - A read-only file or folder, a folder that is not empty, an item in use (locked) and
+//   one whose deletion is denied are not deleted; any open of an item can be refused with
+//   a status of its own (refuseOpen).
 #pragma once
 
 #include <map>
 #include <memory>
-#include <set>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -15,25 +32,40 @@ namespace qc::test {
 class FakeFileSystem final : public IFileSystem {
  public:
   struct Node {
-    std::string path;  // as created, original letter case
+    std::string name;  // as created; a root's is "X:" or "\\server\share"
     bool dir = false;
     std::uint32_t attributes = 0;
     std::string content;
-    std::string linkTarget;  // non-empty: a link to this folder
-    bool locked = false;     // held open elsewhere: cannot be deleted or removed
-    bool denied = false;     // cannot be deleted: access denied
+    std::string linkTarget;                 // a link's target as made
+    std::vector<std::uint8_t> reparseData;  // empty: no reparse point
+    bool locked = false;                    // held open elsewhere: cannot be deleted
+    bool denied = false;                    // its deletion is denied
     bool unreadable = false;
     bool unlistable = false;
+    bool denyListAndSynchronize = false;  // Everyone:(DENY)(S,RD) on the item itself
+    std::optional<Status> refuseOpen;     // every open of it fails with this
+    std::map<std::string, std::shared_ptr<Node>> children;  // by upper-cased name
+    Node* parent = nullptr;                                 // null for a root and once deleted
+    std::uint32_t Tag() const;
   };
 
-  // Creation helpers; parents are created as needed.
+  // Creation helpers; missing folders on the way are made, links on the way followed. An
+  // item already there takes the new kind and attributes and keeps its contents.
   void AddFolder(const std::string& path, std::uint32_t attributes = 0);
   void AddFile(const std::string& path, const std::string& content = {},
                std::uint32_t attributes = 0);
+  // A junction to an absolute target, or a symbolic link to a relative one.
   void AddLink(const std::string& path, const std::string& target);
+  // A link as Windows makes in every profile since Vista (see the header comment).
+  void AddProfileLink(const std::string& path, const std::string& target);
+  // A reparse point that is no link (a cloud placeholder, a deduplicated file).
+  void AddReparsePoint(const std::string& path, std::uint32_t tag, bool folder);
+  // Moves the item, open or not, to a new name; false when to is taken or its folder gone.
+  bool Rename(const std::string& from, const std::string& to);
   Node* Find(const std::string& path);  // without following a final link
   bool Exists(const std::string& path) { return Find(path) != nullptr; }
-  // Every path below and including root, original case, sorted.
+  // Every path below and including root (a drive's root itself left out), original
+  // case, sorted by upper-cased path.
   std::vector<std::string> Tree(const std::string& root);
 
   // IFileSystem
@@ -45,6 +77,8 @@ class FakeFileSystem final : public IFileSystem {
   std::unique_ptr<IByteStream> OpenRead(const std::string& path) override;
   OpenedItem OpenBase(const std::string& path) override;
 
+  // Where the program was started: a service's, so that "C:" is never the root.
+  std::string workingFolder = "C:\\Windows\\System32";
   std::vector<std::string> log;  // "list X\*.*", "rmfile X", "rmdir X", "rmlink X", "attr X", ...
   int openStreams = 0;           // streams currently open
   int maxOpenStreams = 0;
@@ -53,11 +87,16 @@ class FakeFileSystem final : public IFileSystem {
 
  private:
   friend class FakeItem;
-  std::string Resolve(const std::string& path, bool followLast);
-  std::vector<std::string> ChildKeys(const std::string& key);
-  void EnsureParents(const std::string& path);
+  std::optional<std::string> Complete(const std::string& path) const;
+  Node* Resolve(const std::string& path, bool followLast, int depth = 0);
+  Node* Follow(const Node& link, int depth);
+  Node* FolderOf(const std::string& path, std::string* name, bool create);
+  Node* Place(const std::string& path, const Node& made);
+  std::shared_ptr<Node> Shared(Node* node);
+  std::string PathOf(const Node& node) const;
+  std::vector<DirEntry> Entries(const Node& folder) const;
 
-  std::map<std::string, Node> nodes_;  // key: resolved, upper-cased path
+  std::map<std::string, std::shared_ptr<Node>> roots_;  // by upper-cased name
 };
 
 }  // namespace qc::test

@@ -25,7 +25,7 @@ std::string Upper(std::string s) {
 
 std::map<std::string, std::string> Snapshot(FakeFileSystem& fs) {
   std::map<std::string, std::string> out;
-  for (const std::string& path : fs.Tree("C:")) {
+  for (const std::string& path : fs.Tree("C:\\")) {
     const FakeFileSystem::Node* n = fs.Find(path);
     out[Upper(path)] = std::to_string(n->attributes) + "|" + n->content + "|" + n->linkTarget;
   }

@@ -8,6 +8,7 @@
 #include "fakes/FakeFileSystem.h"
 #include "fakes/FakeResults.h"
 #include "fakes/FakeSystem.h"
+#include "files/FolderWalk.h"
 #include "platform/FolderPath.h"
 
 namespace qc::test {
@@ -32,6 +33,7 @@ class MockFileSystem : public IFileSystem {
 class MockItem : public IFileItem {
  public:
   MOCK_METHOD(std::uint32_t, Attributes, (), (const, override));
+  MOCK_METHOD(std::uint32_t, ReparseTag, (), (const, override));
   MOCK_METHOD(std::optional<std::vector<DirEntry>>, List, (), (override));
   MOCK_METHOD(OpenedItem, OpenChild, (const std::string&), (override));
   MOCK_METHOD(std::unique_ptr<IByteStream>, Read, (), (override));
@@ -39,20 +41,20 @@ class MockItem : public IFileItem {
   MOCK_METHOD(Status, Delete, (), (override));
   MOCK_METHOD(void, Close, (), (override));
   MOCK_METHOD(bool, ChildGone, (const std::string&), (override));
-  MOCK_METHOD(std::optional<std::string>, LinkTarget, (), (override));
+  MOCK_METHOD(std::optional<LinkData>, LinkTarget, (), (override));
 };
 
 using Item = StrictMock<MockItem>;
 
 OpenedItem Hand(std::unique_ptr<Item>& item) { return {Status::Success(), std::move(item)}; }
 
-// The drive's root C:, whose folder `name` (a folder with attributes, or nothing) is
+// The drive's root C:\, whose folder `name` (a folder with attributes, or nothing) is
 // deleted with `deletion` and then gone or not.
 void ExpectDeletion(MockFileSystem& fs, const std::vector<std::string>& names,
                     std::uint32_t attributes, Status deletion, bool gone) {
   auto root = std::make_unique<Item>();
   Item* parent = root.get();
-  EXPECT_CALL(fs, OpenBase("C:")).WillOnce([r = std::move(root)]() mutable { return Hand(r); });
+  EXPECT_CALL(fs, OpenBase("C:\\")).WillOnce([r = std::move(root)]() mutable { return Hand(r); });
   for (std::size_t i = 0; i < names.size(); ++i) {
     auto child = std::make_unique<Item>();
     Item* next = child.get();
@@ -107,6 +109,10 @@ const std::vector<std::string> kFiles = {
 };
 const char* kErrorLine =
     "Error: The user profile folder is unknown; the per-user folders were not cleaned";
+
+std::string LinkElsewhere(const std::string& path) {
+  return "Error: A link on the way to " + path + " leads elsewhere; it was not cleaned";
+}
 
 // Every item of the list, each with content: read-only and hidden files, sub-folders.
 void AddEverything(FakeFileSystem& fs, const std::string& profile) {
@@ -220,12 +226,17 @@ TEST(CleanFiles, ReadsTheProfileFirstThenTestsTheEntriesInOrder) {
     EXPECT_CALL(folder, OpenChild(name))
         .WillOnce(Return(ByMove(OpenedItem{Status::Fail(StatusCode::NotFound, 2), nullptr})));
   };
-  for (const auto& f : kFixedFolders) absent("C:", f.substr(3, f.find('\\', 3) - 3));
-  for (int v = 0; v < 5; ++v) absent("C:", "x");
+  for (const auto& f : kFixedFolders) absent("C:\\", f.substr(3, f.find('\\', 3) - 3));
+  for (int v = 0; v < 5; ++v) absent("C:\\", "x");
   // Taken apart once: the value's trailing backslash does not double the suffix's.
-  for (const auto& s : kSuffixes) absent("C:\\Users\\me", s.substr(1, s.find('\\', 1) - 1));
-  for (std::size_t f = 0; f < kFiles.size(); ++f) absent("C:", "Windows");
-  CleanFiles(fs, env, list);
+  for (const auto& s : kSuffixes) {
+    absent("C:\\Users\\me", s.substr(1, s.find('\\', 1) - 1));
+    // No folder of the list's name on the way: then where Vista and later keep it.
+    if (s != kSuffixes[0]) absent("C:\\Users\\me", "AppData");
+  }
+  for (std::size_t f = 0; f < kFiles.size(); ++f) absent("C:\\", "Windows");
+  FakeOsVersion os;
+  CleanFiles(fs, env, os, list);
   EXPECT_TRUE(list.lines.empty());
 }
 
@@ -233,6 +244,7 @@ TEST(CleanFiles, EverythingPresentIsRemovedWithOneLineEachInOrder) {
   const std::string profile = "C:\\Users\\Zo\xC3\xAB \xC5\x9C";  // "Zoë Ŝ"
   FakeFileSystem fs;
   FakeEnvironment env;
+  FakeOsVersion os;
   RecordingSink list;
   env.vars["USERPROFILE"] = profile;
   AddEverything(fs, profile);
@@ -240,7 +252,7 @@ TEST(CleanFiles, EverythingPresentIsRemovedWithOneLineEachInOrder) {
   fs.AddFile("C:\\Windows\\Downloaded Program Files\\Other.dll");
   fs.AddFile(profile + "\\Application Data\\Other\\keep.txt");
 
-  CleanFiles(fs, env, list);
+  CleanFiles(fs, env, os, list);
 
   EXPECT_EQ(list.lines, AllLines(profile));
   EXPECT_EQ(env.reads["USERPROFILE"], 1);
@@ -253,7 +265,7 @@ TEST(CleanFiles, EverythingPresentIsRemovedWithOneLineEachInOrder) {
 
   // A second run finds nothing: no line, no change.
   const auto changes = fs.log.size();
-  CleanFiles(fs, env, list);
+  CleanFiles(fs, env, os, list);
   EXPECT_EQ(list.lines.size(), 18u);
   EXPECT_EQ(fs.log.size(), changes);
 }
@@ -261,12 +273,13 @@ TEST(CleanFiles, EverythingPresentIsRemovedWithOneLineEachInOrder) {
 TEST(CleanFiles, NothingPresentWritesNothingAndChangesNothing) {
   FakeFileSystem fs;
   FakeEnvironment env;
+  FakeOsVersion os;
   RecordingSink list;
   env.vars["USERPROFILE"] = "C:\\Users\\me";
   fs.AddFile("C:\\Users\\me\\ntuser.dat");
   fs.AddFile("C:\\Windows\\Downloaded Program Files\\desktop.ini");
   fs.log.clear();
-  CleanFiles(fs, env, list);
+  CleanFiles(fs, env, os, list);
   EXPECT_TRUE(list.lines.empty());
   EXPECT_TRUE(fs.log.empty());
 }
@@ -274,6 +287,7 @@ TEST(CleanFiles, NothingPresentWritesNothingAndChangesNothing) {
 TEST(CleanFiles, WhatCannotGoIsReportedAsNotDeletedAndTheRestStillGoes) {
   FakeFileSystem fs;
   FakeEnvironment env;
+  FakeOsVersion os;
   RecordingSink list;
   env.vars["USERPROFILE"] = "C:\\Users\\me";
   AddEverything(fs, "C:\\Users\\me");
@@ -281,11 +295,17 @@ TEST(CleanFiles, WhatCannotGoIsReportedAsNotDeletedAndTheRestStillGoes) {
   fs.AddFile(locked);
   fs.Find(locked)->locked = true;
   fs.Find(kFiles[3])->attributes |= kAttrReadOnly;
+  // A folder on the way that is there but refuses to open is never passed over silently.
+  fs.Find("C:\\Program Files\\Norvane Software")->refuseOpen = Status::Fail(StatusCode::Denied, 5);
 
-  CleanFiles(fs, env, list);
+  CleanFiles(fs, env, os, list);
 
   auto expected = AllLines("C:\\Users\\me");
   expected[1] = "Folder Not Deleted: C:\\Kelvora Quenzor 5.5";
+  for (std::size_t i = 5; i < 10; ++i) {
+    expected[i] = "Error: A folder on the way to " + kFixedFolders[i] +
+                  " could not be opened; it was not cleaned";
+  }
   expected[16] = "File Not Deleted: " + kFiles[3];
   EXPECT_EQ(list.lines, expected);
   EXPECT_EQ(fs.Tree("C:\\Kelvora Quenzor 5.5"),
@@ -298,16 +318,20 @@ TEST(CleanFiles, WhatCannotGoIsReportedAsNotDeletedAndTheRestStillGoes) {
 TEST(CleanFiles, LinksInsideATreeAreRemovedNotFollowed) {
   FakeFileSystem fs;
   FakeEnvironment env;
+  FakeOsVersion os;
   RecordingSink list;
   env.vars["USERPROFILE"] = "C:\\Users\\me";
   fs.AddFile("C:\\Kelvora Quenzor 6.1\\agent.exe");
   fs.AddFile("D:\\Keep\\precious.doc");
   fs.AddLink("C:\\Kelvora Quenzor 6.1\\Shared", "D:\\Keep");
+  // A cloud placeholder is the folder itself, no link: walked and deleted as a folder.
+  fs.AddReparsePoint("C:\\Kelvora Quenzor 6.1\\Synced", 0x9000101A, true);
+  fs.AddFile("C:\\Kelvora Quenzor 6.1\\Synced\\cache.dat");
   // The listed per-user folder is reached through the profile's own link.
   fs.AddFile("C:\\Users\\me\\AppData\\Roaming\\Norvane\\c.dat");
   fs.AddLink("C:\\Users\\me\\Application Data", "C:\\Users\\me\\AppData\\Roaming");
 
-  CleanFiles(fs, env, list);
+  CleanFiles(fs, env, os, list);
 
   EXPECT_EQ(list.lines,
             (std::vector<std::string>{"Folder Deleted: C:\\Kelvora Quenzor 6.1",
@@ -315,6 +339,76 @@ TEST(CleanFiles, LinksInsideATreeAreRemovedNotFollowed) {
   EXPECT_TRUE(fs.Exists("D:\\Keep\\precious.doc"));
   EXPECT_FALSE(fs.Exists("C:\\Users\\me\\AppData\\Roaming\\Norvane"));
   EXPECT_TRUE(fs.Exists("C:\\Users\\me\\AppData\\Roaming"));
+}
+
+// On Vista and later the data folders are reached through Windows' own profile links,
+// which refuse everything but reading their target, or, where the profile's links have
+// other names (a Czech profile has "Data aplikací"), where Windows keeps them; a link
+// that leads elsewhere is never followed. XP has the folders of the list's names only.
+TEST(CleanFiles, ProfileDataIsFoundThroughWindowsLinksOrWhereWindowsKeepsIt) {
+  const std::string p = "C:\\Users\\Eva", roaming = p + "\\AppData\\Roaming";
+  const std::string local = p + "\\AppData\\Local", czech = "Data aplikac\xC3\xAD";
+  const OsVersionInfo win7{6, 1, 7601, kVerPlatformWin32Nt}, xp{5, 1, 2600, kVerPlatformWin32Nt};
+  const struct {
+    const char* what;
+    std::vector<std::pair<std::string, std::string>> links;  // name in the profile, target
+    OsVersionInfo version;
+    std::vector<std::string> lines;
+  } cases[] = {
+      {"English names",
+       {{"Application Data", roaming},
+        {"Local Settings", local},
+        {"AppData\\Local\\Application Data", local}},
+       win7,
+       {"Folder Deleted: " + p + "\\Application Data\\Norvane",
+        "Folder Deleted: " + p + "\\Local Settings\\Application Data\\Norvane"}},
+      {"Czech names",
+       {{czech, roaming}, {"Local Settings", local}, {"AppData\\Local\\" + czech, local}},
+       win7,
+       {"Folder Deleted: " + roaming + "\\Norvane", "Folder Deleted: " + local + "\\Norvane"}},
+      {"a link elsewhere",
+       {{"Application Data", "D:\\Elsewhere"}},
+       win7,
+       {LinkElsewhere(p + "\\Application Data\\Norvane"),
+        "Folder Deleted: " + local + "\\Norvane"}},
+      {"XP", {}, xp, {}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    FakeFileSystem fs;
+    FakeEnvironment env;
+    FakeOsVersion os;
+    RecordingSink list;
+    env.vars["USERPROFILE"] = p;
+    os.version = c.version;
+    for (const std::string& data : {roaming, local, std::string("D:\\Elsewhere")}) {
+      fs.AddFile(data + "\\Norvane\\x.dat");
+    }
+    for (const auto& [name, target] : c.links) fs.AddProfileLink(p + "\\" + name, target);
+    CleanFiles(fs, env, os, list);
+    EXPECT_EQ(list.lines, c.lines);
+    EXPECT_TRUE(fs.Exists("D:\\Elsewhere\\Norvane\\x.dat"));
+    for (const auto& [name, target] : c.links) EXPECT_TRUE(fs.Exists(p + "\\" + name)) << name;
+  }
+}
+
+// An open item stays the item it was opened as: a folder renamed and replaced by a link
+// once the walk has listed it leads the walk nowhere else.
+TEST(RemoveTree, FolderSwappedForALinkAfterItsListingLeadsNowhereElse) {
+  FakeFileSystem fs;
+  const std::string product = "C:\\Kelvora Quenzor 6.1";
+  fs.AddFile(product + "\\data\\a.dat");
+  fs.AddFile("C:\\Target\\a.dat");
+  const OpenedItem folder = fs.OpenBase(product);
+  ASSERT_NE(folder.item, nullptr);
+  const TreeDeletion deletion = RemoveTree(*folder.item, product, [&](const std::string& listed) {
+    if (listed != product + "\\data") return;
+    ASSERT_TRUE(fs.Rename(listed, product + "\\moved"));
+    fs.AddLink(listed, "C:\\Target");
+  });
+  EXPECT_TRUE(fs.Exists("C:\\Target\\a.dat"));
+  EXPECT_FALSE(fs.Exists(product + "\\moved"));
+  EXPECT_FALSE(deletion.ok());  // the link stays in the folder
 }
 
 TEST(CleanFiles, UnusableProfileSkipsOnlyThePerUserEntries) {
@@ -325,11 +419,12 @@ TEST(CleanFiles, UnusableProfileSkipsOnlyThePerUserEntries) {
     const std::string shown = value.value_or("<unset>");
     FakeFileSystem fs;
     FakeEnvironment env;
+    FakeOsVersion os;
     RecordingSink list;
     if (value) env.vars["USERPROFILE"] = *value;
     AddEverything(fs, value.value_or(""));
     AddEverything(fs, "");  // what "<empty>\Norvane" would name: the current drive's root
-    CleanFiles(fs, env, list);
+    CleanFiles(fs, env, os, list);
 
     auto expected = AllLines("");
     expected.erase(expected.begin() + 10, expected.begin() + 13);
@@ -345,6 +440,7 @@ TEST(CleanFiles, UnusableProfileSkipsOnlyThePerUserEntries) {
 TEST(CleanFiles, OtherProgramFilesFoldersComeAfterTheTenthEntryFolderByFolder) {
   FakeFileSystem fs;
   FakeEnvironment env;
+  FakeOsVersion os;
   RecordingSink list;
   env.vars = {{"USERPROFILE", "C:\\Users\\me"},
               {"ProgramFiles", "D:\\Apps\\"},
@@ -356,7 +452,7 @@ TEST(CleanFiles, OtherProgramFilesFoldersComeAfterTheTenthEntryFolderByFolder) {
       "C:\\Program Files (x86)\\Norvane Software\\Kelvora Quenzor 6.1", "C:\\Users\\me\\Norvane"};
   for (const auto& f : folders) fs.AddFile(f + "\\x.dat");
   fs.AddFile("C:\\Program Files (x86)\\Norvane Software\\Other\\keep.txt");
-  CleanFiles(fs, env, list);
+  CleanFiles(fs, env, os, list);
   std::vector<std::string> want;
   for (const auto& f : folders) want.push_back("Folder Deleted: " + f);
   EXPECT_EQ(list.lines, want);

@@ -237,8 +237,8 @@ TEST(ShortcutScan, ScanFolderMayBeALinkOfTheProfileOnly) {
     rig.fs.AddFile("D:\\Desk\\Norvane\\mine.txt");
     rig.fs.AddFile(kStartMenu + "\\Kelvora Quenzor Plexarium.url");
     rig.fs.AddFile(kProfile + "\\AppData\\Roaming\\Norvane\\c.dat");
-    rig.fs.AddLink(c.link, c.target);
-    CleanFiles(rig.fs, rig.env, rig.list);
+    rig.fs.AddProfileLink(c.link, c.target);  // made as Windows makes its own
+    CleanFiles(rig.fs, rig.env, rig.os, rig.list);
     rig.Clean();
     EXPECT_EQ(rig.list.lines.front(), c.lines.front());
     EXPECT_EQ(rig.list.outcomes.front(),
@@ -248,7 +248,9 @@ TEST(ShortcutScan, ScanFolderMayBeALinkOfTheProfileOnly) {
   }
 }
 
-TEST(ShortcutScan, MissingOrUnlistableFoldersGiveNoEntries) {
+// A scan folder that is missing gives no line; one that is there but cannot be listed
+// says so, and everything in it stays.
+TEST(ShortcutScan, MissingFoldersAreSilentAndUnlistableOnesReported) {
   Rig rig;
   rig.fs.AddFile(kStartMenu + "\\Kelvora Quenzor Plexarium.url");
   rig.fs.Find(kStartMenu)->unlistable = true;
@@ -256,7 +258,9 @@ TEST(ShortcutScan, MissingOrUnlistableFoldersGiveNoEntries) {
   rig.Clean();
   rig.env.vars["USERPROFILE"] = kProfile;
   rig.Clean();
-  EXPECT_EQ(rig.list.lines, Lines{});
+  EXPECT_EQ(rig.list.lines,
+            Lines{"Error: The folder " + kStartMenu + " could not be read; it was not cleaned"});
+  EXPECT_EQ(rig.list.outcomes, std::vector<Outcome>{Outcome::Failure});
   EXPECT_EQ(rig.Listed().size(), 3u);  // the existing ones only: Nobody's are never opened
   EXPECT_TRUE(rig.fs.Exists(kStartMenu + "\\Kelvora Quenzor Plexarium.url"));
 }
@@ -389,6 +393,7 @@ class FolderChain final : public IFileSystem {
    public:
     Item(FolderChain& chain, std::size_t level) : chain_(chain), level_(level) {}
     std::uint32_t Attributes() const override { return kAttrDirectory; }
+    std::uint32_t ReparseTag() const override { return 0; }
     std::optional<std::vector<DirEntry>> List() override {
       if (chain_.removed_[level_]) return std::nullopt;
       std::vector<DirEntry> entries{{".", kAttrDirectory}, {"..", kAttrDirectory}};
@@ -407,7 +412,7 @@ class FolderChain final : public IFileSystem {
     }
     void Close() override {}
     bool ChildGone(const std::string&) override { return chain_.removed_[level_ + 1]; }
-    std::optional<std::string> LinkTarget() override { return std::nullopt; }
+    std::optional<LinkData> LinkTarget() override { return std::nullopt; }
 
    private:
     FolderChain& chain_;

@@ -202,7 +202,7 @@ using Snapshot = std::map<std::string, std::string>;
 
 Snapshot Take(FakeFileSystem& fs) {
   Snapshot s;
-  for (const std::string& path : fs.Tree("C:")) {
+  for (const std::string& path : fs.Tree("C:\\")) {
     const FakeFileSystem::Node* n = fs.Find(path);
     s[Upper(path)] = std::to_string(n->attributes) + "|" + n->content + "|" + n->linkTarget;
   }

@@ -346,7 +346,7 @@ TEST_F(ShortcutScanOnDisk, HostileNamesGoTheSameWhateverTheProfileSpelling) {
     test::FakeEnvironment env;
     env.vars["USERPROFILE"] = spelling;
     test::FakeOsVersion os;  // Windows 7
-    CleanFiles(fs_, env, list);
+    CleanFiles(fs_, env, os, list);
     CleanProfile(fs_, env, os, list);
     std::vector<std::pair<std::string, Outcome>> ours;  // the fixed C: entries are not ours
     for (std::size_t i = 0; i < list.lines.size(); ++i) {

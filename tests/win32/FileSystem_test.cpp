@@ -1,16 +1,22 @@
 // Existence tests and deletion on real files in a temporary folder: whole trees with
-// awkward attributes, files in use, read-only files, links and non-ASCII profiles.
+// awkward attributes, files in use, read-only files, links, non-ASCII profiles, and a
+// profile link opened as Windows lets it be.
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <algorithm>
+#include <cstring>
+#include <set>
 #include <string>
 #include <vector>
 
 #include "fakes/FakeResults.h"
 #include "fakes/FakeSystem.h"
+#include "fakes/ReparseBytes.h"
 #include "files/FileCleaner.h"
 #include "files/FolderWalk.h"
 #include "platform/win32/FileSystem_win32.h"
+#include "platform/win32/NtFile_win32.h"
 #include "platform/win32/Owners.h"
 #include "platform/win32/Utf.h"
 #include "win32/NewerApi.h"
@@ -78,8 +84,8 @@ bool MakeFolderLink(const std::string& folder, const std::string& name, const st
   if (UnderWine()) {
     // Wine accepts CreateSymbolicLinkW but makes nothing; a Unix link shows as a
     // reparse-point directory, which is what a junction looks like on Windows.
-    return RunUnix(L"Z:\\bin\\ln", L"ln -s ../" + ToW(target) + L" " + ToW(name), folder, Exists,
-                   folder + "\\" + name);
+    return RunUnix(L"Z:\\bin\\ln", L"ln -s \"../" + ToW(target) + L"\" \"" + ToW(name) + L"\"",
+                   folder, Exists, folder + "\\" + name);
   }
   const std::string link = folder + "\\" + name;
   const std::string to = folder.substr(0, folder.rfind('\\')) + "\\" + target;
@@ -92,8 +98,8 @@ void RemoveFolderLink(const std::string& folder, const std::string& name) {
   if (!Exists(link)) return;
   if (UnderWine()) {
     RunUnix(
-        L"Z:\\bin\\rm", L"rm " + ToW(name), folder, [](const std::string& p) { return !Exists(p); },
-        link);
+        L"Z:\\bin\\rm", L"rm \"" + ToW(name) + L"\"", folder,
+        [](const std::string& p) { return !Exists(p); }, link);
   } else {
     RemoveDirectoryW(ToW(link).c_str());
   }
@@ -353,8 +359,9 @@ TEST_F(FileSystemTest, ProfileWithNonAsciiLettersIsCleaned) {
   MakeFile(profile + "\\ntuser.dat");
   test::FakeEnvironment env;
   env.vars["USERPROFILE"] = profile;
+  test::FakeOsVersion os;  // Windows 7: the folders of the list's names are there all the same
 
-  CleanFiles(fs_, env, list_);
+  CleanFiles(fs_, env, os, list_);
 
   EXPECT_EQ(list_.lines,
             (std::vector<std::string>{
@@ -364,6 +371,69 @@ TEST_F(FileSystemTest, ProfileWithNonAsciiLettersIsCleaned) {
   EXPECT_FALSE(Exists(profile + "\\Norvane"));
   EXPECT_TRUE(Exists(profile + "\\ntuser.dat"));
   EXPECT_TRUE(Exists(profile + "\\Local Settings\\Application Data"));
+}
+
+// Under Wine no file DACL is enforced. This table stands in front of the adapter's ntdll
+// calls and refuses, on the link it is told of, what Windows refuses on its own profile
+// links (SYNCHRONIZE or listing the link itself), and synchronous I/O without SYNCHRONIZE
+// anywhere; it answers for that link's target as Windows would (Wine 8 cannot), on the
+// event the caller must give, since the handle is then asynchronous.
+struct ProfileLinkChecker {
+  static inline std::wstring link;
+  static inline std::string target;
+  static inline std::set<HANDLE> linkHandles;
+
+  static LONG WINAPI Open(HANDLE* out, ACCESS_MASK access, OBJECT_ATTRIBUTES* object,
+                          IO_STATUS_BLOCK* io, LARGE_INTEGER* size, ULONG attributes, ULONG share,
+                          ULONG disposition, ULONG options, void* ea, ULONG eaSize) {
+    constexpr LONG kInvalidParameter = LONG(0xC000000D), kAccessDenied = LONG(0xC0000022);
+    if ((options & 0x30) != 0 && !(access & SYNCHRONIZE)) return kInvalidParameter;
+    const std::wstring name(object->ObjectName->Buffer, object->ObjectName->Length / 2);
+    const bool itself = (options & 0x200000) != 0 && name == link;  // FILE_OPEN_REPARSE_POINT
+    if (itself && (access & (SYNCHRONIZE | FILE_LIST_DIRECTORY)) != 0) return kAccessDenied;
+    const LONG status = NtdllFileCalls().createFile(out, access, object, io, size, attributes,
+                                                    share, disposition, options, ea, eaSize);
+    if (status >= 0 && itself) linkHandles.insert(*out);
+    if (status >= 0 && !itself) linkHandles.erase(*out);
+    return status;
+  }
+  static LONG WINAPI FsControl(HANDLE file, HANDLE event, void* apc, void* context,
+                               IO_STATUS_BLOCK* io, ULONG code, void* in, ULONG inSize, void* out,
+                               ULONG outSize) {
+    if (code != 0x900A8 || !linkHandles.count(file)) {
+      return NtdllFileCalls().fsControl(file, event, apc, context, io, code, in, inSize, out,
+                                        outSize);
+    }
+    constexpr LONG kPending = 0x103;  // without an event, the caller never learns the end
+    if (event == nullptr) return kPending;
+    const std::vector<std::uint8_t> data = test::MountPointBytes(target);
+    std::memcpy(out, data.data(), std::min<std::size_t>(data.size(), outSize));
+    io->Status = 0;
+    io->Information = data.size();
+    SetEvent(event);
+    return kPending;
+  }
+};
+
+TEST_F(FileSystemTest, WindowsProfileLinkIsOpenedOnlyAsWindowsAllowsAndFollowed) {
+  const std::string profile = At("profile"), roaming = At("profile\\AppData\\Roaming");
+  for (const std::string& dir : {profile, profile + "\\AppData", roaming, roaming + "\\Norvane"}) {
+    MakeDir(dir);
+  }
+  MakeFile(roaming + "\\Norvane\\c.dat");
+  if (!Link("profile", "Application Data", "profile/AppData/Roaming")) GTEST_SKIP() << "no links";
+  ProfileLinkChecker::link = L"Application Data";
+  ProfileLinkChecker::target = roaming;
+  NtFileCalls checked = NtdllFileCalls();
+  checked.createFile = &ProfileLinkChecker::Open;
+  checked.fsControl = &ProfileLinkChecker::FsControl;
+  Win32FileSystem fs(checked);
+
+  const std::string data = profile + "\\Application Data\\Norvane";
+  EXPECT_TRUE(KillFolder(fs, list_, data, nullptr, profile));
+  EXPECT_EQ(list_.lines, std::vector<std::string>{"Folder Deleted: " + data});
+  EXPECT_FALSE(Exists(roaming + "\\Norvane"));
+  EXPECT_TRUE(Exists(profile + "\\Application Data"));
 }
 
 }  // namespace

@@ -58,6 +58,8 @@ class Seeder {
   // that a cleaning run must leave intact (it and its readme.txt become decoy traces).
   // The link itself is neither target nor decoy: it is removed on teardown.
   bool AddFolderLink(const std::wstring& link, const std::wstring& target, std::wstring* error);
+  // A new folder filled like a product folder that a cleaning run must leave intact.
+  bool AddDecoyFolder(const std::wstring& folder, std::wstring* error);
 
   const std::vector<Trace>& traces() const { return traces_; }
   const SeedOptions& options() const { return options_; }
@@ -90,7 +92,9 @@ class Seeder {
 // Helpers the seeding uses, open to tests.
 bool WriteTextFile(const std::wstring& path, const std::string& content, DWORD attributes = 0);
 bool MakeFolders(const std::wstring& path);  // with every missing parent
-void DeleteTree(const std::wstring& path);   // files, folders and attributes alike
+// The user's Downloads folder, made when missing: where a user starts the program from.
+std::wstring DownloadsFolder();
+void DeleteTree(const std::wstring& path);  // files, folders and attributes alike
 // A shell link at linkPath to target, with optional arguments; uses IShellLinkW.
 bool MakeShortcut(const std::wstring& linkPath, const std::wstring& target,
                   const std::wstring& arguments = L"");

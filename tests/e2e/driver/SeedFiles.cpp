@@ -57,6 +57,14 @@ bool MakeFolders(const std::wstring& path) {
   return CreateDirectoryW(path.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS;
 }
 
+std::wstring DownloadsFolder() {
+  wchar_t profile[MAX_PATH]{};
+  GetEnvironmentVariableW(L"USERPROFILE", profile, MAX_PATH);
+  const std::wstring folder = std::wstring(profile) + L"\\Downloads";
+  MakeFolders(folder);
+  return folder;
+}
+
 bool WriteTextFile(const std::wstring& path, const std::string& content, DWORD attributes) {
   if (!MakeFolders(Parent(path))) return false;
   SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
@@ -121,6 +129,12 @@ bool Seeder::SeedFolder(const std::wstring& folder, bool decoy) {
   Add(TraceKind::Folder, folder, decoy);
   traces_.back().preexisting = !created;
   return true;
+}
+
+bool Seeder::AddDecoyFolder(const std::wstring& folder, std::wstring* error) {
+  if (SeedFolder(folder, true)) return true;
+  *error = L"cannot fill folder " + folder;
+  return false;
 }
 
 bool Seeder::SeedFolders(std::wstring* error) {
