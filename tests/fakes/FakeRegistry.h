@@ -1,6 +1,6 @@
-// An in-memory registry with Windows rules: case-insensitive key names, keys that
-// refuse access or deletion, injected enumeration failures, a log of every call and
-// a count of the handles still open.
+// An in-memory registry with Windows rules: case-insensitive key names, symbolic links,
+// keys that refuse access or deletion or that something writes back, injected failures,
+// a log of every call and a count of the handles still open.
 #pragma once
 
 #include <cstdint>
@@ -47,9 +47,16 @@ class FakeRegistry final : public IRegistry {
   // Every key strictly below path, original letter case, in "HKLM\..." form.
   std::vector<std::string> KeysBelow(RegKey hive, const std::string& path) const;
 
-  void DenyDelete(RegKey hive, const std::string& path);  // deletion: access denied
-  void DenyWrite(RegKey hive, const std::string& path);   // opens beyond KEY_READ fail
-  void DenyOpen(RegKey hive, const std::string& path);    // every open fails
+  // A symbolic link key. Opened without kRegOptionOpenLink, or passed on the way to a key
+  // below it, it stands for its target, as on Windows; it has no subkeys of its own.
+  void AddLink(RegKey hive, const std::string& path, RegKey targetHive, const std::string& target);
+
+  void DenyDelete(RegKey hive, const std::string& path);             // deletion: access denied
+  void DenyWrite(RegKey hive, const std::string& path);              // opens beyond KEY_READ fail
+  void DenyOpen(RegKey hive, const std::string& path);               // every open: access denied
+  void FailOpen(RegKey hive, const std::string& path, long status);  // every open: status
+  // Something writes the key back, empty, after each of its next `times` deletions.
+  void ComesBack(RegKey hive, const std::string& path, int times);
   // Enumerating the key at this index (and only there) returns status.
   void FailEnumAt(RegKey hive, const std::string& path, std::uint32_t index, long status);
 
@@ -69,6 +76,8 @@ class FakeRegistry final : public IRegistry {
   std::size_t maxOpenHandles = 0;
   int badCloses = 0;         // closes of a hive or of a handle that was not open
   bool throwOnOpen = false;  // every open throws, as a failed allocation would
+  // A walk that never ends fails the test at once instead of only making it slow.
+  std::size_t callLimit = 100000;
 
  private:
   struct Key {
@@ -77,7 +86,9 @@ class FakeRegistry final : public IRegistry {
     std::uint64_t serial = 0;
     bool denyDelete = false;
     bool denyWrite = false;
-    bool denyOpen = false;
+    long openFailure = 0;  // the status of every open, when not 0
+    int comesBack = 0;
+    std::string linkTo;  // a link: the id of its target
     std::map<std::uint32_t, long> enumFailures;
   };
   struct Handle {
@@ -93,6 +104,7 @@ class FakeRegistry final : public IRegistry {
   Key& KeyAt(RegKey hive, const std::string& path);
   long Resolve(RegKey key, std::string* id, std::string* display) const;
   std::vector<std::string> ChildIds(const std::string& id) const;
+  std::string Walk(std::string id, const std::string& subKey, bool openLink) const;
   long Record(Call call);
 
   bool classesAlias_;
