@@ -156,20 +156,6 @@ std::vector<std::string> FakeRegistry::ChildIds(const std::string& id) const {
   return out;
 }
 
-// The key subKey names below id: a link on the way is followed, and so is one at the end
-// unless it is opened as itself.
-std::string FakeRegistry::Walk(std::string id, const std::string& subKey, bool openLink) const {
-  std::size_t start = 0;
-  while (start <= subKey.size()) {
-    const std::size_t end = std::min(subKey.find('\\', start), subKey.size());
-    id = Join(id, ToUpperAscii(subKey.substr(start, end - start)));
-    const Key* key = FindKey(id);
-    if (key && !key->linkTo.empty() && (end < subKey.size() || !openLink)) id = key->linkTo;
-    start = end + 1;
-  }
-  return id;
-}
-
 long FakeRegistry::Record(Call call) {
   if (log.size() >= callLimit) throw std::runtime_error("runaway: too many registry calls");
   log.push_back(call);
@@ -181,14 +167,13 @@ long FakeRegistry::OpenKeyEx(RegKey parent, const std::string& subKey, std::uint
   if (throwOnOpen) throw std::bad_alloc();
   std::string id, display;
   long status = Resolve(parent, &id, &display);
-  const std::string userClasses = "HKCU\\SOFTWARE\\CLASSES";
-  if (classesMerged_ && parent == kHkeyClassesRoot &&
-      FindKey(Join(userClasses, ToUpperAscii(subKey)))) {
-    id = userClasses;
-  }
-  id = Walk(id, subKey, (options & kRegOptionOpenLink) != 0);
+  id = Join(id, ToUpperAscii(subKey));
+  const std::string userCopy = Join("HKCU\\SOFTWARE\\CLASSES", ToUpperAscii(subKey));
+  if (classesMerged_ && parent == kHkeyClassesRoot && FindKey(userCopy)) id = userCopy;
   display = Join(display, subKey);
   const Key* key = FindKey(id);
+  if (key && !key->linkTo.empty() && !(options & kRegOptionOpenLink))
+    key = FindKey(id = key->linkTo);
   if (status != kErrorSuccess) {
   } else if (!key && !IsRootId(id)) {
     status = kErrorFileNotFound;

@@ -47,10 +47,9 @@ class FakeRegistry final : public IRegistry {
   // Every key strictly below path, original letter case, in "HKLM\..." form.
   std::vector<std::string> KeysBelow(RegKey hive, const std::string& path) const;
 
-  // A symbolic link key. Opened without kRegOptionOpenLink, or passed on the way to a key
-  // below it, it stands for its target, as on Windows; it has no subkeys of its own.
+  // A symbolic link key, without subkeys. Opened without kRegOptionOpenLink it opens its
+  // target; the tests never open a path that passes through one.
   void AddLink(RegKey hive, const std::string& path, RegKey targetHive, const std::string& target);
-
   void DenyDelete(RegKey hive, const std::string& path);             // deletion: access denied
   void DenyWrite(RegKey hive, const std::string& path);              // opens beyond KEY_READ fail
   void DenyOpen(RegKey hive, const std::string& path);               // every open: access denied
@@ -104,7 +103,6 @@ class FakeRegistry final : public IRegistry {
   Key& KeyAt(RegKey hive, const std::string& path);
   long Resolve(RegKey key, std::string* id, std::string* display) const;
   std::vector<std::string> ChildIds(const std::string& id) const;
-  std::string Walk(std::string id, const std::string& subKey, bool openLink) const;
   long Record(Call call);
 
   bool classesAlias_;
