@@ -155,12 +155,9 @@ TEST(DeploymentRun, SilentRunShowsNoBoxInSessionZeroFromVistaOn) {
     const char* version;
     bool boxShown;
   } cases[] = {
-      {0, "10.0.19045", false},
-      {0, "6.0.6002", false},
+      {0, "10.0.19045", false}, {0, "6.0.6002", false},
       {0, "5.1.2600", true},  // XP's first signed-in user works in session 0
-      {1, "10.0.19045", true},
-      {std::nullopt, "10.0.19045", true},
-      {0, "", true},
+      {1, "10.0.19045", true},  {std::nullopt, "10.0.19045", true}, {0, "", true},
   };
   for (const auto& c : cases) {
     Rig rig;
@@ -168,8 +165,7 @@ TEST(DeploymentRun, SilentRunShowsNoBoxInSessionZeroFromVistaOn) {
     rig.machine.windowsVersion = c.version;
     rig.ui.answers = {MsgAnswer::No};
     EXPECT_EQ(rig.Load(), 0) << c.version;
-    EXPECT_EQ(rig.ui.boxes.size(), c.boxShown ? 1u : 0u)
-        << c.version << " " << c.session.value_or(9);
+    EXPECT_EQ(rig.ui.boxes.size(), c.boxShown ? 1u : 0u) << c.version << " " << c.session.value_or(9);
   }
 }
 
