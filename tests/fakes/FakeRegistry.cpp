@@ -172,8 +172,10 @@ long FakeRegistry::OpenKeyEx(RegKey parent, const std::string& subKey, std::uint
   if (classesMerged_ && parent == kHkeyClassesRoot && FindKey(userCopy)) id = userCopy;
   display = Join(display, subKey);
   const Key* key = FindKey(id);
-  if (key && !key->linkTo.empty() && !(options & kRegOptionOpenLink))
-    key = FindKey(id = key->linkTo);
+  if (key && !key->linkTo.empty() && !(options & kRegOptionOpenLink)) {
+    id = key->linkTo;
+    key = FindKey(id);
+  }
   if (status != kErrorSuccess) {
   } else if (!key && !IsRootId(id)) {
     status = kErrorFileNotFound;
