@@ -38,8 +38,9 @@ class IProcesses {
   // held (a drive path, or a device path on XP); nullopt when it cannot be read: the
   // process was not held, or the right to read it was refused.
   virtual std::optional<std::string> ImagePath(IHeldProcess& process) = 0;
-  // Asks the process to end and returns at once.
-  virtual void RequestEnd(IHeldProcess& process) = 0;
+  // Asks the process to end and returns at once; where WMI has to be asked instead (the
+  // run may not end the process itself), returns once it answered or wmiBoundMs passed.
+  virtual void RequestEnd(IHeldProcess& process, std::uint32_t wmiBoundMs) = 0;
   // Waits until every one of the processes has ended, or timeoutMs has passed for the
   // whole set; for each, in order, whether it no longer runs.
   virtual std::vector<bool> WaitForEnd(std::span<IHeldProcess* const> processes,

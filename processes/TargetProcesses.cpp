@@ -65,7 +65,7 @@ std::vector<bool> EndTargets(IProcesses& processes, const std::vector<Target>& t
   for (std::size_t i = 0; i < targets.size(); ++i) {
     const Identity identity = IdentityOf(processes, targets[i]);
     if (identity == Identity::Replaced) continue;
-    if (identity == Identity::Listed) processes.RequestEnd(*targets[i].held);
+    if (identity == Identity::Listed) processes.RequestEnd(*targets[i].held, kWmiEndBoundMs);
     awaited.push_back(targets[i].held.get());
     positions.push_back(i);
   }

@@ -20,6 +20,10 @@ enum class ProcessSearch {
 // How long the targets, all together, are given to go once told to end.
 inline constexpr std::uint32_t kEndWaitMs = 5000;
 
+// How long WMI is given to end a process that this run may not end itself; a WMI that
+// hangs there is not asked again, so the other targets do not wait for it as well.
+inline constexpr std::uint32_t kWmiEndBoundMs = 5000;
+
 // How long WMI is given to list the running processes. A damaged repository or a stuck
 // service can make it hang instead of failing; past the bound the snapshot answers.
 inline constexpr std::uint32_t kWmiListingBoundMs = 15000;

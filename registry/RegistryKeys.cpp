@@ -38,11 +38,12 @@ std::vector<std::string> CollectSubkeyNames(IRegistry& registry, RegKey key) {
   return names;
 }
 
-// A key that is still there after a failed deletion. Opening for reading needs no
-// more than the key's own read right; "access refused" also proves that it exists.
+// Whether the name still opens. Only "not found" says that it is gone: "access refused"
+// proves that it exists, and any other failure (a damaged hive, no memory) leaves it
+// unknown, which must not read as deleted.
 bool KeyStillExists(IRegistry& registry, RegKey hive, const std::string& path) {
   const OpenKey key(registry, hive, path, kWalkOptions, kKeyRead);
-  return key.ok() || key.status() == kErrorAccessDenied;
+  return key.status() != kErrorFileNotFound && key.status() != kErrorPathNotFound;
 }
 
 // Deletes every key below the open key, deepest first, each through its own handle.

@@ -23,9 +23,6 @@ using Microsoft::WRL::ComPtr;
 
 namespace {
 
-// Asking WMI to end a process gets this long; the wait for the process comes after.
-constexpr DWORD kTerminateBoundMs = 5000;
-
 UniqueBstr Bstr(const wchar_t* text) { return UniqueBstr(SysAllocString(text)); }
 
 // WMI acts as the calling user. An in-process provider has no proxy to configure,
@@ -336,7 +333,7 @@ std::optional<std::string> Win32Processes::ImagePath(IHeldProcess& process) {
   return ImagePathOf(held->handle.get());
 }
 
-void Win32Processes::RequestEnd(IHeldProcess& process) {
+void Win32Processes::RequestEnd(IHeldProcess& process, std::uint32_t wmiBoundMs) {
   auto* held = dynamic_cast<HeldProcess*>(&process);
   if (held == nullptr || !held->handle || HasExited(held->handle.get(), 0)) return;
   if (held->mayTerminate) {
@@ -351,7 +348,7 @@ void Win32Processes::RequestEnd(IHeldProcess& process) {
     return;
   }
   if (!RunWithinBound(std::make_shared<WmiTermination>(held->id, std::move(pin)), wmiNamespace_,
-                      kTerminateBoundMs)) {
+                      wmiBoundMs)) {
     wmiUnreachable_ = true;  // the other targets are not made to wait for it as well
   }
 }

@@ -27,7 +27,7 @@ class Win32Processes final : public IProcesses {
   std::optional<std::vector<ProcessInfo>> ListThroughSnapshot() override;
   std::unique_ptr<IHeldProcess> Hold(const ProcessInfo& process) override;
   std::optional<std::string> ImagePath(IHeldProcess& process) override;
-  void RequestEnd(IHeldProcess& process) override;
+  void RequestEnd(IHeldProcess& process, std::uint32_t wmiBoundMs) override;
   std::vector<bool> WaitForEnd(std::span<IHeldProcess* const> processes,
                                std::uint32_t timeoutMs) override;
 

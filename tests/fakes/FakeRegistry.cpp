@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <new>
+#include <stdexcept>
 
 #include "platform/AsciiCase.h"
 
@@ -98,6 +99,12 @@ std::vector<std::string> FakeRegistry::KeysBelow(RegKey hive, const std::string&
   return out;
 }
 
+void FakeRegistry::AddLink(RegKey hive, const std::string& path, RegKey targetHive,
+                           const std::string& target) {
+  AddKey(hive, path);
+  KeyAt(hive, path).linkTo = Id(targetHive, target);
+}
+
 void FakeRegistry::DenyDelete(RegKey hive, const std::string& path) {
   KeyAt(hive, path).denyDelete = true;
 }
@@ -105,7 +112,13 @@ void FakeRegistry::DenyWrite(RegKey hive, const std::string& path) {
   KeyAt(hive, path).denyWrite = true;
 }
 void FakeRegistry::DenyOpen(RegKey hive, const std::string& path) {
-  KeyAt(hive, path).denyOpen = true;
+  FailOpen(hive, path, kErrorAccessDenied);
+}
+void FakeRegistry::FailOpen(RegKey hive, const std::string& path, long status) {
+  KeyAt(hive, path).openFailure = status;
+}
+void FakeRegistry::ComesBack(RegKey hive, const std::string& path, int times) {
+  KeyAt(hive, path).comesBack = times;
 }
 void FakeRegistry::FailEnumAt(RegKey hive, const std::string& path, std::uint32_t index,
                               long status) {
@@ -144,6 +157,7 @@ std::vector<std::string> FakeRegistry::ChildIds(const std::string& id) const {
 }
 
 long FakeRegistry::Record(Call call) {
+  if (log.size() >= callLimit) throw std::runtime_error("runaway: too many registry calls");
   log.push_back(call);
   return call.status;
 }
@@ -158,10 +172,16 @@ long FakeRegistry::OpenKeyEx(RegKey parent, const std::string& subKey, std::uint
   if (classesMerged_ && parent == kHkeyClassesRoot && FindKey(userCopy)) id = userCopy;
   display = Join(display, subKey);
   const Key* key = FindKey(id);
+  if (key && !key->linkTo.empty() && !(options & kRegOptionOpenLink)) {
+    id = key->linkTo;
+    key = FindKey(id);
+  }
   if (status != kErrorSuccess) {
   } else if (!key && !IsRootId(id)) {
     status = kErrorFileNotFound;
-  } else if (key && (key->denyOpen || (key->denyWrite && (access & ~kKeyRead) != 0))) {
+  } else if (key && key->openFailure != 0) {
+    status = key->openFailure;
+  } else if (key && key->denyWrite && (access & ~kKeyRead) != 0) {
     status = kErrorAccessDenied;
   } else {
     const RegKey handle = nextHandle_;
@@ -196,12 +216,15 @@ long FakeRegistry::EnumKey(RegKey key, std::uint32_t index, std::string* name,
 long FakeRegistry::DeleteOpenKey(RegKey key) {
   std::string id, display;
   long status = Resolve(key, &id, &display);
-  const Key* k = FindKey(id);
+  Key* k = FindKey(id);
   if (status != kErrorSuccess) {
   } else if (IsHive(key) || !k) {
     status = kErrorInvalidParameter;  // a hive is never deleted
   } else if (k->denyDelete || !ChildIds(id).empty()) {
     status = kErrorAccessDenied;  // Windows refuses a key that still has subkeys
+  } else if (k->comesBack > 0) {
+    --k->comesBack;
+    k->serial = nextSerial_++;  // a new key of that name: handles to the old one are stale
   } else {
     keys_.erase(id);
   }

@@ -1,6 +1,6 @@
-// An in-memory registry with Windows rules: case-insensitive key names, keys that
-// refuse access or deletion, injected enumeration failures, a log of every call and
-// a count of the handles still open.
+// An in-memory registry with Windows rules: case-insensitive key names, symbolic links,
+// keys that refuse access or deletion or that something writes back, injected failures,
+// a log of every call and a count of the handles still open.
 #pragma once
 
 #include <cstdint>
@@ -47,9 +47,15 @@ class FakeRegistry final : public IRegistry {
   // Every key strictly below path, original letter case, in "HKLM\..." form.
   std::vector<std::string> KeysBelow(RegKey hive, const std::string& path) const;
 
-  void DenyDelete(RegKey hive, const std::string& path);  // deletion: access denied
-  void DenyWrite(RegKey hive, const std::string& path);   // opens beyond KEY_READ fail
-  void DenyOpen(RegKey hive, const std::string& path);    // every open fails
+  // A symbolic link key, without subkeys. Opened without kRegOptionOpenLink it opens its
+  // target; the tests never open a path that passes through one.
+  void AddLink(RegKey hive, const std::string& path, RegKey targetHive, const std::string& target);
+  void DenyDelete(RegKey hive, const std::string& path);             // deletion: access denied
+  void DenyWrite(RegKey hive, const std::string& path);              // opens beyond KEY_READ fail
+  void DenyOpen(RegKey hive, const std::string& path);               // every open: access denied
+  void FailOpen(RegKey hive, const std::string& path, long status);  // every open: status
+  // Something writes the key back, empty, after each of its next `times` deletions.
+  void ComesBack(RegKey hive, const std::string& path, int times);
   // Enumerating the key at this index (and only there) returns status.
   void FailEnumAt(RegKey hive, const std::string& path, std::uint32_t index, long status);
 
@@ -69,6 +75,8 @@ class FakeRegistry final : public IRegistry {
   std::size_t maxOpenHandles = 0;
   int badCloses = 0;         // closes of a hive or of a handle that was not open
   bool throwOnOpen = false;  // every open throws, as a failed allocation would
+  // A walk that never ends fails the test at once instead of only making it slow.
+  std::size_t callLimit = 100000;
 
  private:
   struct Key {
@@ -77,7 +85,9 @@ class FakeRegistry final : public IRegistry {
     std::uint64_t serial = 0;
     bool denyDelete = false;
     bool denyWrite = false;
-    bool denyOpen = false;
+    long openFailure = 0;  // the status of every open, when not 0
+    int comesBack = 0;
+    std::string linkTo;  // a link: the id of its target
     std::map<std::uint32_t, long> enumFailures;
   };
   struct Handle {

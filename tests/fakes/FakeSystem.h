@@ -35,7 +35,8 @@ class FakeOsVersion final : public IOsVersion {
 };
 
 // Processes that run until asked to end; ids listed in `unkillable` survive that. A held
-// process's image is what runs under its id now; none for an id in `unreadable`.
+// process's image is what runs under its id now; none for an id in `unreadable`. Each
+// call is an event, with the time bound it was given.
 class FakeProcesses final : public IProcesses {
  public:
   struct Held final : IHeldProcess {
@@ -43,9 +44,8 @@ class FakeProcesses final : public IProcesses {
     std::uint32_t id;
   };
   std::optional<std::vector<ProcessInfo>> ListThroughWmi(std::uint32_t timeoutMs) override {
-    events.push_back("list");
+    events.push_back("list:" + std::to_string(timeoutMs));
     if (listThrows) throw std::bad_alloc();
-    wmiBounds.push_back(timeoutMs);
     // A WMI that answers later than it is given does not answer at all.
     if (listFails || !wmiAnswersAfterMs || *wmiAnswersAfterMs > timeoutMs) return std::nullopt;
     return wmiRows ? *wmiRows : running;
@@ -66,9 +66,9 @@ class FakeProcesses final : public IProcesses {
     if (unreadable.count(id) || now == running.end()) return std::nullopt;
     return "C:\\Program Files\\" + now->name;
   }
-  void RequestEnd(IHeldProcess& process) override {
+  void RequestEnd(IHeldProcess& process, std::uint32_t wmiBoundMs) override {
     const std::uint32_t id = static_cast<Held&>(process).id;
-    events.push_back("end:" + std::to_string(id));
+    events.push_back("end:" + std::to_string(id) + ":" + std::to_string(wmiBoundMs));
     terminated.push_back(id);
     if (!unkillable.count(id))
       std::erase_if(running, [&](const ProcessInfo& r) { return r.id == id; });
@@ -94,7 +94,6 @@ class FakeProcesses final : public IProcesses {
   std::optional<std::uint32_t> wmiAnswersAfterMs = 0;
   std::optional<std::vector<ProcessInfo>> wmiRows;  // what WMI lists, when not `running`
   bool snapshotFails = false;
-  std::vector<std::uint32_t> wmiBounds;
 };
 
 }  // namespace qc::test

@@ -250,37 +250,53 @@ TEST(DeploymentRun, InteractiveDeclineOrBusyWritesNothingAndRunsNothing) {
 }
 
 // Anyone may create an object under the lock's name first; only one that a run of this
-// program could have made keeps a silent start out.
+// program could have made keeps a silent start out. A lock that cannot be made or taken
+// at all stops nothing.
 TEST(DeploymentRun, OnlyALockOfOursKeepsARunOutAnythingElseUnderItsNameIsNoted) {
-  const std::string stranger = "S-1-5-21-9-9-9-1234";
-  enum Account { kUser, kAdministrator, kSystem };
+  const std::string stranger = "S-1-5-21-9-9-9-1234", me = "S-1-5-21-7-7-7-1001";
+  enum Account { kUser, kAdministrator, kSystem, kUserWithoutSid };
+  using enum LockObject;
   const struct {
     const char* what;
     LockFacts found;
     Account account;
-    bool ran;
+    RunLock decision;
+    LockOutcome acquire = LockOutcome::HeldElsewhere;
   } cases[] = {
-      {"ours, made by this account", {LockObject::Existed, "S-1-5-21-7-7-7-1001"}, kUser, false},
-      {"ours, made by an administrator", {LockObject::Existed, "S-1-5-32-544"}, kSystem, false},
-      {"owned by another user", {LockObject::Existed, stranger}, kUser, true},
-      {"not a mutex", {LockObject::NotAMutex, ""}, kUser, true},
-      {"keeps the system account out", {LockObject::Denied, ""}, kSystem, true},
-      {"keeps an elevated administrator out", {LockObject::Denied, ""}, kAdministrator, true},
-      {"keeps a user out (another user's run)", {LockObject::Denied, ""}, kUser, false},
+      {"ours, made by this account", {Existed, me}, kUser, RunLock::HeldElsewhere},
+      {"ours, an administrator's", {Existed, "S-1-5-32-544"}, kSystem, RunLock::HeldElsewhere},
+      {"ours, made by the system account", {Existed, "S-1-5-18"}, kUser, RunLock::HeldElsewhere},
+      {"ours, free", {Existed, me}, kUser, RunLock::Held, LockOutcome::Acquired},
+      {"ours, but taking it fails", {Existed, me}, kUser, RunLock::None, LockOutcome::Failed},
+      {"made now", {Created, ""}, kAdministrator, RunLock::Held, LockOutcome::Acquired},
+      {"made now, but taking it fails", {Created, ""}, kSystem, RunLock::None, LockOutcome::Failed},
+      {"owned by another user", {Existed, stranger}, kUser, RunLock::NotOurs},
+      {"naming no owner, nor the account", {Existed, ""}, kUserWithoutSid, RunLock::NotOurs},
+      {"not a mutex", {NotAMutex, ""}, kUser, RunLock::NotOurs},
+      {"keeps the system account out", {Denied, ""}, kSystem, RunLock::NotOurs},
+      {"keeps an elevated administrator out", {Denied, ""}, kAdministrator, RunLock::NotOurs},
+      {"keeps a user out (another user's run)", {Denied, ""}, kUser, RunLock::HeldElsewhere},
+      // The fake would say another run holds it: a lock that cannot be made is not taken.
+      {"cannot be made, a user", {Failed, ""}, kUser, RunLock::None},
+      {"cannot be made, an administrator", {Failed, ""}, kAdministrator, RunLock::None},
+      {"cannot be made, the system account", {Failed, ""}, kSystem, RunLock::None},
   };
   for (const auto& c : cases) {
     Rig rig;
     rig.machine.localSystem = c.account == kSystem;
     rig.machine.administrator = c.account == kAdministrator;
+    if (c.account == kUserWithoutSid) rig.machine.accountSid.clear();
     rig.env.vars["SystemRoot"] = "C:\\Windows";
     rig.lock.found = c.found;
-    rig.lock.outcome = LockOutcome::HeldElsewhere;
-    EXPECT_EQ(rig.Load() == 1618, !c.ran) << c.what;
+    rig.lock.outcome = c.acquire;
+    EXPECT_EQ(TakeRunLock(rig.lock, &rig.machine), c.decision) << c.what;
+    const bool ran = c.decision != RunLock::HeldElsewhere;
+    EXPECT_EQ(rig.Load() == 1618, !ran) << c.what;
     const Lines log = rig.Log(c.account == kSystem ? "C:\\Windows\\Logs\\QuenzorCleaner.log"
                                                    : kTempLog);
     const bool noted = log.size() > 1 && log[1] == kLockNotOursNote;
-    EXPECT_EQ(noted, c.ran) << c.what;
-    EXPECT_EQ(rig.list.lines.empty(), !c.ran) << c.what;
+    EXPECT_EQ(noted, c.decision == RunLock::NotOurs) << c.what;
+    EXPECT_EQ(rig.list.lines.empty(), !ran) << c.what;
   }
 }
 

@@ -42,15 +42,28 @@ TEST(GuardedRestartRemoval, SchedulesOnlyWhereNoOneElseMayChangeAnyFolderOnThePa
     std::string path, changed;  // the item to schedule; the step whose security changes
     void (*change)(ItemSecurity&);
     bool scheduled;
+    std::string account = kAccount;  // the running account, trusted beside the system's
   } cases[] = {
       {kHeld, kFolder, AsWindowsSetsItUp, true},
       {kHeld, kFolder, Link, false},
       {kHeld, kFolder + "\\bin", UsersAdd, false},
+      {kHeld, "C:\\Program Files", UsersAdd, false},  // the walk starts below the root
       {kHeld, kHeld, UsersDelete, false},
+      // Every right that changes what a name leads to counts, on every folder of the path.
+      {kHeld, kFolder, UsersMay<0x2>, false},         // FILE_ADD_FILE, FILE_WRITE_DATA
+      {kHeld, kFolder, UsersMay<0x10>, false},        // FILE_WRITE_EA
+      {kHeld, kFolder, UsersMay<0x40>, false},        // FILE_DELETE_CHILD
+      {kHeld, kFolder, UsersMay<0x100>, false},       // FILE_WRITE_ATTRIBUTES
+      {kHeld, kFolder, UsersMay<0x40000>, false},     // WRITE_DAC
+      {kHeld, kFolder, UsersMay<0x80000>, false},     // WRITE_OWNER
+      {kHeld, kFolder, UsersMay<0x10000000>, false},  // GENERIC_ALL
+      {kHeld, kFolder, UsersMay<0x40000000>, false},  // GENERIC_WRITE
       {kHeld, kFolder, UsersWriteInside, true},
       {kHeld, kFolder, UsersDenied, true},
       {kHeld, kFolder, AccountAndInstaller, true},
       {kHeld, kHeld, UserOwns, false},
+      {kHeld, kHeld, [](ItemSecurity& i) { i.ownerSid.clear(); }, false,
+       ""},  // names no owner; no account known
       {kHeld, kFolder, NullDacl, false},
       {kHeld, kFolder + "\\bin", Unreadable, false},
       // The root: only rights to rename or replace its children, or its owner, count.
@@ -76,7 +89,7 @@ TEST(GuardedRestartRemoval, SchedulesOnlyWhereNoOneElseMayChangeAnyFolderOnThePa
     ItemSecurity changed = security.Read(c.changed);
     c.change(changed);
     security.items[c.changed] = changed;
-    GuardedRestartRemoval guarded(inner, security, kAccount);
+    GuardedRestartRemoval guarded(inner, security, c.account);
     EXPECT_EQ(guarded.ScheduleDelete(c.path).ok(), c.scheduled) << c.path << " " << c.changed;
     EXPECT_EQ(inner.scheduled.size(), c.scheduled ? 1u : 0u) << c.path << " " << c.changed;
   }

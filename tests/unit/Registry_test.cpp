@@ -3,6 +3,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 
 #include "fakes/FakeRegistry.h"
@@ -198,7 +199,27 @@ INSTANTIATE_TEST_SUITE_P(
                     "SOFTWARE\\QcApp",
                     {"Registry Key Not Deleted: HKEY_LOCAL_MACHINE\\SOFTWARE\\QcApp"},
                     {},
-                    true}),
+                    true},
+        OutcomeCase{"KeyInADamagedHiveIsNotTakenForGone",
+                    [](FakeRegistry& r) {
+                      r.AddKey(kHklm, "SOFTWARE\\QcApp");
+                      r.FailOpen(kHklm, "SOFTWARE\\QcApp", 1009);  // ERROR_BADDB
+                    },
+                    kHklm,
+                    "SOFTWARE\\QcApp",
+                    {"Registry Key Not Deleted: HKEY_LOCAL_MACHINE\\SOFTWARE\\QcApp"},
+                    {},
+                    true},
+        OutcomeCase{"LinkGoesAsTheLinkWhatItLeadsToStays",
+                    [](FakeRegistry& r) {
+                      r.AddKey(kHklm, "SOFTWARE\\Other\\keep");
+                      r.AddLink(kHklm, "SOFTWARE\\QcApp\\link", kHklm, "SOFTWARE\\Other");
+                    },
+                    kHklm,
+                    "SOFTWARE\\QcApp",
+                    {"Registry Key Deleted: HKEY_LOCAL_MACHINE\\SOFTWARE\\QcApp"},
+                    {"HKLM\\SOFTWARE\\QcApp\\link", "HKLM\\SOFTWARE\\QcApp"},
+                    false}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(DeleteRegistryKey, RefusesAPathThatNamesTheHive) {
@@ -392,34 +413,43 @@ TEST(DeleteRegistryKey, UnderClassesRootEveryCopyOfTheNameGoesBeforeItIsReported
     const char* what;
     bool user, machine;
     RegKey denied;  // the copy that cannot be deleted, or 0
+    int comesBack;  // how often something writes the machine's copy back
+    long attempts;  // deletions of the name: three rounds at most
+    bool gone;
   } cases[] = {
-      {"both copies", true, true, 0},
-      {"the user's only", true, false, 0},
-      {"the machine's only", false, true, 0},
-      {"the machine's stays behind the user's", true, true, kHklm},
-      {"the user's stays, and hides the machine's", true, true, kHkeyCurrentUser},
+      {"both copies", true, true, 0, 0, 2, true},
+      {"the user's only", true, false, 0, 0, 1, true},
+      {"the machine's only", false, true, 0, 0, 1, true},
+      {"the machine's stays behind the user's", true, true, kHklm, 0, 3, false},
+      {"the user's stays, and hides the machine's", true, true, kHkeyCurrentUser, 0, 1, false},
+      {"written back twice", false, true, 0, 2, 3, true},
+      {"written back again and again", false, true, 0, 5, 3, false},
   };
   for (const auto& c : cases) {
     FakeRegistry reg(FakeRegistry::ClassesRoot::Merged);
     if (c.user) reg.AddKey(kHkeyCurrentUser, user + "\\CLSID");
     if (c.machine) reg.AddKey(kHklm, machine + "\\CLSID");
     if (c.denied) reg.DenyDelete(c.denied, c.denied == kHklm ? machine : user);
+    if (c.comesBack) reg.ComesBack(kHklm, machine, c.comesBack);
     RecordingSink list;
     DeleteRegistryKey(reg, list, kHkcr, name);
-    EXPECT_THAT(list.lines, ElementsAre(std::string(!c.denied ? "Registry Key Deleted: "
-                                                              : "Registry Key Not Deleted: ") +
+    EXPECT_THAT(list.lines, ElementsAre(std::string(c.gone ? "Registry Key Deleted: "
+                                                           : "Registry Key Not Deleted: ") +
                                         "HKEY_CLASSES_ROOT\\" + name))
         << c.what;
-    EXPECT_EQ(reg.Exists(kHklm, machine), c.machine && c.denied) << c.what;
+    const auto deletions = reg.Paths("delete");
+    EXPECT_EQ(std::count(deletions.begin(), deletions.end(), "HKCR\\" + name), c.attempts)
+        << c.what;
+    EXPECT_EQ(reg.Exists(kHklm, machine), c.machine && !c.gone) << c.what;
     EXPECT_EQ(reg.Exists(kHkeyCurrentUser, user), c.denied == kHkeyCurrentUser) << c.what;
     ExpectAllHandlesClosed(reg);
   }
 }
 
-// Each user's own copies of the class entries, in list order: the current user's in a
-// user's run; in a run over every profile, a signed-in user's loaded classes, a signed-out
-// user's hive file (where that Windows version keeps it) loaded and unloaded again, and a
-// line for each profile or hive that could not be reached.
+// Each user's own copies of the class entries, in list order and in both registry views: the
+// current user's in a user's run; in a run over every profile, a signed-in user's loaded classes, a
+// signed-out user's hive file (where that Windows version keeps it) loaded and unloaded again, and
+// a line for each profile or hive that could not be reached.
 TEST(CleanUserRegistrations, EachUsersCopiesInListOrderNamedWhereTheUserHasThem) {
   const std::string clsid = "CLSID\\{3F9A2C61-8B47-4D1E-9C25-6E0B7A4D1F38}",
                     d = "Registry Key Deleted: ";
@@ -440,12 +470,17 @@ TEST(CleanUserRegistrations, EachUsersCopiesInListOrderNamedWhereTheUserHasThem)
     const std::string hive = folder + "\\Microsoft\\Windows\\UsrClass.dat";
     hives.files["C:\\Users\\bob" + hive] = {clsid + "\\InprocServer32", "Kelvora.Downloader.3"};
     hives.failures["C:\\Users\\dan" + hive] = 32;  // in use
+    // The other registry view holds a copy of its own of each kind of user.
+    FakeRegistry other;
+    other.AddKey(kHkeyCurrentUser, "Software\\Classes\\Kelvora.Downloader.2");
+    other.AddKey(kHkeyUsers, "S-ann_Classes\\" + clsid);
     UserScope user;
     RecordingSink userLines;
-    CleanUserRegistrations(reg, user, &hives, os, userLines);
+    CleanUserRegistrations(reg, user, &hives, os, userLines, &other);
     const std::string hkcu = d + "HKEY_CURRENT_USER\\Software\\Classes\\";
-    EXPECT_THAT(userLines.lines, ElementsAre(hkcu + clsid, hkcu + "AppID\\DiVudava.exe",
-                                             hkcu + "Kelvora.Downloader"));
+    EXPECT_THAT(userLines.lines,
+                ElementsAre(hkcu + clsid, hkcu + "AppID\\DiVudava.exe", hkcu + "Kelvora.Downloader",
+                            hkcu + "Kelvora.Downloader.2 (64-bit view)"));
 
     UserScope every;
     every.everyProfile = true;
@@ -453,21 +488,23 @@ TEST(CleanUserRegistrations, EachUsersCopiesInListOrderNamedWhereTheUserHasThem)
       every.accounts.push_back({"S-" + name, "C:\\Users\\" + name, name != "eve"});
     }
     RecordingSink lines;
-    CleanUserRegistrations(reg, every, &hives, os, lines);
+    CleanUserRegistrations(reg, every, &hives, os, lines, &other);
     EXPECT_THAT(lines.lines,
                 ElementsAre("Error: The user profile C:\\Users\\eve could not be cleaned",
+                            d + "HKEY_USERS\\S-ann_Classes\\" + clsid + " (64-bit view)",
                             d + "HKEY_USERS\\S-ann_Classes\\Kelvora.Downloader.1",
                             d + "HKEY_USERS\\S-bob_Classes\\" + clsid,
                             "Error: The registrations of the user profile C:\\Users\\dan could "
                             "not be loaded"));
     EXPECT_THAT(lines.outcomes, ElementsAre(Outcome::Failure, Outcome::Success, Outcome::Success,
-                                            Outcome::Failure));
+                                            Outcome::Success, Outcome::Failure));
     EXPECT_THAT(hives.loaded, IsEmpty());
     EXPECT_THAT(hives.left["QuenzorCleaner S-bob_Classes"],
                 ElementsAre("HKU\\QuenzorCleaner S-bob_Classes\\CLSID",
                             "HKU\\QuenzorCleaner S-bob_Classes\\Kelvora.Downloader.3"));
     EXPECT_TRUE(reg.Exists(kHkeyCurrentUser, "Software\\Classes\\Kelvora.DownloaderHelper"));
     ExpectAllHandlesClosed(reg);
+    ExpectAllHandlesClosed(other);
   }
 }
 

@@ -168,11 +168,13 @@ TEST(TerminateTargetProcesses, HoldsAllTargetsFirstAndWaitsOnceForAllOfThem) {
   processes.unkillable = {2, 4};
   LinesIntoEvents list(processes);
   TerminateTargetProcesses(processes, list);
-  // Two stuck processes share one bound; the lines keep the listing's order.
-  EXPECT_EQ(processes.events, (Lines{"list", "hold:3", "hold:2", "hold:4", "end:3", "end:2",
-                                     "end:4", "wait:3:5000", std::string("line:") + kPlexarium,
-                                     "line:Process Not Terminated: Internet Explorer",
-                                     "line:Process Not Terminated: Kelvora Quenzor Farlumen"}));
+  // Two stuck processes share one bound; the lines keep the listing's order. WMI gets
+  // 15 s to list and 5 s to end each one the run may not end itself.
+  EXPECT_EQ(processes.events,
+            (Lines{"list:15000", "hold:3", "hold:2", "hold:4", "end:3:5000", "end:2:5000",
+                   "end:4:5000", "wait:3:5000", std::string("line:") + kPlexarium,
+                   "line:Process Not Terminated: Internet Explorer",
+                   "line:Process Not Terminated: Kelvora Quenzor Farlumen"}));
 }
 
 TEST(TerminateTargetProcesses, ListingFailureWritesOneErrorLineAndEndsNothing) {
@@ -183,7 +185,7 @@ TEST(TerminateTargetProcesses, ListingFailureWritesOneErrorLineAndEndsNothing) {
   EXPECT_EQ(TerminateTargetProcesses(processes, list), ProcessSearch::ListFailed);
   EXPECT_EQ(list.lines, Lines{kListFailed});
   EXPECT_TRUE(processes.terminated.empty());
-  EXPECT_EQ(processes.events, (Lines{"list", "snapshot"}));
+  EXPECT_EQ(processes.events, (Lines{"list:15000", "snapshot"}));
 }
 
 TEST(TerminateTargetProcesses, WmiThatDoesNotAnswerInTimeGivesWayToTheSnapshot) {
@@ -193,12 +195,13 @@ TEST(TerminateTargetProcesses, WmiThatDoesNotAnswerInTimeGivesWayToTheSnapshot) 
     std::optional<std::uint32_t> wmiAnswersAfterMs;
     bool snapshotFails;
     Lines lines;
+    bool snapshotAsked;
   } cases[] = {
-      {"WMI answers at the end of its bound", 15000, true, {kPlexarium}},
-      {"WMI answers after 20 s", 20000, false, {kPlexarium}},
-      {"WMI hangs", kNever, false, {kPlexarium}},
-      {"WMI fails at once", std::nullopt, false, {kPlexarium}},
-      {"WMI hangs and the snapshot fails", kNever, true, {kListFailed}},
+      {"WMI answers at the end of its bound", 15000, true, {kPlexarium}, false},
+      {"WMI answers just after it", 15001, false, {kPlexarium}, true},
+      {"WMI hangs", kNever, false, {kPlexarium}, true},
+      {"WMI fails at once", std::nullopt, false, {kPlexarium}, true},
+      {"WMI hangs and the snapshot fails", kNever, true, {kListFailed}, true},
   };
   for (const auto& c : cases) {
     FakeProcesses processes;
@@ -208,6 +211,8 @@ TEST(TerminateTargetProcesses, WmiThatDoesNotAnswerInTimeGivesWayToTheSnapshot) 
     RecordingSink list;
     TerminateTargetProcesses(processes, list);
     EXPECT_EQ(list.lines, c.lines) << c.what;
+    EXPECT_EQ(processes.events.front(), "list:15000") << c.what;
+    EXPECT_EQ(processes.events.at(1) == "snapshot", c.snapshotAsked) << c.what;
   }
 }
 

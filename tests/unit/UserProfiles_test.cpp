@@ -12,9 +12,11 @@ namespace {
 
 TEST(UserProfiles, EveryAccountButTheServicesWhoseFolderExistsInPathOrder) {
   FakeFileSystem fs;
+  // A drive's root is a folder too, and so is the system account's profile.
   for (const char* f :
-       {"C:\\Users\\zoe", "C:\\Users\\Bob", "C:\\Users\\ann", "D:\\Ext", "C:\\Users\\cloud",
-        "C:\\Users\\dom", "C:\\Users\\shut", "C:\\Windows\\ServiceProfiles\\LocalService"}) {
+       {"C:\\Users\\zoe", "C:\\Users\\Bob", "C:\\Users\\ann", "D:", "D:\\Ext", "C:\\Users\\cloud",
+        "C:\\Users\\dom", "C:\\Users\\shut", "C:\\Windows\\ServiceProfiles\\LocalService",
+        "C:\\Windows\\system32\\config\\systemprofile"}) {
     fs.AddFolder(f);
   }
   fs.Find("C:\\Users\\shut")->unlistable = true;
@@ -22,7 +24,7 @@ TEST(UserProfiles, EveryAccountButTheServicesWhoseFolderExistsInPathOrder) {
   fs.AddLink("C:\\Users\\linked", "D:\\Ext");
   const std::vector<ProfileEntry> entries = {
       {"S-1-5-18", "C:\\Windows\\system32\\config\\systemprofile"},
-      {"S-1-5-19", "C:\\Windows\\ServiceProfiles\\LocalService"},
+      {"s-1-5-19", "C:\\Windows\\ServiceProfiles\\LocalService"},
       {"S-1-5-20", "C:\\Users\\ann"},
       {"S-1-5-21-1-2-3-1003", "C:\\Users\\zoe\\"},
       {"S-1-5-21-1-2-3-1001", "C:\\Users\\Bob"},

@@ -72,7 +72,7 @@ class Recorder final : public IProcesses {
     return inner_.Hold(p);
   }
   std::optional<std::string> ImagePath(IHeldProcess& p) override { return inner_.ImagePath(p); }
-  void RequestEnd(IHeldProcess& p) override { inner_.RequestEnd(p); }
+  void RequestEnd(IHeldProcess& p, std::uint32_t ms) override { inner_.RequestEnd(p, ms); }
   std::vector<bool> WaitForEnd(std::span<IHeldProcess* const> p, std::uint32_t ms) override {
     return inner_.WaitForEnd(p, ms);
   }
@@ -85,7 +85,7 @@ class Recorder final : public IProcesses {
 // Ends one process the way the stage does: held, asked, waited for.
 bool EndOne(IProcesses& processes, const ProcessInfo& process) {
   const std::unique_ptr<IHeldProcess> held = processes.Hold(process);
-  processes.RequestEnd(*held);
+  processes.RequestEnd(*held, kWmiEndBoundMs);
   IHeldProcess* const all[] = {held.get()};
   return processes.WaitForEnd(all, 5000).at(0);
 }
@@ -269,7 +269,7 @@ TEST_F(ProcessesOnWine, TargetsEndTogetherAndStuckOnesShareOneBound) {
   for (const Child& child : children_) {
     held.push_back(adapter.Hold({child.id, child.name}));
     all.push_back(held.back().get());
-    if (child.name.starts_with("KV")) adapter.RequestEnd(*held.back());
+    if (child.name.starts_with("KV")) adapter.RequestEnd(*held.back(), kWmiEndBoundMs);
   }
   const DWORD start = GetTickCount();
   const std::vector<bool> ended = adapter.WaitForEnd(all, 1000);
