@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/win32/FileSystem_win32.h"
 #include "platform/win32/Owners.h"
 #include "platform/win32/Registry_win32.h"
 #include "platform/win32/UserHives_win32.h"
@@ -252,7 +253,8 @@ TEST_F(RegistryAdapter, ASignedOutUsersClassesHiveIsLoadedCleanedAndUnloaded) {
    private:
     std::string hive_;
   } list("QuenzorCleaner " + sid + "_Classes");
-  CleanUserRegistrations(reg_, scope, &hives, os, list);
+  Win32FileSystem fs;
+  CleanUserRegistrations(reg_, scope, &hives, fs, os, list);
   EXPECT_EQ(list.lines, std::vector<std::string>{"Registry Key Deleted: HKEY_USERS\\" + sid +
                                                  "_Classes\\Kelvora.Downloader"});
   EXPECT_FALSE(KeyExists(HKEY_USERS, "QuenzorCleaner " + sid + "_Classes")) << "still loaded";
