@@ -19,85 +19,44 @@ namespace {
 // yet go at the next restart, which would refuse it read-only).
 TEST(Deletion, AFilesAttributesChangeOnlyWhereItGoes) {
   const std::string folder = "C:\\Kelvora Quenzor 6.1", other = "C:\\Windows\\win.ini";
-  const std::string shortcuts = "C:\\Users\\me\\Desktop\\Kelvora Quenzor Plexarium by Norvane";
+  const std::string desktop = "C:\\Users\\me\\Desktop", fragment = "Kelvora Quenzor Plexarium";
   constexpr std::uint32_t kRo = kAttrReadOnly, kHs = kAttrHidden | kAttrSystem;
   const struct {
-    const char* what;
-    bool scan;  // the shortcut scan, else the folder deletion
+    std::string how;  // the folder deletion or the shortcut scan; the file's case
     std::uint32_t attributes;
-    bool secondName, windows1809, denied, locked;
-    std::vector<std::string> lines;  // of the folder and of the file
-    std::uint32_t after;             // the file's attributes
+    bool goes;
+    std::uint32_t after;  // the file's attributes
   } cases[] = {
-      {"second name", false, kRo | kHs, true, true, false, false, {"Folder Deleted: "}, kRo | kHs},
-      {"second name, before 1809",
-       false,
-       kRo,
-       true,
-       false,
-       false,
-       false,
-       {"Folder Not Deleted: "},
-       kRo},
-      {"second name, scan",
-       true,
-       kHs,
-       true,
-       false,
-       false,
-       false,
-       {"Directory Removed: ", "File Deleted: "},
-       kHs},
-      {"second name, scan, before 1809",
-       true,
-       kRo,
-       true,
-       false,
-       false,
-       false,
-       {"Directory Not Removed: ", "File Not Deleted: "},
-       kRo},
-      {"one name, denied",
-       false,
-       kRo | kHs,
-       false,
-       true,
-       true,
-       false,
-       {"Folder Not Deleted: "},
-       kRo | kHs},
-      {"one name, scan, denied",
-       true,
-       kRo,
-       false,
-       true,
-       true,
-       false,
-       {"Directory Not Removed: ", "File Not Deleted: "},
-       kRo},
-      {"one name, in use", false, kRo, false, true, false, true, {"Folder Not Deleted: "}, 0},
+      {"kill, second name", kRo | kHs, true, kRo | kHs},
+      {"kill, second name, before Windows 10 1809", kRo, false, kRo},
+      {"scan, second name, before Windows 10 1809", kHs, true, kHs},
+      {"kill, denied", kRo | kHs, false, kRo | kHs},
+      {"scan, denied", kRo, false, kRo},
+      {"kill, in use", kRo, false, 0},
   };
   for (const auto& c : cases) {
-    SCOPED_TRACE(c.what);
+    SCOPED_TRACE(c.how);
     FakeFileSystem fs;
     RecordingSink list;
-    fs.deleteIgnoresReadOnly = c.windows1809;
-    const std::string base = c.scan ? shortcuts : folder, planted = base + "\\x.dll";
-    fs.AddFile(c.secondName ? other : planted, "x", c.attributes);
-    if (c.secondName) fs.AddHardLink(planted, other);
-    fs.Find(planted)->denied = c.denied;
-    fs.Find(planted)->locked = c.locked;
-    if (c.scan) {
-      SearchDirDel(fs, list, "C:\\Users\\me\\Desktop", "Kelvora Quenzor Plexarium by Norvane",
-                   false);
+    const bool scan = c.how.starts_with("scan"), second = c.how.find("second") != std::string::npos;
+    fs.deleteIgnoresReadOnly = c.how.find("before") == std::string::npos;
+    const std::string base = scan ? desktop + "\\" + fragment : folder, planted = base + "\\x.dll";
+    fs.AddFile(second ? other : planted, "x", c.attributes);
+    if (second) fs.AddHardLink(planted, other);
+    fs.Find(planted)->denied = c.how.ends_with("denied");
+    fs.Find(planted)->locked = c.how.ends_with("in use");
+    std::vector<std::string> lines;
+    if (scan) {
+      SearchDirDel(fs, list, desktop, fragment, false);
+      lines = {(c.goes ? "Directory Removed: " : "Directory Not Removed: ") + base,
+               (c.goes ? "File Deleted: " : "File Not Deleted: ") + planted};
     } else {
       KillFolder(fs, list, folder);
+      lines = {(c.goes ? "Folder Deleted: " : "Folder Not Deleted: ") + base};
     }
-    std::vector<std::string> lines{c.lines[0] + base};
-    if (c.lines.size() > 1) lines.push_back(c.lines[1] + planted);
     EXPECT_EQ(list.lines, lines);
-    EXPECT_EQ(fs.Exists(planted), c.lines[0].find("Not") != std::string::npos);
-    EXPECT_EQ(fs.Find(c.secondName ? other : planted)->attributes, c.after);
+    EXPECT_EQ(fs.Exists(planted), !c.goes);
+    EXPECT_EQ(fs.Find(second ? other : planted)->attributes, c.after);
   }
 }
 

