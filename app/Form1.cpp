@@ -173,7 +173,7 @@ void Form1::CleanRegistry() {
   UserScope& scope = UserScopeOfRun();
   const bool program64Bit = s_.machine != nullptr && s_.machine->IsProgram64Bit();
   qc::CleanRegistry(s_.registry, listWork_, s_.otherRegistryView, program64Bit);
-  CleanUserRegistrations(s_.registry, scope, s_.userHives, s_.osVersion, listWork_,
+  CleanUserRegistrations(s_.registry, scope, s_.userHives, s_.fileSystem, s_.osVersion, listWork_,
                          s_.otherRegistryView, program64Bit);
 }
 

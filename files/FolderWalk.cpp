@@ -9,6 +9,8 @@
 namespace qc {
 namespace {
 
+constexpr std::uint32_t kErrorDirNotEmpty = 145;
+
 struct Selected {
   std::string name;
   std::uint32_t listedAttributes;  // for the line when the entry no longer opens
@@ -45,7 +47,7 @@ class Walk {
   Frame Enter(std::unique_ptr<IFileItem> owned, IFileItem& item, std::string name,
               std::uint32_t marks, std::size_t lineSlot);
   void ActOn(const Selected& entry);
-  Status DeleteFolder(IFileItem& folder);
+  Status Remove(IFileItem& item, bool folder);
   bool Gone(IFileItem& folder, const std::string& name, const Status& removal) {
     return (removal.ok() && !rule_.ConfirmEach()) || folder.ChildGone(name);
   }
@@ -87,11 +89,29 @@ Frame Walk::Enter(std::unique_ptr<IFileItem> owned, IFileItem& item, std::string
   return frame;
 }
 
-Status Walk::DeleteFolder(IFileItem& folder) {
-  if (const auto attributes = rule_.BeforeDelete(folder.Attributes(), true)) {
-    folder.SetAttributes(*attributes);
+// Deletes a file or folder that is no link, with the attributes the rule wants. Those of
+// a file with more than one name belong to every name (a user may plant a second name of
+// a file they cannot change): they stay as they are, and such a file, read-only, goes
+// only where Windows can delete it regardless. Attributes changed for a deletion that
+// then fails are put back, unless the next restart may yet delete the item (in use, or a
+// folder kept by what is inside it): Windows does so by its name alone, and refuses a
+// read-only item then too.
+Status Walk::Remove(IFileItem& item, bool folder) {
+  const std::uint32_t attributes = item.Attributes();
+  const std::optional<std::uint32_t> wanted = rule_.BeforeDelete(attributes, folder);
+  if (!folder && item.LinkCount() != 1) {
+    const bool force =
+        wanted && (attributes & kAttrReadOnly) != 0 && (*wanted & kAttrReadOnly) == 0;
+    return force ? item.DeleteIgnoringReadOnly() : item.Delete();
   }
-  return folder.Delete();
+  const bool changed = wanted && item.SetAttributes(*wanted).ok();
+  const Status removal = item.Delete();
+  const bool mayGoAtRestart =
+      removal.code == StatusCode::InUse || (folder && removal.error == kErrorDirNotEmpty);
+  if (changed && !removal.ok() && !mayGoAtRestart) {
+    item.SetAttributes(attributes & ~(kAttrDirectory | kAttrReparsePoint));
+  }
+  return removal;
 }
 
 Status Walk::Run(IFileItem& root, std::uint32_t rootMarks, bool removeRoot) {
@@ -105,11 +125,11 @@ Status Walk::Run(IFileItem& root, std::uint32_t rootMarks, bool removeRoot) {
       continue;
     }
     if (stack_.size() == 1) {
-      if (removeRoot) return DeleteFolder(root);
+      if (removeRoot) return Remove(root, true);
       // Nothing in a root that could not be listed was looked at: the caller says so.
       return frame.listed ? Status::Success() : Status::Fail(StatusCode::Denied);
     }
-    const Status removal = DeleteFolder(*frame.item);
+    const Status removal = Remove(*frame.item, true);
     const bool onlyAtRestart = frame.atRestart && !frame.keepsSome;
     const bool keptByContents = frame.keepsSome;
     const std::size_t slot = frame.lineSlot;
@@ -152,12 +172,7 @@ void Walk::ActOn(const Selected& entry) {
     return;
   }
   // A link is deleted itself, attributes untouched: setting them could reach its target.
-  if (!link) {
-    if (const auto cleared = rule_.BeforeDelete(attributes, false)) {
-      opened.item->SetAttributes(*cleared);
-    }
-  }
-  const Status removal = opened.item->Delete();
+  const Status removal = link ? opened.item->Delete() : Remove(*opened.item, false);
   opened.item->Close();
   const bool gone = Gone(folder, entry.name, removal);
   Write(rule_.Settled({path_, isFolder, link, removal, gone, false}));
@@ -219,7 +234,6 @@ class RemoveAll final : public WalkRule {
   }
 
  private:
-  static constexpr std::uint32_t kErrorDirNotEmpty = 145;
   TreeDeletion& result_;
 };
 

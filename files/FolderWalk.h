@@ -41,7 +41,8 @@ class WalkRule {
                       std::size_t folderLength, std::uint32_t folderMarks,
                       std::uint32_t& marks) = 0;
   // The attributes a file or folder that is no link gets before its deletion, or nullopt
-  // to leave them.
+  // to leave them. A file with more than one name keeps its own; one that is read-only
+  // and should lose it is deleted regardless where Windows can.
   virtual std::optional<std::uint32_t> BeforeDelete(std::uint32_t attributes, bool folder) = 0;
   virtual WalkLine Settled(const WalkItem& item) = 0;
   // Whether a deletion that reported success is confirmed by the name no longer opening

@@ -163,23 +163,33 @@ std::variant<std::vector<std::string>, OpenedPath> AlongLink(IFileItem& child,
   return Names(*inside);
 }
 
+std::string Joined(const std::string& folder, const std::vector<std::string>& names) {
+  std::string path = folder;
+  for (const std::string& name : names) (path += '\\') += name;
+  return path;
+}
+
 }  // namespace
 
 OpenedPath OpenPath(IFileSystem& fs, const std::string& path, std::string_view userProfile,
-                    bool followLast) {
+                    bool followLast, bool hold) {
   Start start = StartOf(path, userProfile);
   std::vector<std::string>& names = start.names;
+  std::vector<std::unique_ptr<IFileItem>> way;
   for (int links = 0; links <= kMaxLinks && !names.empty(); ++links) {
-    OpenedItem opened = fs.OpenBase(AbsoluteBase(start.folder));
+    const std::string base = AbsoluteBase(start.folder);
+    OpenedItem opened = hold ? fs.HoldBase(base) : fs.OpenBase(base);
     if (!opened.item) return NotOpened(opened.status);
     std::unique_ptr<IFileItem> folder = std::move(opened.item);
+    way.clear();           // what was held on the way to a link is no folder of the path
     std::string relative;  // folder's path inside the start folder
     for (std::size_t i = 0;; ++i) {
       const bool last = i + 1 == names.size();
       if (names[i] == "." || names[i] == "..") return {};
-      OpenedItem child = folder->OpenChild(names[i]);
+      OpenedItem child = hold ? folder->HoldChild(names[i]) : folder->OpenChild(names[i]);
       if (!child.item && last) {
-        return {PathState::Missing, child.status, std::move(folder), nullptr, names[i]};
+        return {PathState::Missing, child.status, std::move(folder), nullptr,
+                names[i],           {},           std::move(way)};
       }
       if (!child.item) return NotOpened(child.status);
       const std::string childPath = relative.empty() ? names[i] : relative + "\\" + names[i];
@@ -194,11 +204,13 @@ OpenedPath OpenPath(IFileSystem& fs, const std::string& path, std::string_view u
         break;
       }
       if (last) {
-        return {PathState::Opened, child.status, std::move(folder), std::move(child.item),
-                names[i]};
+        return {PathState::Opened,     child.status, std::move(folder),
+                std::move(child.item), names[i],     Joined(start.folder, names),
+                std::move(way)};
       }
       // A file where a folder should be: Windows says the path is not found.
       if ((attributes & kAttrDirectory) == 0) return {};
+      if (hold) way.push_back(std::move(folder));
       folder = std::move(child.item);
       relative = childPath;
     }

@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/FileSystem.h"
 
@@ -22,6 +23,8 @@ struct OpenedPath {
   std::unique_ptr<IFileItem> parent;  // the folder of the last name, once reached
   std::unique_ptr<IFileItem> item;    // the item itself when Opened
   std::string name;                   // its name in parent
+  std::string walked;  // when Opened: its path by the names walked, the profile's links resolved
+  std::vector<std::unique_ptr<IFileItem>> way;  // held: every folder above parent, from the base
 };
 
 // The line for a path reached through a link that leads elsewhere.
@@ -36,9 +39,11 @@ std::string UnreadableFolderLine(const std::string& path);
 // never from a folder that depends on the working folder. On the way only the links
 // Windows itself puts in every profile are followed, and only when they lead inside the
 // same profile; any other link makes it LinkElsewhere. The last name is opened itself
-// when it is a link, unless followLast. The base alone is never the item: Missing.
+// when it is a link, unless followLast. The base alone is never the item: Missing. With
+// hold, every folder on the way and the item are held (IFileItem::HoldChild) and stay so
+// as long as the result lives.
 OpenedPath OpenPath(IFileSystem& fs, const std::string& path, std::string_view profile,
-                    bool followLast);
+                    bool followLast, bool hold = false);
 
 // The listed attributes of name in folder, for a name that exists but cannot be opened.
 std::optional<std::uint32_t> ListedAttributes(IFileItem& folder, const std::string& name);

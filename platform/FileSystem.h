@@ -85,10 +85,21 @@ class IFileItem {
   virtual std::uint32_t Attributes() const = 0;
   // A reparse point's tag, read with the attributes; 0 for any other item or when unknown.
   virtual std::uint32_t ReparseTag() const = 0;
+  // How many names the file has (hard links), read with the attributes; 0 when unknown.
+  // Its attributes belong to the file, not to one name: changed through one, they change
+  // for every other name too.
+  virtual std::uint32_t LinkCount() const = 0;
   // A folder's entries, "." and ".." left out; nullopt when it cannot be listed.
   virtual std::optional<std::vector<DirEntry>> List() = 0;
-  // The entry name of this folder, opened relative to it; a link is opened itself.
+  // The entry name of this folder, opened relative to it; a link is opened itself. An item
+  // whose open would have to wait for another program to give up an opportunistic lock is
+  // opened for its attributes only, and its deletion is refused as in use.
   virtual OpenedItem OpenChild(const std::string& name) = 0;
+  // The same, but held: opened for listing and opening below only, and without letting
+  // anybody delete it, so that while it is open nobody can rename, replace or delete it.
+  // Refused (in use) while another program has it open in a way that lets it do so. One
+  // of Windows' own profile links is opened as by OpenChild, for its target.
+  virtual OpenedItem HoldChild(const std::string& name) = 0;
   // The file's bytes, front to back; null for a folder or an unreadable file. The stream
   // reads through this item and must not outlive it.
   virtual std::unique_ptr<IByteStream> Read() = 0;
@@ -97,6 +108,9 @@ class IFileItem {
   // Marks the item for deletion, done when it is closed: a link goes, never its target;
   // a read-only item, a folder that is not empty and a running program are refused.
   virtual Status Delete() = 0;
+  // The same for a read-only file, without changing its attributes: where Windows can
+  // (Windows 10 1809 and later, on NTFS); elsewhere a read-only file is refused.
+  virtual Status DeleteIgnoringReadOnly() = 0;
   virtual void Close() = 0;
   // True only when name no longer opens in this folder (a deletion still pending counts).
   virtual bool ChildGone(const std::string& name) = 0;
@@ -118,6 +132,8 @@ class IFileSystem {
   // folder), following it when it is a link: whoever could move it could change the whole
   // machine anyway. The path must be absolute: "X:" alone is drive X's current folder.
   virtual OpenedItem OpenBase(const std::string& path) = 0;
+  // The same base folder, held as IFileItem::HoldChild holds its items.
+  virtual OpenedItem HoldBase(const std::string& path) = 0;
   virtual bool FolderExists(const std::string& path) = 0;
   virtual bool FileExists(const std::string& path) = 0;
   // Lists pattern (a folder path + "\*.*") with the attribute selection; nullopt

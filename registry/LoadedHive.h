@@ -2,12 +2,27 @@
 // every path out: a hive left loaded would keep its user from signing in properly.
 #pragma once
 
+#include <array>
+#include <cstdint>
 #include <string>
 
 #include "platform/Registry.h"
 #include "platform/UserHives.h"
 
 namespace qc {
+
+// Unloads HKEY_USERS\name. Another program that opened a key in the newly loaded hive (an
+// indexer, a virus scanner) makes Windows refuse for a moment: it is tried again for
+// about two seconds before the refusal stands.
+inline long UnloadPatiently(IUserHives& hives, const std::string& name) {
+  constexpr std::array<std::uint32_t, 5> kPausesMs = {100, 200, 400, 600, 700};
+  long status = hives.UnloadHive(name);
+  for (std::size_t i = 0; i < kPausesMs.size() && status != kErrorSuccess; ++i) {
+    hives.Pause(kPausesMs[i]);
+    status = hives.UnloadHive(name);
+  }
+  return status;
+}
 
 class LoadedHive {
  public:
@@ -16,7 +31,7 @@ class LoadedHive {
   LoadedHive(const LoadedHive&) = delete;
   LoadedHive& operator=(const LoadedHive&) = delete;
   ~LoadedHive() {
-    if (loaded_) hives_.UnloadHive(name_);
+    if (loaded_) UnloadPatiently(hives_, name_);
   }
 
   // The status of the load.
@@ -27,7 +42,7 @@ class LoadedHive {
   long Unload() {
     if (!loaded_) return kErrorSuccess;
     loaded_ = false;
-    return hives_.UnloadHive(name_);
+    return UnloadPatiently(hives_, name_);
   }
 
  private:

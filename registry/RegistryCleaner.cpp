@@ -1,11 +1,13 @@
 // Deleting the product's registry keys, each with its whole subtree.
 #include "registry/RegistryCleaner.h"
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
 
 #include "platform/AsciiCase.h"
+#include "registry/HiveFile.h"
 #include "registry/LoadedHive.h"
 #include "registry/OpenKey.h"
 #include "registry/RegistryKeys.h"
@@ -87,12 +89,50 @@ void DeleteUserCopies(IRegistry& registry, IRegistry* otherView, IResultsSink& l
   }
 }
 
+bool Opens(IRegistry& registry, const std::string& name) {
+  return OpenKey(registry, kHkeyUsers, name, kRegOptionOpenLink, kKeyRead).ok();
+}
+
 // Where Windows keeps the classes hive of a profile: below AppData from Vista on.
 std::string UserClassesFile(IOsVersion& os, const std::string& profile) {
   const std::optional<OsVersionInfo> v = os.QueryVersion();
   const bool xp = v && (v->platformId != kVerPlatformWin32Nt || v->majorVersion < 6);
   return profile + (xp ? "\\Local Settings\\Application Data" : "\\AppData\\Local") +
          "\\Microsoft\\Windows\\UsrClass.dat";
+}
+
+// What loading a signed-out user's classes hive takes.
+struct HiveLoading {
+  IRegistry& registry;
+  IUserHives& hives;
+  IFileSystem& fs;
+  IOsVersion& os;
+};
+
+// A signed-out user's classes, from the profile's hive file loaded for the while.
+void CleanSignedOutUser(const HiveLoading& with, const UserAccount& account,
+                        const std::function<void(const UserClasses&)>& clean,
+                        IResultsSink& listWork) {
+  const std::string classes = account.sid + "_Classes";
+  const std::string name = "QuenzorCleaner " + classes;
+  // Left loaded by a run that stopped, it would keep the file from loading now.
+  if (Opens(with.registry, name)) UnloadPatiently(with.hives, name);
+  const HiveFile file =
+      ReachHiveFile(with.fs, UserClassesFile(with.os, account.profile), account.profile);
+  if (file.state == HiveFileState::Absent) return;  // the user never signed in
+  const std::string failed = kUserClassesPrefix + account.profile;
+  std::optional<LoadedHive> hive;
+  if (file.state == HiveFileState::Ready) hive.emplace(with.hives, name, file.path);
+  const long status = hive ? hive->status() : kErrorAccessDenied;
+  if (status == kErrorFileNotFound || status == kErrorPathNotFound) return;
+  if (!hive || !hive->ok()) {
+    listWork.Add(failed + " could not be loaded", Outcome::Failure);
+    return;
+  }
+  clean({kHkeyUsers, name + "\\", "HKEY_USERS\\" + classes + "\\"});
+  if (hive->Unload() != kErrorSuccess) {
+    listWork.Add(failed + " could not be unloaded", Outcome::Failure);
+  }
 }
 
 }  // namespace
@@ -109,8 +149,8 @@ void CleanRegistry(IRegistry& registry, IResultsSink& listWork, IRegistry* other
 }
 
 void CleanUserRegistrations(IRegistry& registry, UserScope& scope, IUserHives* hives,
-                            IOsVersion& os, IResultsSink& listWork, IRegistry* otherView,
-                            bool program64Bit) {
+                            IFileSystem& fs, IOsVersion& os, IResultsSink& listWork,
+                            IRegistry* otherView, bool program64Bit) {
   ViewLines otherLines(listWork, program64Bit ? " (32-bit view)" : " (64-bit view)");
   const auto clean = [&](const UserClasses& classes) {
     DeleteUserCopies(registry, otherView, listWork, otherLines, classes);
@@ -125,23 +165,11 @@ void CleanUserRegistrations(IRegistry& registry, UserScope& scope, IUserHives* h
     const std::string classes = account.sid + "_Classes";
     const std::string display = "HKEY_USERS\\" + classes + "\\";
     // A signed-in user's classes are loaded already, under the name they are shown by.
-    if (OpenKey(registry, kHkeyUsers, classes, kRegOptionOpenLink, kKeyRead).ok()) {
+    if (Opens(registry, classes)) {
       clean({kHkeyUsers, classes + "\\", display});
       continue;
     }
-    if (hives == nullptr) continue;
-    LoadedHive hive(*hives, "QuenzorCleaner " + classes, UserClassesFile(os, account.profile));
-    const long status = hive.status();
-    if (status == kErrorFileNotFound || status == kErrorPathNotFound) continue;  // never signed in
-    if (!hive.ok()) {
-      listWork.Add(kUserClassesPrefix + account.profile + " could not be loaded", Outcome::Failure);
-      continue;
-    }
-    clean({kHkeyUsers, hive.name() + "\\", display});
-    if (hive.Unload() != kErrorSuccess) {
-      listWork.Add(kUserClassesPrefix + account.profile + " could not be unloaded",
-                   Outcome::Failure);
-    }
+    if (hives != nullptr) CleanSignedOutUser({registry, *hives, fs, os}, account, clean, listWork);
   }
 }
 

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "files/UserScope.h"
+#include "platform/FileSystem.h"
 #include "platform/OsVersion.h"
 #include "platform/Registry.h"
 #include "platform/ResultsList.h"
@@ -30,10 +31,11 @@ void CleanRegistry(IRegistry& registry, IResultsSink& listWork, IRegistry* other
 // HKEY_LOCAL_MACHINE\SOFTWARE\Classes\X) in list order, in both views as above: in
 // HKEY_CURRENT_USER\Software\Classes for a user's own run; for a run over every profile,
 // user by user, in HKEY_USERS\<SID>_Classes, loading a signed-out user's classes hive
-// from the profile (with hives) and unloading it again. First come the lines for the
-// profiles that cannot be read.
+// from the profile (with hives, from where it really is: see ReachHiveFile) and unloading
+// it again, after a hive of the same name that an earlier run left loaded. First come the
+// lines for the profiles that cannot be read.
 void CleanUserRegistrations(IRegistry& registry, UserScope& scope, IUserHives* hives,
-                            IOsVersion& os, IResultsSink& listWork, IRegistry* otherView = nullptr,
-                            bool program64Bit = false);
+                            IFileSystem& fs, IOsVersion& os, IResultsSink& listWork,
+                            IRegistry* otherView = nullptr, bool program64Bit = false);
 
 }  // namespace qc

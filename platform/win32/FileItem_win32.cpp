@@ -21,21 +21,33 @@ namespace {
 // Declared here rather than taken from the SDK headers, whose ntdll parts differ from one
 // mingw-w64 release to the next.
 constexpr LONG kStatusPending = LONG(0x00000103);
+constexpr LONG kStatusOplockBreakInProgress = LONG(0x00000108);  // a success code
 constexpr LONG kStatusNoMoreFiles = LONG(0x80000006);
+constexpr LONG kStatusNotImplemented = LONG(0xC0000002);
+constexpr LONG kStatusInvalidInfoClass = LONG(0xC0000003);
+constexpr LONG kStatusInvalidParameter = LONG(0xC000000D);
 constexpr LONG kStatusNameNotFound = LONG(0xC0000034);
 constexpr LONG kStatusPathNotFound = LONG(0xC000003A);
+constexpr LONG kStatusSharingViolation = LONG(0xC0000043);
 constexpr LONG kStatusDeletePending = LONG(0xC0000056);
+constexpr LONG kStatusNotSupported = LONG(0xC00000BB);
 constexpr LONG kStatusCannotDelete = LONG(0xC0000121);
 constexpr LONG kStatusNotEmpty = LONG(0xC0000101);
 constexpr ULONG kFileOpen = 1;
 constexpr ULONG kSynchronousIo = 0x20;         // FILE_SYNCHRONOUS_IO_NONALERT
+constexpr ULONG kCompleteIfOplocked = 0x100;   // FILE_COMPLETE_IF_OPLOCKED
 constexpr ULONG kForBackup = 0x4000;           // FILE_OPEN_FOR_BACKUP_INTENT
 constexpr ULONG kOpenReparsePoint = 0x200000;  // the link itself, never its target
+constexpr ULONG kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
 constexpr int kFileFullDirectoryInformation = 2;
 constexpr int kFileBasicInformation = 4;
+constexpr int kFileStandardInformation = 5;
 constexpr int kFileDispositionInformation = 13;
 constexpr int kFileAttributeTagInformation = 35;
-constexpr ULONG kGetReparsePoint = 0x900A8;  // FSCTL_GET_REPARSE_POINT
+constexpr int kFileDispositionInformationEx = 64;
+constexpr ULONG kDispositionDelete = 0x1;           // FILE_DISPOSITION_DELETE
+constexpr ULONG kDispositionIgnoreReadOnly = 0x10;  // FILE_DISPOSITION_IGNORE_READONLY_ATTRIBUTE
+constexpr ULONG kGetReparsePoint = 0x900A8;         // FSCTL_GET_REPARSE_POINT
 
 struct BasicInformation {
   LARGE_INTEGER creation, lastAccess, lastWrite, change;
@@ -58,6 +70,12 @@ struct AttributeTagInformation {
   ULONG tag;
 };
 
+struct StandardInformation {
+  LARGE_INTEGER allocation, endOfFile;
+  ULONG links;
+  BOOLEAN deletePending, directory;
+};
+
 template <typename Fn>
 Fn NtdllFunction(const char* name) {
   return reinterpret_cast<Fn>(
@@ -75,28 +93,45 @@ bool NameGone(LONG status) {
          status == kStatusDeletePending;
 }
 
-// Opens name relative to folder without following a link. Handles opened for less than
-// deletion still serve listing and reading; their deletion then reports why it was
-// refused. Synchronous I/O needs SYNCHRONIZE, which Windows' own profile links deny: for
-// those, linkOnly asks for the attributes alone, and I/O on that handle needs an event.
-LONG OpenRelative(const NtFileCalls& nt, HANDLE folder, const std::wstring& name,
-                  ACCESS_MASK access, HANDLE* out, bool linkOnly = false) {
+// NtCreateFile that never waits for another program to give up an opportunistic lock on
+// the item: such an open ends at once, with a success code, and counts here as refused
+// for the item being in use (the other program may have set the lock to stall the run).
+LONG NtOpen(const NtFileCalls& nt, HANDLE root, const std::wstring& name, ACCESS_MASK access,
+            ULONG share, ULONG options, HANDLE* out) {
   UNICODE_STRING text{USHORT(name.size() * sizeof(WCHAR)), USHORT(name.size() * sizeof(WCHAR)),
                       const_cast<PWSTR>(name.c_str())};
   // Member by member: the 64-bit headers pad the structure with members of their own.
   OBJECT_ATTRIBUTES attributes{};
   attributes.Length = sizeof(OBJECT_ATTRIBUTES);
-  attributes.RootDirectory = folder;
+  attributes.RootDirectory = root;
   attributes.ObjectName = &text;
   attributes.Attributes = OBJ_CASE_INSENSITIVE;
   IO_STATUS_BLOCK io{};
   *out = nullptr;
+  const LONG status = nt.createFile(out, access, &attributes, &io, nullptr, 0, share, kFileOpen,
+                                    options | kCompleteIfOplocked | kForBackup, nullptr, 0);
+  if (status != kStatusOplockBreakInProgress) return status;
+  CloseHandle(*out);
+  *out = nullptr;
+  return kStatusSharingViolation;
+}
+
+// How an item is opened: sharing everything; held, sharing all but its deletion; or for
+// its attributes alone.
+enum class Way { Shared, Held, LinkOnly };
+
+// Opens name relative to folder without following a link. Handles opened for less than
+// deletion still serve listing and reading; their deletion then reports why it was
+// refused. Synchronous I/O needs SYNCHRONIZE, which Windows' own profile links deny: for
+// those, LinkOnly asks for the attributes alone, and I/O on that handle needs an event.
+LONG OpenRelative(const NtFileCalls& nt, HANDLE folder, const std::wstring& name,
+                  ACCESS_MASK access, HANDLE* out, Way way = Way::Shared) {
+  const bool linkOnly = way == Way::LinkOnly;
   const ACCESS_MASK asked =
       linkOnly ? FILE_READ_ATTRIBUTES : access | SYNCHRONIZE | FILE_READ_ATTRIBUTES;
-  const ULONG options = (linkOnly ? 0 : kSynchronousIo) | kForBackup | kOpenReparsePoint;
-  return nt.createFile(out, asked, &attributes, &io, nullptr, 0,
-                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, kFileOpen, options,
-                       nullptr, 0);
+  const ULONG options = (linkOnly ? 0 : kSynchronousIo) | kOpenReparsePoint;
+  return NtOpen(nt, folder, name, asked,
+                way == Way::Held ? kShareAll & ~FILE_SHARE_DELETE : kShareAll, options, out);
 }
 
 // The reparse-point bit and tag of name as its folder lists it. Wine shows a Unix link
@@ -151,6 +186,11 @@ class Win32FileItem final : public IFileItem {
             0) {
       tag_ = tag.tag;
     }
+    StandardInformation standard{};
+    if (nt_.queryInformation(handle_.get(), &io, &standard, sizeof standard,
+                             kFileStandardInformation) >= 0) {
+      links_ = standard.links;
+    }
   }
   // A folder that may be a link its handle does not show as one.
   void CheckListing(HANDLE folder, const std::wstring& name) {
@@ -162,8 +202,10 @@ class Win32FileItem final : public IFileItem {
   }
   std::uint32_t Attributes() const override { return attributes_; }
   std::uint32_t ReparseTag() const override { return tag_; }
+  std::uint32_t LinkCount() const override { return links_; }
   std::optional<std::vector<DirEntry>> List() override;
   OpenedItem OpenChild(const std::string& name) override;
+  OpenedItem HoldChild(const std::string& name) override;
   std::unique_ptr<IByteStream> Read() override {
     if ((attributes_ & FILE_ATTRIBUTE_DIRECTORY) || !readable_) return nullptr;
     if (GetFileType(handle_.get()) != FILE_TYPE_DISK) return nullptr;
@@ -180,6 +222,7 @@ class Win32FileItem final : public IFileItem {
     return status;
   }
   Status Delete() override;
+  Status DeleteIgnoringReadOnly() override;
   void Close() override { handle_.reset(); }
   bool ChildGone(const std::string& name) override {
     UniqueHandle child;
@@ -191,11 +234,13 @@ class Win32FileItem final : public IFileItem {
 
  private:
   OpenedItem OpenLinkOnly(const std::wstring& name, const Status& refused);
+  Status Disposed(LONG status, bool readOnlyRefuses) const;
   const NtFileCalls& nt_;
   UniqueHandle handle_;
   Status deleteRefused_;  // why the handle was opened without deletion, if it was
   DWORD attributes_ = 0;
   DWORD tag_ = 0;
+  ULONG links_ = 0;
 };
 
 std::optional<std::vector<DirEntry>> Win32FileItem::List() {
@@ -249,12 +294,29 @@ OpenedItem Win32FileItem::OpenChild(const std::string& name) {
   return {Status::Success(), std::move(item)};
 }
 
+OpenedItem Win32FileItem::HoldChild(const std::string& name) {
+  const std::wstring wide = ToW(name);
+  UniqueHandle child;
+  const LONG status =
+      OpenRelative(nt_, handle_.get(), wide, FILE_LIST_DIRECTORY, child.put(), Way::Held);
+  if (status < 0) {
+    const Status refused = FromNt(nt_, status, "NtCreateFile");
+    return NameGone(status) ? OpenedItem{refused, nullptr} : OpenLinkOnly(wide, refused);
+  }
+  auto item = std::make_unique<Win32FileItem>(
+      nt_, std::move(child), Status::Fail(StatusCode::Denied, ERROR_ACCESS_DENIED, "held"));
+  item->CheckListing(handle_.get(), wide);
+  return {Status::Success(), std::move(item)};
+}
+
 // Windows' own profile links deny everyone SYNCHRONIZE and listing on the link itself, so
 // they open only for their attributes, which is all that reading their target needs.
 // Anything else that opens only so stays refused, as before.
 OpenedItem Win32FileItem::OpenLinkOnly(const std::wstring& name, const Status& refused) {
   UniqueHandle child;
-  if (OpenRelative(nt_, handle_.get(), name, 0, child.put(), true) < 0) return {refused, nullptr};
+  if (OpenRelative(nt_, handle_.get(), name, 0, child.put(), Way::LinkOnly) < 0) {
+    return {refused, nullptr};
+  }
   auto item = std::make_unique<Win32FileItem>(nt_, std::move(child), refused);
   item->CheckListing(handle_.get(), name);
   if (!(item->Attributes() & FILE_ATTRIBUTE_REPARSE_POINT)) return {refused, nullptr};
@@ -265,11 +327,31 @@ Status Win32FileItem::Delete() {
   if (!deleteRefused_.ok()) return deleteRefused_;
   BOOLEAN deleteFile = TRUE;  // FILE_DISPOSITION_INFORMATION
   IO_STATUS_BLOCK io{};
-  const LONG status = nt_.setInformation(handle_.get(), &io, &deleteFile, sizeof deleteFile,
-                                         kFileDispositionInformation);
-  // Refused for a read-only item, and for a running program or a loaded library: that
-  // one is in use, and may go at the next restart like any other file in use.
-  if (status == kStatusCannotDelete && !(attributes_ & FILE_ATTRIBUTE_READONLY)) {
+  return Disposed(nt_.setInformation(handle_.get(), &io, &deleteFile, sizeof deleteFile,
+                                     kFileDispositionInformation),
+                  (attributes_ & FILE_ATTRIBUTE_READONLY) != 0);
+}
+
+Status Win32FileItem::DeleteIgnoringReadOnly() {
+  if (!deleteRefused_.ok()) return deleteRefused_;
+  ULONG flags = kDispositionDelete | kDispositionIgnoreReadOnly;  // FILE_DISPOSITION_INFORMATION_EX
+  IO_STATUS_BLOCK io{};
+  const LONG status =
+      nt_.setInformation(handle_.get(), &io, &flags, sizeof flags, kFileDispositionInformationEx);
+  // Windows before 10 1809, Wine 8 and file systems other than NTFS know neither the class
+  // nor the flag: the read-only item stays, as Windows refuses it.
+  if (status == kStatusInvalidInfoClass || status == kStatusInvalidParameter ||
+      status == kStatusNotImplemented || status == kStatusNotSupported) {
+    return Status::Fail(StatusCode::Denied, ERROR_ACCESS_DENIED, "FileDispositionInformationEx");
+  }
+  return Disposed(status, false);
+}
+
+// How setting an item's disposition ended. Refused for a read-only item (where that
+// counts), and for a running program or a loaded library: that one is in use, and may go
+// at the next restart like any other file in use.
+Status Win32FileItem::Disposed(LONG status, bool readOnlyRefuses) const {
+  if (status == kStatusCannotDelete && !readOnlyRefuses) {
     return Status::Fail(StatusCode::InUse, ERROR_ACCESS_DENIED, "NtSetInformationFile");
   }
   if (status == kStatusNotEmpty) {
@@ -312,22 +394,38 @@ const NtFileCalls& NtdllFileCalls() {
 
 Win32FileSystem::Win32FileSystem() : nt_(NtdllFileCalls()) {}
 
-OpenedItem Win32FileSystem::OpenBase(const std::string& path) {
+namespace {
+
+// A base folder, followed when it is a link: the base is the administrator's choice, not a
+// user's. Opened through ntdll, so that no opportunistic lock can make the open wait.
+OpenedItem OpenBaseFolder(const NtFileCalls& nt, const std::string& path, ULONG share) {
   // "X:" or a relative path would open a folder that depends on the working folder.
   if (!NormaliseFolder(path)) {
     return {Status::Fail(StatusCode::Failed, ERROR_INVALID_NAME, "OpenBase"), nullptr};
   }
-  // Followed when it is a link: the base is the administrator's choice, not a user's.
-  UniqueHandle base(CreateFileW(WinPath(path).c_str(), FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES,
-                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
-  if (!base) return {LastError("CreateFileW"), nullptr};
+  // The long form "\\?\..." as NT names it: "\??\...".
+  const std::wstring name = L"\\??\\" + WinPath(path).substr(4);
+  UniqueHandle base;
+  const LONG status =
+      NtOpen(nt, nullptr, name, FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES | SYNCHRONIZE, share,
+             kSynchronousIo, base.put());
+  if (status < 0) return {FromNt(nt, status, "NtCreateFile"), nullptr};
   auto item =
-      std::make_unique<Win32FileItem>(nt_, std::move(base), Status::Fail(StatusCode::Denied));
+      std::make_unique<Win32FileItem>(nt, std::move(base), Status::Fail(StatusCode::Denied));
   if (!(item->Attributes() & FILE_ATTRIBUTE_DIRECTORY)) {
-    return {Status::Fail(StatusCode::NotFound, ERROR_DIRECTORY, "CreateFileW"), nullptr};
+    return {Status::Fail(StatusCode::NotFound, ERROR_DIRECTORY, "NtCreateFile"), nullptr};
   }
   return {Status::Success(), std::move(item)};
+}
+
+}  // namespace
+
+OpenedItem Win32FileSystem::OpenBase(const std::string& path) {
+  return OpenBaseFolder(nt_, path, kShareAll);
+}
+
+OpenedItem Win32FileSystem::HoldBase(const std::string& path) {
+  return OpenBaseFolder(nt_, path, kShareAll & ~FILE_SHARE_DELETE);
 }
 
 }  // namespace qc::win

@@ -21,6 +21,7 @@ class Win32FileSystem final : public IFileSystem {
   Attributes GetAttributes(const std::string& path) override;
   std::unique_ptr<IByteStream> OpenRead(const std::string& path) override;
   OpenedItem OpenBase(const std::string& path) override;
+  OpenedItem HoldBase(const std::string& path) override;
 
  private:
   const NtFileCalls& nt_;

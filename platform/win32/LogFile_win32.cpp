@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include "platform/Wtf8.h"
 #include "platform/win32/Owners.h"
 #include "platform/win32/Paths_win32.h"
 #include "platform/win32/Security_win32.h"
@@ -15,7 +16,10 @@ namespace {
 class Win32LogWriter final : public ILogWriter {
  public:
   explicit Win32LogWriter(UniqueHandle file) : file_(std::move(file)) {}
-  Status Write(std::string_view bytes) override {
+  Status Write(std::string_view text) override {
+    // The log is UTF-8 for its readers: a name's half surrogate pair shows as U+FFFD.
+    const std::string utf8 = Utf8Of(text);
+    std::string_view bytes = utf8;
     while (!bytes.empty()) {
       DWORD written = 0;
       if (!WriteFile(file_.get(), bytes.data(), DWORD(bytes.size()), &written, nullptr)) {

@@ -1,6 +1,8 @@
 // Loading users' hive files under HKEY_USERS.
 #pragma once
 
+#include <windows.h>
+
 #include "platform/UserHives.h"
 
 namespace qc::win {
@@ -9,6 +11,7 @@ class Win32UserHives final : public IUserHives {
  public:
   long LoadHive(const std::string& name, const std::string& file) override;
   long UnloadHive(const std::string& name) override;
+  void Pause(std::uint32_t milliseconds) override { Sleep(milliseconds); }
 };
 
 }  // namespace qc::win

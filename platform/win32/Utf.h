@@ -1,4 +1,5 @@
-// UTF-8 inside, UTF-16 at the Windows API: the one pair of conversions.
+// UTF-8 inside, UTF-16 at the Windows API: the one pair of conversions. Names that are not
+// well-formed UTF-16 survive the round trip (see Wtf8Of).
 #pragma once
 
 #include <windows.h>
@@ -6,23 +7,19 @@
 #include <string>
 #include <string_view>
 
+#include "platform/Wtf8.h"
+
 namespace qc::win {
 
+static_assert(sizeof(wchar_t) == sizeof(char16_t), "Windows' wide characters are UTF-16");
+
 inline std::wstring ToW(std::string_view s) {
-  if (s.empty()) return {};
-  const int n = MultiByteToWideChar(CP_UTF8, 0, s.data(), int(s.size()), nullptr, 0);
-  std::wstring out(std::size_t(n), L'\0');
-  MultiByteToWideChar(CP_UTF8, 0, s.data(), int(s.size()), out.data(), n);
-  return out;
+  const std::u16string wide = Utf16Of(s);
+  return std::wstring(wide.begin(), wide.end());
 }
 
 inline std::string ToUtf8(std::wstring_view s) {
-  if (s.empty()) return {};
-  const int n = WideCharToMultiByte(CP_UTF8, 0, s.data(), int(s.size()), nullptr, 0, nullptr,
-                                    nullptr);
-  std::string out(std::size_t(n), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, s.data(), int(s.size()), out.data(), n, nullptr, nullptr);
-  return out;
+  return Wtf8Of(std::u16string(s.begin(), s.end()));
 }
 
 }  // namespace qc::win

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <functional>
 #include <new>
+#include <tuple>
 
 #include "fakes/ReparseBytes.h"
 #include "platform/AsciiCase.h"
@@ -55,6 +56,14 @@ std::shared_ptr<Node> NewFolder(const std::string& name) {
 }
 
 bool IsLinkNode(const Node& node) { return !node.reparseData.empty() && IsLinkTag(node.Tag()); }
+
+// The name that folder's entry key gives child: its first one or one of its others.
+std::string NameIn(const Node& child, const Node& folder, const std::string& key) {
+  for (const auto& [other, name] : child.otherNames) {
+    if (other == &folder && ToUpperAscii(name) == key) return name;
+  }
+  return child.name;
+}
 
 class StringStream final : public IByteStream {
  public:
@@ -208,11 +217,20 @@ void FakeFileSystem::AddReparsePoint(const std::string& path, std::uint32_t tag,
   Place(path, made);
 }
 
+void FakeFileSystem::AddHardLink(const std::string& path, const std::string& existing) {
+  Node* file = Find(existing);
+  std::string name;
+  Node* folder = FolderOf(path, &name, true);
+  if (file == nullptr || file->dir || folder == nullptr) return;
+  folder->children[ToUpperAscii(name)] = Shared(file);
+  file->otherNames.emplace_back(folder, name);
+}
+
 bool FakeFileSystem::Rename(const std::string& from, const std::string& to) {
   Node* node = Find(from);
   std::string name;
   Node* folder = FolderOf(to, &name, false);
-  if (node == nullptr || node->parent == nullptr || folder == nullptr ||
+  if (node == nullptr || node->parent == nullptr || folder == nullptr || node->holds > 0 ||
       folder->children.count(ToUpperAscii(name))) {
     return false;
   }
@@ -238,18 +256,21 @@ std::string FakeFileSystem::PathOf(const Node& node) const {
 std::vector<DirEntry> FakeFileSystem::Entries(const Node& folder) const {
   std::vector<DirEntry> out{{".", kAttrDirectory}, {"..", kAttrDirectory}};
   for (const auto& [key, child] : folder.children) {
-    out.push_back({child->name, child->attributes, child->Tag()});
+    out.push_back({NameIn(*child, folder, key), child->attributes, child->Tag()});
   }
   return out;
 }
 
 std::vector<std::string> FakeFileSystem::Tree(const std::string& root) {
   std::vector<std::string> out;
-  const std::function<void(const Node&)> collect = [&](const Node& node) {
-    if (node.parent != nullptr) out.push_back(PathOf(node));
-    for (const auto& [key, child] : node.children) collect(*child);
+  const std::function<void(const Node&, const std::string&)> collect = [&](const Node& node,
+                                                                           const std::string& at) {
+    if (node.parent != nullptr || !node.otherNames.empty()) out.push_back(at);
+    for (const auto& [key, child] : node.children) {
+      collect(*child, at + "\\" + NameIn(*child, node, key));
+    }
   };
-  if (const Node* node = Find(root)) collect(*node);
+  if (const Node* node = Find(root)) collect(*node, PathOf(*node));
   std::sort(out.begin(), out.end(), [](const std::string& a, const std::string& b) {
     return ToUpperAscii(a) < ToUpperAscii(b);
   });
@@ -293,51 +314,55 @@ std::unique_ptr<IByteStream> FakeFileSystem::OpenRead(const std::string& path) {
   return stream;
 }
 
-// An item of the fake: the node it was opened as, whatever names it later has. Deleting
-// it takes its name away at once, as a deletion done at the close would. One opened for
-// its attributes only (a profile link) serves its attributes, tag and target alone.
+// An item of the fake: the node it was opened as, whatever names it later has, and the
+// name it was opened by when that is another than the node's first. Deleting it takes
+// that name away at once, as a deletion done at the close would. One opened for its
+// attributes only (a profile link, an item with an opportunistic lock) serves its
+// attributes, tag and target alone; a held one, no deletion.
 class FakeItem final : public IFileItem {
  public:
-  FakeItem(FakeFileSystem& fs, std::shared_ptr<Node> node, bool attributesOnly = false)
-      : fs_(fs), node_(std::move(node)), attributesOnly_(attributesOnly) {}
+  enum class Mode { Full, AttributesOnly, Oplocked, Held };
+  using Name = std::pair<Node*, std::string>;  // folder, name
+  FakeItem(FakeFileSystem& fs, std::shared_ptr<Node> node, Mode mode = Mode::Full,
+           std::optional<Name> via = {})
+      : fs_(fs), node_(std::move(node)), mode_(mode), via_(std::move(via)) {
+    holding_ = mode_ == Mode::Held;
+    if (holding_) ++node_->holds;
+  }
+  ~FakeItem() override { Close(); }
   std::uint32_t Attributes() const override { return node_->attributes; }
   std::uint32_t ReparseTag() const override { return node_->Tag(); }
+  std::uint32_t LinkCount() const override {
+    return std::uint32_t((node_->parent != nullptr ? 1 : 0) + node_->otherNames.size());
+  }
   std::optional<std::vector<DirEntry>> List() override {
     fs_.log.push_back("list " + fs_.PathOf(*node_) + "\\*.*");
-    if (attributesOnly_ || !node_->dir || node_->unlistable) return std::nullopt;
+    if (AttributesOnly() || !node_->dir || node_->unlistable) return std::nullopt;
     return fs_.Entries(*node_);
   }
-  OpenedItem OpenChild(const std::string& name) override {
-    if (ToUpperAscii(fs_.PathOf(*node_) + "\\" + name) == ToUpperAscii(fs_.throwIn)) {
-      throw std::bad_alloc();
-    }
-    const auto it = node_->children.find(ToUpperAscii(name));
-    if (it == node_->children.end()) return {Status::Fail(StatusCode::NotFound, 2), nullptr};
-    const Node& child = *it->second;
-    if (child.refuseOpen) return {*child.refuseOpen, nullptr};
-    // Every open but one for the attributes alone asks for SYNCHRONIZE.
-    const bool attributesOnly = child.denyListAndSynchronize;
-    if (attributesOnly && child.reparseData.empty()) {
-      return {Status::Fail(StatusCode::Denied, 5, "NtCreateFile"), nullptr};
-    }
-    return {Status::Success(), std::make_unique<FakeItem>(fs_, it->second, attributesOnly)};
-  }
+  OpenedItem OpenChild(const std::string& name) override { return Open(name, false); }
+  OpenedItem HoldChild(const std::string& name) override { return Open(name, true); }
   std::unique_ptr<IByteStream> Read() override {
-    if (attributesOnly_ || node_->dir || node_->unreadable) return nullptr;
+    if (AttributesOnly() || node_->dir || node_->unreadable) return nullptr;
     fs_.log.push_back("read " + fs_.PathOf(*node_));
     auto stream = std::make_unique<StringStream>(node_->content, fs_.openStreams);
     fs_.maxOpenStreams = std::max(fs_.maxOpenStreams, fs_.openStreams);
     return stream;
   }
   Status SetAttributes(std::uint32_t attributes) override {
-    if (attributesOnly_) return Status::Fail(StatusCode::Denied, 5, "SetAttributes");
-    if (node_->parent == nullptr) return Status::Fail(StatusCode::NotFound, 2);
-    fs_.log.push_back("attr " + fs_.PathOf(*node_));
+    if (AttributesOnly()) return Status::Fail(StatusCode::Denied, 5, "SetAttributes");
+    if (LinkCount() == 0) return Status::Fail(StatusCode::NotFound, 2);
+    if (node_->holds > 0) return Status::Fail(StatusCode::InUse, 32, "SetAttributes");
+    fs_.log.push_back("attr " + Path());
     node_->attributes = (node_->attributes & (kAttrDirectory | kAttrReparsePoint)) | attributes;
     return {};
   }
-  Status Delete() override;
-  void Close() override {}
+  Status Delete() override { return Remove(false); }
+  Status DeleteIgnoringReadOnly() override { return Remove(true); }
+  void Close() override {
+    if (holding_) --node_->holds;
+    holding_ = false;
+  }
   bool ChildGone(const std::string& name) override {
     return node_->children.count(ToUpperAscii(name)) == 0;
   }
@@ -347,33 +372,91 @@ class FakeItem final : public IFileItem {
   }
 
  private:
+  bool AttributesOnly() const { return mode_ == Mode::AttributesOnly || mode_ == Mode::Oplocked; }
+  std::string Path() const {
+    return via_ ? fs_.PathOf(*via_->first) + "\\" + via_->second : fs_.PathOf(*node_);
+  }
+  OpenedItem Open(const std::string& name, bool hold);
+  Status Remove(bool ignoreReadOnly);
+  void Unname();
+
   FakeFileSystem& fs_;
   std::shared_ptr<Node> node_;
-  bool attributesOnly_;
+  Mode mode_;
+  std::optional<Name> via_;
+  bool holding_ = false;
 };
 
-Status FakeItem::Delete() {
-  Node& n = *node_;
-  if (attributesOnly_) return Status::Fail(StatusCode::Denied, 5, "NtCreateFile");
-  if (n.parent == nullptr) return Status::Fail(StatusCode::NotFound, 2);
-  if (n.locked) return Status::Fail(StatusCode::InUse, 32, "Delete");
-  // Read-only refuses the deletion of a folder too (STATUS_CANNOT_DELETE: access denied).
-  if (n.denied || (n.attributes & kAttrReadOnly)) {
-    return Status::Fail(StatusCode::Denied, 5, "Delete");
+OpenedItem FakeItem::Open(const std::string& name, bool hold) {
+  if (ToUpperAscii(fs_.PathOf(*node_) + "\\" + name) == ToUpperAscii(fs_.throwIn)) {
+    throw std::bad_alloc();
   }
+  const std::string key = ToUpperAscii(name);
+  const auto it = node_->children.find(key);
+  if (it == node_->children.end()) return {Status::Fail(StatusCode::NotFound, 2), nullptr};
+  const Node& child = *it->second;
+  if (child.refuseOpen) return {*child.refuseOpen, nullptr};
+  std::optional<Name> via;
+  if (child.parent != node_.get() || ToUpperAscii(child.name) != key) {
+    via = Name{node_.get(), NameIn(child, *node_, key)};
+  }
+  // Every open but one for the attributes alone asks for SYNCHRONIZE.
+  if (child.denyListAndSynchronize) {
+    if (child.reparseData.empty())
+      return {Status::Fail(StatusCode::Denied, 5, "NtCreateFile"), nullptr};
+    return {Status::Success(), std::make_unique<FakeItem>(fs_, it->second, Mode::AttributesOnly)};
+  }
+  if (hold && (child.locked || child.oplocked)) {
+    return {Status::Fail(StatusCode::InUse, 32, "NtCreateFile"), nullptr};
+  }
+  const Mode mode = hold ? Mode::Held : child.oplocked ? Mode::Oplocked : Mode::Full;
+  return {Status::Success(), std::make_unique<FakeItem>(fs_, it->second, mode, std::move(via))};
+}
+
+Status FakeItem::Remove(bool ignoreReadOnly) {
+  Node& n = *node_;
+  if (mode_ == Mode::Oplocked) return Status::Fail(StatusCode::InUse, 32, "NtCreateFile");
+  if (mode_ != Mode::Full) return Status::Fail(StatusCode::Denied, 5, "NtCreateFile");
+  if (LinkCount() == 0) return Status::Fail(StatusCode::NotFound, 2);
+  if (n.locked || n.holds > 0) return Status::Fail(StatusCode::InUse, 32, "Delete");
+  // Read-only refuses the deletion of a folder too (STATUS_CANNOT_DELETE: access denied).
+  const bool readOnly =
+      (n.attributes & kAttrReadOnly) && !(ignoreReadOnly && fs_.deleteIgnoresReadOnly);
+  if (n.denied || readOnly) return Status::Fail(StatusCode::Denied, 5, "Delete");
   const bool link = IsLinkNode(n);
   if (!link && n.dir && !n.children.empty()) return Status::Fail(StatusCode::Failed, 145, "Delete");
-  fs_.log.push_back((link ? "rmlink " : n.dir ? "rmdir " : "rmfile ") + fs_.PathOf(n));
-  n.parent->children.erase(ToUpperAscii(n.name));
-  n.parent = nullptr;
+  fs_.log.push_back((link ? "rmlink " : n.dir ? "rmdir " : "rmfile ") + Path());
+  Unname();
   return {};
 }
 
-OpenedItem FakeFileSystem::OpenBase(const std::string& path) {
+// Takes away the name the item was opened by; the file keeps its others.
+void FakeItem::Unname() {
+  Node& n = *node_;
+  if (via_) {
+    via_->first->children.erase(ToUpperAscii(via_->second));
+    std::erase(n.otherNames, *via_);
+    return;
+  }
+  n.parent->children.erase(ToUpperAscii(n.name));
+  n.parent = nullptr;
+  if (n.otherNames.empty()) return;
+  std::tie(n.parent, n.name) = n.otherNames.front();
+  n.otherNames.erase(n.otherNames.begin());
+}
+
+OpenedItem FakeFileSystem::OpenFolder(const std::string& path, bool hold) {
   Node* node = Resolve(path, true);
   if (node != nullptr && node->refuseOpen) return {*node->refuseOpen, nullptr};
   if (node == nullptr || !node->dir) return {Status::Fail(StatusCode::NotFound, 3), nullptr};
-  return {Status::Success(), std::make_unique<FakeItem>(*this, Shared(node))};
+  if (hold && (node->locked || node->oplocked))
+    return {Status::Fail(StatusCode::InUse, 32), nullptr};
+  const auto mode = hold ? FakeItem::Mode::Held : FakeItem::Mode::Full;
+  return {Status::Success(), std::make_unique<FakeItem>(*this, Shared(node), mode)};
 }
+
+OpenedItem FakeFileSystem::OpenBase(const std::string& path) { return OpenFolder(path, false); }
+
+OpenedItem FakeFileSystem::HoldBase(const std::string& path) { return OpenFolder(path, true); }
 
 }  // namespace qc::test

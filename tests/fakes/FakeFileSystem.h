@@ -17,6 +17,15 @@
 // - A read-only file or folder, a folder that is not empty, an item in use (locked) and
 //   one whose deletion is denied are not deleted; any open of an item can be refused with
 //   a status of its own (refuseOpen).
+// - A file may have more than one name (AddHardLink): its attributes belong to the file,
+//   so a change through one name shows through every other; a deletion takes away the
+//   name it was opened by. Only deleteIgnoresReadOnly (Windows 10 1809 and later) deletes
+//   a read-only file without changing its attributes.
+// - An item held (HoldBase, HoldChild: open without sharing its deletion) cannot be
+//   renamed or deleted meanwhile, and cannot be held while it is in use.
+// - An item with an opportunistic lock (oplocked) would make an open that breaks it wait
+//   for its holder; the program's opens never wait, so such an open gets the item for its
+//   attributes only, with its deletion refused as in use, and it cannot be held.
 #pragma once
 
 #include <map>
@@ -43,9 +52,12 @@ class FakeFileSystem final : public IFileSystem {
     bool unreadable = false;
     bool unlistable = false;
     bool denyListAndSynchronize = false;  // Everyone:(DENY)(S,RD) on the item itself
+    bool oplocked = false;                // another program holds an opportunistic lock
     std::optional<Status> refuseOpen;     // every open of it fails with this
     std::map<std::string, std::shared_ptr<Node>> children;  // by upper-cased name
-    Node* parent = nullptr;                                 // null for a root and once deleted
+    Node* parent = nullptr;  // of its first name; null for a root and once deleted
+    std::vector<std::pair<Node*, std::string>> otherNames;  // hard links: folder, name
+    int holds = 0;                                          // held open items of it
     std::uint32_t Tag() const;
   };
 
@@ -60,6 +72,8 @@ class FakeFileSystem final : public IFileSystem {
   void AddProfileLink(const std::string& path, const std::string& target);
   // A reparse point that is no link (a cloud placeholder, a deduplicated file).
   void AddReparsePoint(const std::string& path, std::uint32_t tag, bool folder);
+  // A further name at path of the file at existing.
+  void AddHardLink(const std::string& path, const std::string& existing);
   // Moves the item, open or not, to a new name; false when to is taken or its folder gone.
   bool Rename(const std::string& from, const std::string& to);
   Node* Find(const std::string& path);  // without following a final link
@@ -76,6 +90,7 @@ class FakeFileSystem final : public IFileSystem {
   Attributes GetAttributes(const std::string& path) override;
   std::unique_ptr<IByteStream> OpenRead(const std::string& path) override;
   OpenedItem OpenBase(const std::string& path) override;
+  OpenedItem HoldBase(const std::string& path) override;
 
   // Where the program was started: a service's, so that "C:" is never the root.
   std::string workingFolder = "C:\\Windows\\System32";
@@ -84,6 +99,7 @@ class FakeFileSystem final : public IFileSystem {
   int maxOpenStreams = 0;
   // A path: opening it throws, as a failed allocation would; "exists" or "list": that call.
   std::string throwIn;
+  bool deleteIgnoresReadOnly = true;  // FileDispositionInformationEx: Windows 10 1809 and later
 
  private:
   friend class FakeItem;
@@ -95,6 +111,7 @@ class FakeFileSystem final : public IFileSystem {
   std::shared_ptr<Node> Shared(Node* node);
   std::string PathOf(const Node& node) const;
   std::vector<DirEntry> Entries(const Node& folder) const;
+  OpenedItem OpenFolder(const std::string& path, bool hold);
 
   std::map<std::string, std::shared_ptr<Node>> roots_;  // by upper-cased name
 };

@@ -105,6 +105,12 @@ void FakeRegistry::AddLink(RegKey hive, const std::string& path, RegKey targetHi
   KeyAt(hive, path).linkTo = Id(targetHive, target);
 }
 
+void FakeRegistry::DropKey(RegKey hive, const std::string& path) {
+  const std::string id = Id(hive, path);
+  std::erase_if(
+      keys_, [&](const auto& key) { return key.first == id || key.first.starts_with(id + "\\"); });
+}
+
 void FakeRegistry::DenyDelete(RegKey hive, const std::string& path) {
   KeyAt(hive, path).denyDelete = true;
 }

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <set>
 #include <string>
@@ -58,6 +59,8 @@ class FakeRegistry final : public IRegistry {
   void ComesBack(RegKey hive, const std::string& path, int times);
   // Enumerating the key at this index (and only there) returns status.
   void FailEnumAt(RegKey hive, const std::string& path, std::uint32_t index, long status);
+  // Takes the key and everything below it away without a call (a hive unloaded).
+  void DropKey(RegKey hive, const std::string& path);
 
   // IRegistry
   long OpenKeyEx(RegKey parent, const std::string& subKey, std::uint32_t options,
@@ -114,11 +117,16 @@ class FakeRegistry final : public IRegistry {
 };
 
 // Hive files by path, each a list of keys that a load adds below HKU\<name>. An unload
-// is refused while any key is open, as Windows refuses it while one in the hive is.
+// is refused while any key is open, as Windows refuses it while one in the hive is, and
+// refuseUnloads times more (another program with a key in it open); it takes the hive's
+// keys away. calls records "load <name> <file>", "unload <name>" and "pause <ms>", and
+// onCall is called at every load and unload.
 class FakeUserHives final : public IUserHives {
  public:
   explicit FakeUserHives(FakeRegistry& registry) : registry_(registry) {}
   long LoadHive(const std::string& name, const std::string& file) override {
+    calls.push_back("load " + name + " " + file);
+    if (onCall) onCall();
     if (failures.count(file)) return failures[file];
     if (!files.count(file)) return kErrorFileNotFound;
     for (const std::string& key : files[file]) registry_.AddKey(kHkeyUsers, name + "\\" + key);
@@ -126,14 +134,27 @@ class FakeUserHives final : public IUserHives {
     return kErrorSuccess;
   }
   long UnloadHive(const std::string& name) override {
+    calls.push_back("unload " + name);
+    if (onCall) onCall();
     if (registry_.OpenHandles() != 0) return kErrorAccessDenied;
+    if (refuseUnloads > 0) {
+      --refuseUnloads;
+      return kErrorAccessDenied;
+    }
     left[name] = registry_.KeysBelow(kHkeyUsers, name);
+    registry_.DropKey(kHkeyUsers, name);
     return loaded.erase(name) ? kErrorSuccess : kErrorFileNotFound;
+  }
+  void Pause(std::uint32_t milliseconds) override {
+    calls.push_back("pause " + std::to_string(milliseconds));
   }
   std::map<std::string, std::vector<std::string>> files;
   std::map<std::string, long> failures;                  // by file: the status of its load
   std::set<std::string> loaded;                          // names loaded now
   std::map<std::string, std::vector<std::string>> left;  // what each unload left in its hive
+  std::vector<std::string> calls;
+  int refuseUnloads = 0;
+  std::function<void()> onCall;
 
  private:
   FakeRegistry& registry_;

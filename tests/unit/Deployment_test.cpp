@@ -40,7 +40,8 @@ TEST(RestartRemoval, InUseItemsAndTheFoldersTheyKeepGoAtRestartOtherwiseTheNotLi
   const std::string shortcutsAt = "Directory Removed at Restart: " + kShortcuts;
   const std::string shortcutsNot = "Directory Not Removed: " + kShortcuts;
   const struct {
-    std::string how;  // KillFolder, KillFile or SearchDirDel; refused; something else stays
+    std::string how;  // KillFolder, KillFile or SearchDirDel; refused; something else stays;
+                      // an oplock instead of a plain open
     Lines lines, scheduled;
   } cases[] = {
       {"d", {kAt + kHeld, folderAt}, {kHeld, kInstall + "\\bin", kInstall}},
@@ -52,6 +53,10 @@ TEST(RestartRemoval, InUseItemsAndTheFoldersTheyKeepGoAtRestartOtherwiseTheNotLi
       {"s", {shortcutsAt, kAt + kHeldShortcut, readme}, {kHeldShortcut, kShortcuts}},
       {"s refused", {shortcutsNot, "File Not Deleted: " + kHeldShortcut, readme}, {}},
       {"s other", {shortcutsNot, kAt + kHeldShortcut, readme}, {kHeldShortcut}},
+      // Held by an opportunistic lock that an open would have to wait on: in use all the same.
+      {"d oplock", {kAt + kHeld, folderAt}, {kHeld, kInstall + "\\bin", kInstall}},
+      {"f oplock", {kAt + kComponent}, {kComponent}},
+      {"s oplock", {shortcutsAt, kAt + kHeldShortcut, readme}, {kHeldShortcut, kShortcuts}},
   };
   for (const auto& c : cases) {
     FakeFileSystem fs;
@@ -59,7 +64,8 @@ TEST(RestartRemoval, InUseItemsAndTheFoldersTheyKeepGoAtRestartOtherwiseTheNotLi
     RecordingSink sink;
     for (const std::string& held : {kHeld, kComponent, kHeldShortcut}) {
       fs.AddFile(held);
-      fs.Find(held)->locked = true;
+      fs.Find(held)->locked = !c.how.ends_with("oplock");
+      fs.Find(held)->oplocked = c.how.ends_with("oplock");
       if (c.how.ends_with("refused")) restart.refused.insert(held);
       if (c.how == "d inner") restart.refused.insert(kInstall + "\\bin");
     }

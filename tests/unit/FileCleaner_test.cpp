@@ -28,17 +28,21 @@ class MockFileSystem : public IFileSystem {
   MOCK_METHOD(Attributes, GetAttributes, (const std::string&), (override));
   MOCK_METHOD(std::unique_ptr<IByteStream>, OpenRead, (const std::string&), (override));
   MOCK_METHOD(OpenedItem, OpenBase, (const std::string&), (override));
+  MOCK_METHOD(OpenedItem, HoldBase, (const std::string&), (override));
 };
 
 class MockItem : public IFileItem {
  public:
   MOCK_METHOD(std::uint32_t, Attributes, (), (const, override));
   MOCK_METHOD(std::uint32_t, ReparseTag, (), (const, override));
+  MOCK_METHOD(std::uint32_t, LinkCount, (), (const, override));
   MOCK_METHOD(std::optional<std::vector<DirEntry>>, List, (), (override));
   MOCK_METHOD(OpenedItem, OpenChild, (const std::string&), (override));
+  MOCK_METHOD(OpenedItem, HoldChild, (const std::string&), (override));
   MOCK_METHOD(std::unique_ptr<IByteStream>, Read, (), (override));
   MOCK_METHOD(Status, SetAttributes, (std::uint32_t), (override));
   MOCK_METHOD(Status, Delete, (), (override));
+  MOCK_METHOD(Status, DeleteIgnoringReadOnly, (), (override));
   MOCK_METHOD(void, Close, (), (override));
   MOCK_METHOD(bool, ChildGone, (const std::string&), (override));
   MOCK_METHOD(std::optional<LinkData>, LinkTarget, (), (override));

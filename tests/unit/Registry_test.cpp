@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <functional>
 
+#include "fakes/FakeFileSystem.h"
 #include "fakes/FakeRegistry.h"
 #include "fakes/FakeResults.h"
 #include "fakes/FakeSystem.h"
@@ -474,9 +475,11 @@ TEST(CleanUserRegistrations, EachUsersCopiesInListOrderNamedWhereTheUserHasThem)
     FakeRegistry other;
     other.AddKey(kHkeyCurrentUser, "Software\\Classes\\Kelvora.Downloader.2");
     other.AddKey(kHkeyUsers, "S-ann_Classes\\" + clsid);
+    FakeFileSystem fs;
+    for (const char* user : {"bob", "dan"}) fs.AddFile("C:\\Users\\" + std::string(user) + hive);
     UserScope user;
     RecordingSink userLines;
-    CleanUserRegistrations(reg, user, &hives, os, userLines, &other);
+    CleanUserRegistrations(reg, user, &hives, fs, os, userLines, &other);
     const std::string hkcu = d + "HKEY_CURRENT_USER\\Software\\Classes\\";
     EXPECT_THAT(userLines.lines,
                 ElementsAre(hkcu + clsid, hkcu + "AppID\\DiVudava.exe", hkcu + "Kelvora.Downloader",
@@ -488,7 +491,7 @@ TEST(CleanUserRegistrations, EachUsersCopiesInListOrderNamedWhereTheUserHasThem)
       every.accounts.push_back({"S-" + name, "C:\\Users\\" + name, name != "eve"});
     }
     RecordingSink lines;
-    CleanUserRegistrations(reg, every, &hives, os, lines, &other);
+    CleanUserRegistrations(reg, every, &hives, fs, os, lines, &other);
     EXPECT_THAT(lines.lines,
                 ElementsAre("Error: The user profile C:\\Users\\eve could not be cleaned",
                             d + "HKEY_USERS\\S-ann_Classes\\" + clsid + " (64-bit view)",

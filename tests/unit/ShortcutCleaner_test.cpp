@@ -385,6 +385,7 @@ class FolderChain final : public IFileSystem {
   }
   std::unique_ptr<IByteStream> OpenRead(const std::string&) override { return nullptr; }
   OpenedItem OpenBase(const std::string&) override { return Open(kDrive); }
+  OpenedItem HoldBase(const std::string&) override { return Open(kDrive); }
 
  private:
   static constexpr std::size_t kDrive = std::size_t(-1);  // C:, holding S at level 0
@@ -394,6 +395,7 @@ class FolderChain final : public IFileSystem {
     Item(FolderChain& chain, std::size_t level) : chain_(chain), level_(level) {}
     std::uint32_t Attributes() const override { return kAttrDirectory; }
     std::uint32_t ReparseTag() const override { return 0; }
+    std::uint32_t LinkCount() const override { return 1; }
     std::optional<std::vector<DirEntry>> List() override {
       if (chain_.removed_[level_]) return std::nullopt;
       std::vector<DirEntry> entries{{".", kAttrDirectory}, {"..", kAttrDirectory}};
@@ -401,6 +403,7 @@ class FolderChain final : public IFileSystem {
       return entries;
     }
     OpenedItem OpenChild(const std::string&) override { return chain_.Open(level_ + 1); }
+    OpenedItem HoldChild(const std::string&) override { return chain_.Open(level_ + 1); }
     std::unique_ptr<IByteStream> Read() override { return nullptr; }
     Status SetAttributes(std::uint32_t) override { return {}; }
     Status Delete() override {
@@ -410,6 +413,7 @@ class FolderChain final : public IFileSystem {
       chain_.removed_[level_] = true;
       return {};
     }
+    Status DeleteIgnoringReadOnly() override { return Delete(); }
     void Close() override {}
     bool ChildGone(const std::string&) override { return chain_.removed_[level_ + 1]; }
     std::optional<LinkData> LinkTarget() override { return std::nullopt; }

@@ -15,18 +15,18 @@
 #include "fakes/ReparseBytes.h"
 #include "files/FileCleaner.h"
 #include "files/FolderWalk.h"
+#include "files/ShortcutCleaner.h"
 #include "platform/win32/FileSystem_win32.h"
 #include "platform/win32/NtFile_win32.h"
 #include "platform/win32/Owners.h"
 #include "platform/win32/Utf.h"
 #include "win32/NewerApi.h"
+#include "win32/UnixLinks.h"
 
 namespace qc::win {
 namespace {
 
 using test::RecordingSink;
-
-std::wstring Long(const std::string& path) { return L"\\\\?\\" + ToW(path); }
 
 void MakeDir(const std::string& path, DWORD attributes = 0) {
   ASSERT_TRUE(CreateDirectoryW(Long(path).c_str(), nullptr)) << path << " " << GetLastError();
@@ -43,10 +43,6 @@ void MakeFile(const std::string& path, DWORD attributes = FILE_ATTRIBUTE_NORMAL)
   ASSERT_TRUE(WriteFile(h.get(), "data", 4, &written, nullptr));
 }
 
-bool Exists(const std::string& path) {
-  return GetFileAttributesW(Long(path).c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
 std::vector<std::string> Names(const std::string& folder) {
   std::vector<std::string> names;
   WIN32_FIND_DATAW data;
@@ -57,52 +53,6 @@ std::vector<std::string> Names(const std::string& folder) {
     if (name != L"." && name != L"..") names.push_back(ToUtf8(name));
   } while (FindNextFileW(find.get(), &data));
   return names;
-}
-
-bool UnderWine() {
-  return GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr;
-}
-
-// Runs a Unix tool through Wine's Z: drive and waits until `done` holds. Wine hands
-// back a process handle that cannot be waited on, hence the polling.
-bool RunUnix(const wchar_t* tool, std::wstring args, const std::string& cwd,
-             bool (*done)(const std::string&), const std::string& watched) {
-  STARTUPINFOW si{};
-  si.cb = sizeof(si);
-  PROCESS_INFORMATION pi{};
-  if (!CreateProcessW(tool, args.data(), nullptr, nullptr, FALSE, 0, nullptr, ToW(cwd).c_str(), &si,
-                      &pi)) {
-    return false;
-  }
-  UniqueHandle process(pi.hProcess), thread(pi.hThread);
-  for (int i = 0; i < 250 && !done(watched); ++i) Sleep(20);
-  return done(watched);
-}
-
-// A directory link at folder\name pointing at ..\target, by the means the platform has.
-bool MakeFolderLink(const std::string& folder, const std::string& name, const std::string& target) {
-  if (UnderWine()) {
-    // Wine accepts CreateSymbolicLinkW but makes nothing; a Unix link shows as a
-    // reparse-point directory, which is what a junction looks like on Windows.
-    return RunUnix(L"Z:\\bin\\ln", L"ln -s \"../" + ToW(target) + L"\" \"" + ToW(name) + L"\"",
-                   folder, Exists, folder + "\\" + name);
-  }
-  const std::string link = folder + "\\" + name;
-  const std::string to = folder.substr(0, folder.rfind('\\')) + "\\" + target;
-  return CreateSymbolicLinkW(ToW(link).c_str(), ToW(to).c_str(),
-                             SYMBOLIC_LINK_FLAG_DIRECTORY | 0x2 /* unprivileged */) != 0;
-}
-
-void RemoveFolderLink(const std::string& folder, const std::string& name) {
-  const std::string link = folder + "\\" + name;
-  if (!Exists(link)) return;
-  if (UnderWine()) {
-    RunUnix(
-        L"Z:\\bin\\rm", L"rm \"" + ToW(name) + L"\"", folder,
-        [](const std::string& p) { return !Exists(p); }, link);
-  } else {
-    RemoveDirectoryW(ToW(link).c_str());
-  }
 }
 
 class FileSystemTest : public ::testing::Test {
@@ -434,6 +384,72 @@ TEST_F(FileSystemTest, WindowsProfileLinkIsOpenedOnlyAsWindowsAllowsAndFollowed)
   EXPECT_EQ(list_.lines, std::vector<std::string>{"Folder Deleted: " + data});
   EXPECT_FALSE(Exists(roaming + "\\Norvane"));
   EXPECT_TRUE(Exists(profile + "\\Application Data"));
+}
+
+// A file's attributes belong to the file, not to one of its names (under Wine too: the
+// Unix write bit and an extended attribute). A second name of a read-only, hidden file
+// planted in a folder being deleted and among the shortcuts goes where Windows can delete
+// it regardless (10 1809 and later) and otherwise stays with its Not line; either way the
+// file keeps its attributes.
+TEST_F(FileSystemTest, ASecondNameOfAFileChangesNothingOfIt) {
+  const std::string file = At("hosts"), product = At("Kelvora Quenzor 5.1");
+  const std::string desktop = At("Desktop"), shortcuts = desktop + "\\Kelvora Quenzor Plexarium";
+  MakeFile(file, FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN);
+  const DWORD before = GetFileAttributesW(Long(file).c_str());
+  ASSERT_TRUE(before & FILE_ATTRIBUTE_READONLY);
+  MakeDir(product);
+  MakeDir(desktop);
+  MakeDir(shortcuts);
+  for (const std::string& folder : {product, shortcuts}) {
+    ASSERT_TRUE(CreateHardLinkW(Long(folder + "\\hosts").c_str(), Long(file).c_str(), nullptr));
+  }
+  KillFolder(fs_, list_, product);
+  SearchDirDel(fs_, list_, desktop, "Kelvora Quenzor Plexarium", false);
+
+  const bool gone = !Exists(product + "\\hosts");
+  const std::vector<std::string> deleted = {"Folder Deleted: " + product,
+                                            "Directory Removed: " + shortcuts,
+                                            "File Deleted: " + shortcuts + "\\hosts"};
+  const std::vector<std::string> kept = {"Folder Not Deleted: " + product,
+                                         "Directory Not Removed: " + shortcuts,
+                                         "File Not Deleted: " + shortcuts + "\\hosts"};
+  EXPECT_EQ(list_.lines, gone ? deleted : kept);
+  EXPECT_EQ(Exists(shortcuts + "\\hosts"), !gone);
+  EXPECT_EQ(GetFileAttributesW(Long(file).c_str()), before);
+  SetFileAttributesW(Long(file).c_str(), FILE_ATTRIBUTE_NORMAL);  // for TearDown
+}
+
+// Wine has no opportunistic locks. This table answers an open of the item it is told of
+// as Windows answers one that would break another program's lock: with the program's
+// FILE_COMPLETE_IF_OPLOCKED at once, with a handle and the success code
+// STATUS_OPLOCK_BREAK_IN_PROGRESS; without it, the open would wait for the lock's holder.
+// Opens for the attributes alone break no lock.
+struct OplockHolder {
+  static inline std::wstring name;
+  static inline bool waited = false;
+  static LONG WINAPI Open(HANDLE* out, ACCESS_MASK access, OBJECT_ATTRIBUTES* object,
+                          IO_STATUS_BLOCK* io, LARGE_INTEGER* size, ULONG attributes, ULONG share,
+                          ULONG disposition, ULONG options, void* ea, ULONG eaSize) {
+    const LONG status = NtdllFileCalls().createFile(out, access, object, io, size, attributes,
+                                                    share, disposition, options, ea, eaSize);
+    const std::wstring opened(object->ObjectName->Buffer, object->ObjectName->Length / 2);
+    const bool breaks = (access & (DELETE | FILE_READ_DATA | FILE_WRITE_DATA)) != 0;
+    if (status < 0 || opened != name || !breaks) return status;
+    waited = waited || !(options & 0x100);
+    return 0x108;
+  }
+};
+
+TEST_F(FileSystemTest, AnItemUnderAnOpportunisticLockCountsAsInUse) {
+  MakeFile(At("held.dll"));
+  OplockHolder::name = L"held.dll";
+  NtFileCalls locked = NtdllFileCalls();
+  locked.createFile = &OplockHolder::Open;
+  Win32FileSystem fs(locked);
+  EXPECT_FALSE(KillFile(fs, list_, At("held.dll")));
+  EXPECT_EQ(list_.lines, std::vector<std::string>{"File Not Deleted: " + At("held.dll")});
+  EXPECT_TRUE(Exists(At("held.dll")));
+  EXPECT_FALSE(OplockHolder::waited);
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/win32/FileSystem_win32.h"
 #include "platform/win32/Owners.h"
 #include "platform/win32/Registry_win32.h"
 #include "platform/win32/UserHives_win32.h"
@@ -15,6 +16,7 @@
 #include "registry/RegistryCleaner.h"
 #include "registry/RegistryKeys.h"
 #include "win32/NewerApi.h"
+#include "win32/UnixLinks.h"
 
 namespace qc::win {
 namespace {
@@ -212,17 +214,12 @@ bool EnableBackupPrivilege() {
          GetLastError() == ERROR_SUCCESS;
 }
 
-// A signed-out user's classes hive, saved to a profile folder as Windows keeps it: the run
-// loads it, deletes the product's copy inside, leaves the rest and unloads it again.
-TEST_F(RegistryAdapter, ASignedOutUsersClassesHiveIsLoadedCleanedAndUnloaded) {
-  const std::filesystem::path profile = std::filesystem::temp_directory_path() /
-                                        ("qc-profile-" + std::to_string(GetCurrentProcessId()));
-  const std::wstring folder = profile.wstring() + L"\\AppData\\Local\\Microsoft\\Windows";
-  ASSERT_TRUE(std::filesystem::create_directories(folder));
-  const std::wstring file = folder + L"\\UsrClass.dat";
-  ASSERT_TRUE(CreateKey(root_ + "\\Hive\\Kelvora.Downloader\\CurVer"));
-  ASSERT_TRUE(CreateKey(root_ + "\\Hive\\Kelvora.DownloaderHelper"));
-  {
+class SignedOutUser : public RegistryAdapter {
+ protected:
+  // A classes hive with the product's ProgID and a decoy, saved to file.
+  void SaveHive(const std::wstring& file) {
+    ASSERT_TRUE(CreateKey(root_ + "\\Hive\\Kelvora.Downloader\\CurVer"));
+    ASSERT_TRUE(CreateKey(root_ + "\\Hive\\Kelvora.DownloaderHelper"));
     UniqueHKey hive;
     ASSERT_EQ(
         RegOpenKeyExW(HKEY_LOCAL_MACHINE, ToW(root_ + "\\Hive").c_str(), 0, KEY_READ, hive.put()),
@@ -230,6 +227,16 @@ TEST_F(RegistryAdapter, ASignedOutUsersClassesHiveIsLoadedCleanedAndUnloaded) {
     ASSERT_TRUE(EnableBackupPrivilege());
     ASSERT_EQ(RegSaveKeyW(hive.get(), file.c_str(), nullptr), ERROR_SUCCESS);
   }
+};
+
+// A signed-out user's classes hive, saved to a profile folder as Windows keeps it: the run
+// loads it, deletes the product's copy inside, leaves the rest and unloads it again.
+TEST_F(SignedOutUser, ClassesHiveIsLoadedCleanedAndUnloaded) {
+  const std::filesystem::path profile = std::filesystem::temp_directory_path() /
+                                        ("qc-profile-" + std::to_string(GetCurrentProcessId()));
+  const std::wstring folder = profile.wstring() + L"\\AppData\\Local\\Microsoft\\Windows";
+  ASSERT_TRUE(std::filesystem::create_directories(folder));
+  SaveHive(folder + L"\\UsrClass.dat");
   const std::string sid = "S-1-5-21-7-7-7-" + std::to_string(GetCurrentProcessId());
   UserScope scope;
   scope.everyProfile = true;
@@ -252,11 +259,39 @@ TEST_F(RegistryAdapter, ASignedOutUsersClassesHiveIsLoadedCleanedAndUnloaded) {
    private:
     std::string hive_;
   } list("QuenzorCleaner " + sid + "_Classes");
-  CleanUserRegistrations(reg_, scope, &hives, os, list);
+  Win32FileSystem fs;
+  CleanUserRegistrations(reg_, scope, &hives, fs, os, list);
   EXPECT_EQ(list.lines, std::vector<std::string>{"Registry Key Deleted: HKEY_USERS\\" + sid +
                                                  "_Classes\\Kelvora.Downloader"});
   EXPECT_FALSE(KeyExists(HKEY_USERS, "QuenzorCleaner " + sid + "_Classes")) << "still loaded";
   EXPECT_EQ(hives.LoadHive("QcTestHive", ToUtf8(folder) + "\\NoSuch.dat"), kErrorFileNotFound);
+  std::filesystem::remove_all(profile);
+}
+
+// The same hive where a folder on the way is a link that leads elsewhere (Wine lists a
+// Unix link as a reparse-point folder): never loaded from there, as the system account
+// would load, and write the logs of, whatever file the link leads to.
+TEST_F(SignedOutUser, HiveBehindALinkElsewhereIsNotLoaded) {
+  const std::filesystem::path profile = std::filesystem::temp_directory_path() /
+                                        ("qc-linked-" + std::to_string(GetCurrentProcessId()));
+  const std::string p = ToUtf8(profile.wstring());
+  ASSERT_TRUE(std::filesystem::create_directories(profile / "AppData"));
+  ASSERT_TRUE(std::filesystem::create_directories(profile / "elsewhere/Microsoft/Windows"));
+  SaveHive(ToW(p + "\\elsewhere\\Microsoft\\Windows\\UsrClass.dat"));
+  if (!MakeFolderLink(p + "\\AppData", "Local", "elsewhere")) GTEST_SKIP() << "no links here";
+  const std::string sid = "S-1-5-21-7-7-8-" + std::to_string(GetCurrentProcessId());
+  UserScope scope;
+  scope.everyProfile = true;
+  scope.accounts.push_back({sid, p});
+  Win32UserHives hives;
+  Win32FileSystem fs;
+  Vista os;
+  Lines list;
+  CleanUserRegistrations(reg_, scope, &hives, fs, os, list);
+  EXPECT_EQ(list.lines, std::vector<std::string>{"Error: The registrations of the user profile " +
+                                                 p + " could not be loaded"});
+  EXPECT_FALSE(KeyExists(HKEY_USERS, "QuenzorCleaner " + sid + "_Classes"));
+  RemoveFolderLink(p + "\\AppData", "Local");
   std::filesystem::remove_all(profile);
 }
 
