@@ -17,14 +17,10 @@ constexpr int kIdBtnExit = 1003;
 
 }  // namespace
 
-Form1Window::~Form1Window() {
-  if (hwnd_ != nullptr) DestroyWindow(hwnd_);
-}
-
 bool Form1Window::Create() {
-  hwnd_ = CreateFrame(instance_, kClassName, WindowProcOf<Form1Window, &Form1Window::Handle>,
-                      kMainCaption, 856, 412, IDI_APP, this);
-  if (hwnd_ == nullptr) return false;
+  hwnd_.reset(CreateFrame(instance_, kClassName, WindowProcOf<Form1Window, &Form1Window::Handle>,
+                          kMainCaption, 856, 412, IDI_APP, this));
+  if (!hwnd_) return false;
   CreateControls();
   return true;
 }
@@ -32,26 +28,27 @@ bool Form1Window::Create() {
 void Form1Window::CreateControls() {
   banner_.reset(LoadImageW(instance_, MAKEINTRESOURCEW(IDB_BANNER_MAIN), IMAGE_BITMAP, 0, 0,
                            LR_CREATEDIBSECTION));
-  HWND picture1 =
-      CreatePictureBox(hwnd_, kIdPicture1, {0, 0, 697, 57}, static_cast<HBITMAP>(banner_.get()));
+  HWND picture1 = CreatePictureBox(hwnd_.get(), kIdPicture1, {0, 0, 697, 57},
+                                   static_cast<HBITMAP>(banner_.get()));
   constexpr DWORD kButton = WS_TABSTOP | BS_PUSHBUTTON;
-  btnClean_ =
-      CreateControl(hwnd_, L"BUTTON", "&Clean PC", kButton, 0, {704, 8, 145, 25}, kIdBtnClean);
-  listWork_ = CreateControl(hwnd_, L"LISTBOX", "",
+  btnClean_ = CreateControl(hwnd_.get(), L"BUTTON", "&Clean PC", kButton, 0, {704, 8, 145, 25},
+                            kIdBtnClean);
+  listWork_ = CreateControl(hwnd_.get(), L"LISTBOX", "",
                             WS_TABSTOP | WS_VSCROLL | LBS_NOINTEGRALHEIGHT | LBS_NOTIFY,
                             WS_EX_CLIENTEDGE, {8, 64, 841, 342}, kIdListWork);
-  btnExit_ = CreateControl(hwnd_, L"BUTTON", "E&xit", kButton, 0, {704, 32, 145, 25}, kIdBtnExit);
+  btnExit_ =
+      CreateControl(hwnd_.get(), L"BUTTON", "E&xit", kButton, 0, {704, 32, 145, 25}, kIdBtnExit);
   const HWND tabOrder[] = {btnExit_, listWork_, btnClean_, picture1};
   SetTabOrder(tabOrder, 4);
   font_.reset(CreateDialogFont());
-  ApplyFont(hwnd_, static_cast<HFONT>(font_.get()));
+  ApplyFont(hwnd_.get(), static_cast<HFONT>(font_.get()));
 }
 
 void Form1Window::Show() {
-  if (hwnd_ == nullptr) return;
-  ShowWindow(hwnd_, SW_SHOW);
+  if (!hwnd_) return;
+  ShowWindow(hwnd_.get(), SW_SHOW);
   SetFocus(btnExit_);
-  UpdateWindow(hwnd_);
+  UpdateWindow(hwnd_.get());
 }
 
 void Form1Window::RunMessageLoop() { RunWindow(hwnd_, state_); }
@@ -62,7 +59,7 @@ LRESULT Form1Window::Handle(Form1Window& self, HWND hwnd, UINT msg, WPARAM wp, L
       self.OnCommand(LOWORD(wp), HIWORD(wp));
       return 0;
     case WM_DESTROY:
-      self.hwnd_ = nullptr;
+      self.hwnd_.release();  // destroyed already
       return 0;
     default:
       return DefFrameProc(hwnd, msg, wp, lp, self.state_);
@@ -77,14 +74,15 @@ void Form1Window::OnCommand(WORD id, WORD code) {
 
 MsgAnswer Form1Window::MsgBox(std::string_view text, std::string_view title, MsgButtons buttons) {
   const UINT flags = static_cast<UINT>(buttons) | MB_DEFBUTTON1;
-  return static_cast<MsgAnswer>(MessageBoxW(hwnd_, ToW(text).c_str(), ToW(title).c_str(), flags));
+  return static_cast<MsgAnswer>(
+      MessageBoxW(hwnd_.get(), ToW(text).c_str(), ToW(title).c_str(), flags));
 }
 
 void Form1Window::EnableCleanButton(bool enabled) {
   if (enabled) {
     EnableWindow(btnClean_, TRUE);
   } else {
-    DisableControl(hwnd_, btnClean_, state_);
+    DisableControl(hwnd_.get(), btnClean_, state_);
   }
 }
 

@@ -19,7 +19,6 @@ class Form1Window final : public IUi, public IResultsList {
   explicit Form1Window(HINSTANCE instance) : instance_(instance) {}
   Form1Window(const Form1Window&) = delete;
   Form1Window& operator=(const Form1Window&) = delete;
-  ~Form1Window() override;
 
   // Creates the window and its controls, not yet visible.
   bool Create();
@@ -48,7 +47,6 @@ class Form1Window final : public IUi, public IResultsList {
   void OnCommand(WORD id, WORD code);
 
   HINSTANCE instance_;
-  HWND hwnd_ = nullptr;
   HWND btnClean_ = nullptr;
   HWND listWork_ = nullptr;
   HWND btnExit_ = nullptr;
@@ -57,6 +55,9 @@ class Form1Window final : public IUi, public IResultsList {
   WindowState state_;
   Form1* logic_ = nullptr;
   std::function<AckOutcome()> acknowledge_;
+  // Last, so it goes first, while the fonts, the banner and the state its last messages
+  // use are still there.
+  UniqueWindow hwnd_;
 };
 
 }  // namespace qc::win

@@ -127,17 +127,20 @@ std::unique_ptr<ILogWriter> RunLog::Open() {
   return Ours(log) ? Take(log, stamped) : nullptr;
 }
 
-void RunLog::Begin(bool silent) {
+// A log whose first line cannot be written holds nothing of the run, so the event names
+// no log and the run writes no more.
+void RunLog::Start(std::string_view firstLine, LineType type) {
   writer_ = Open();
-  if (writer_ && !Write(Header(silent), LineType::Information, kRunComponent)) {
+  if (writer_ && !Write(firstLine, type, kRunComponent)) {
     writer_.reset();
     path_.clear();
   }
 }
 
+void RunLog::Begin(bool silent) { Start(Header(silent), LineType::Information); }
+
 void RunLog::NotStarted(int exitCode) {
-  writer_ = Open();
-  if (writer_) Write(NotStartedLine(exitCode), LineType::Warning, kRunComponent);
+  Start(NotStartedLine(exitCode), LineType::Warning);
   writer_.reset();
 }
 

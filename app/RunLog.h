@@ -75,6 +75,7 @@ class RunLog {
   bool AdministratorsOwn(const std::string& folder);
   std::unique_ptr<ILogWriter> Open();
   std::unique_ptr<ILogWriter> Take(OpenedLog& log, const std::string& path);
+  void Start(std::string_view firstLine, LineType type);
   bool Ours(const OpenedLog& log);
   bool Write(std::string_view text, LineType type, std::string_view component);
   std::string Header(bool silent);

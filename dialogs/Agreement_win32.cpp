@@ -71,13 +71,13 @@ LRESULT Handle(AgreementState& s, HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
 void ShowAgreement(HINSTANCE instance) {
   AgreementState s;
   const UniqueGdi font(CreateDialogFont());
-  HWND hwnd = CreateFrame(instance, kClassName, WindowProcOf<AgreementState, Handle>,
-                          kAgreementCaption, 482, 367, IDI_APP, &s);
-  if (hwnd == nullptr) return;  // nothing to show; the dialog underneath stays usable
-  CreateControls(s, hwnd);
-  ApplyFont(hwnd, static_cast<HFONT>(font.get()));
+  UniqueWindow frame(CreateFrame(instance, kClassName, WindowProcOf<AgreementState, Handle>,
+                                 kAgreementCaption, 482, 367, IDI_APP, &s));
+  if (!frame) return;  // nothing to show; the dialog underneath stays usable
+  CreateControls(s, frame.get());
+  ApplyFont(frame.get(), static_cast<HFONT>(font.get()));
   Form_Load(s);
-  RunModal(hwnd, s.command1, s);
+  RunModal(frame, s.command1, s);
 }
 
 }  // namespace qc::win

@@ -97,11 +97,11 @@ AckOutcome ShowAcknowledge(HINSTANCE instance) {
   AckResources r;
   r.banner.reset(LoadImageW(instance, MAKEINTRESOURCEW(IDB_BANNER_ACK), IMAGE_BITMAP, 0, 0,
                             LR_CREATEDIBSECTION));
-  HWND hwnd = CreateFrame(instance, kClassName, WindowProcOf<AckState, Handle>, kAckCaption, 281,
-                          318, IDI_APP, &s);
-  if (hwnd == nullptr) return AckOutcome::NotShown;
-  CreateControls(s, r, hwnd);
-  RunModal(hwnd, s.btnOK, s);
+  UniqueWindow frame(CreateFrame(instance, kClassName, WindowProcOf<AckState, Handle>, kAckCaption,
+                                 281, 318, IDI_APP, &s));
+  if (!frame) return AckOutcome::NotShown;
+  CreateControls(s, r, frame.get());
+  RunModal(frame, s.btnOK, s);
   return s.outcome;
 }
 

@@ -28,13 +28,8 @@ std::wstring LockDescriptor() {
 
 }  // namespace
 
-Win32InstanceLock::~Win32InstanceLock() { Release(); }
-
-void Win32InstanceLock::Release() {
-  // A mutex belongs to the thread that took it; the run takes and leaves it on one thread.
-  if (held_) ReleaseMutex(mutex_.get());
-  held_ = false;
-}
+// A mutex belongs to the thread that took it; the run takes and leaves it on one thread.
+void Win32InstanceLock::Release() { held_.reset(); }
 
 LockFacts Win32InstanceLock::Open() {
   if (opened_) return facts_;
@@ -73,7 +68,7 @@ LockOutcome Win32InstanceLock::Acquire() {
   switch (WaitForSingleObject(mutex_.get(), 0)) {
     case WAIT_OBJECT_0:
     case WAIT_ABANDONED:  // an earlier run ended without releasing it (it crashed)
-      held_ = true;
+      held_.reset(mutex_.get());
       return LockOutcome::Acquired;
     case WAIT_TIMEOUT:
       return LockOutcome::HeldElsewhere;

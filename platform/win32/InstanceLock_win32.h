@@ -16,7 +16,6 @@ class Win32InstanceLock final : public IInstanceLock {
   Win32InstanceLock() = default;
   Win32InstanceLock(const Win32InstanceLock&) = delete;
   Win32InstanceLock& operator=(const Win32InstanceLock&) = delete;
-  ~Win32InstanceLock() override;
   LockFacts Open() override;
   LockOutcome Acquire() override;
   void Release() override;
@@ -25,7 +24,7 @@ class Win32InstanceLock final : public IInstanceLock {
   UniqueHandle mutex_;
   LockFacts facts_;
   bool opened_ = false;
-  bool held_ = false;
+  UniqueMutexHold held_;  // after mutex_, so it is released before the handle closes
 };
 
 }  // namespace qc::win

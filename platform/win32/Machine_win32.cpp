@@ -8,26 +8,12 @@
 
 #include "platform/win32/Owners.h"
 #include "platform/win32/Security_win32.h"
+#include "platform/win32/SystemFunction.h"
+#include "platform/win32/System_win32.h"
 #include "platform/win32/Utf.h"
 
 namespace qc::win {
 namespace {
-
-// The process token's user, as the raw TOKEN_USER buffer; empty when unreadable.
-std::vector<BYTE> TokenUser() {
-  UniqueHandle token;
-  if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, token.put())) return {};
-  DWORD size = 0;
-  GetTokenInformation(token.get(), ::TokenUser, nullptr, 0, &size);
-  if (size < sizeof(TOKEN_USER)) return {};
-  std::vector<BYTE> buffer(size);
-  if (!GetTokenInformation(token.get(), ::TokenUser, buffer.data(), size, &size)) return {};
-  return buffer;
-}
-
-PSID UserSid(std::vector<BYTE>& tokenUser) {
-  return reinterpret_cast<TOKEN_USER*>(tokenUser.data())->User.Sid;
-}
 
 DateTime FromSystemTime(const SYSTEMTIME& t, int biasMinutes) {
   return {t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute, t.wSecond, t.wMilliseconds, biasMinutes};
@@ -54,9 +40,8 @@ bool Win32Machine::IsWindows64Bit() {
   if constexpr (sizeof(void*) == 8) return true;
   // A 32-bit program learns it from WOW64. IsWow64Process is not in every XP release,
   // and the program must start on all of them, so it is looked up, not imported.
-  using Fn = BOOL(WINAPI*)(HANDLE, PBOOL);
-  const auto isWow64 = reinterpret_cast<Fn>(
-      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "IsWow64Process")));
+  const auto isWow64 =
+      SystemFunction<BOOL(WINAPI*)(HANDLE, PBOOL)>(L"kernel32.dll", "IsWow64Process");
   BOOL wow64 = FALSE;
   return isWow64 != nullptr && isWow64(GetCurrentProcess(), &wow64) && wow64;
 }
@@ -64,31 +49,26 @@ bool Win32Machine::IsWindows64Bit() {
 bool Win32Machine::IsProgram64Bit() { return sizeof(void*) == 8; }
 
 bool Win32Machine::IsLocalSystem() {
-  std::vector<BYTE> user = TokenUser();
-  return !user.empty() && IsWellKnownSid(UserSid(user), WinLocalSystemSid);
+  ProcessUser user;
+  return user.Sid() != nullptr && IsWellKnownSid(user.Sid(), WinLocalSystemSid);
 }
 
 bool Win32Machine::IsAdministrator() { return ProcessIsAdministrator(); }
 
 std::string Win32Machine::WindowsVersion() {
-  // An ntdll export the program does not link against; ntdll is in every process.
-  using Fn = LONG(WINAPI*)(OSVERSIONINFOW*);
-  const auto rtlGetVersion = reinterpret_cast<Fn>(
-      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "RtlGetVersion")));
-  OSVERSIONINFOW info{};
-  info.dwOSVersionInfoSize = sizeof(info);
-  if (rtlGetVersion == nullptr || rtlGetVersion(&info) != 0) return {};
-  return std::to_string(info.dwMajorVersion) + "." + std::to_string(info.dwMinorVersion) + "." +
-         std::to_string(info.dwBuildNumber);
+  const std::optional<OsVersionInfo> v = ReadWindowsVersion(VersionAnswer::OfTheKernel);
+  if (!v) return {};
+  return std::to_string(v->majorVersion) + "." + std::to_string(v->minorVersion) + "." +
+         std::to_string(v->buildNumber);
 }
 
 std::string Win32Machine::AccountName() {
-  std::vector<BYTE> user = TokenUser();
-  if (!user.empty()) {
+  ProcessUser user;
+  if (user.Sid() != nullptr) {
     wchar_t name[256], domain[256];
     DWORD nameChars = 256, domainChars = 256;
     SID_NAME_USE use;
-    if (LookupAccountSidW(nullptr, UserSid(user), name, &nameChars, domain, &domainChars, &use)) {
+    if (LookupAccountSidW(nullptr, user.Sid(), name, &nameChars, domain, &domainChars, &use)) {
       if (domain[0] == L'\0') return ToUtf8(name);
       return ToUtf8(domain) + "\\" + ToUtf8(name);
     }

@@ -1,5 +1,6 @@
-// Move-only owners of Windows resources, so every handle is closed exactly once and
-// on every path.
+// Move-only owners of Windows resources and of calls Windows wants undone (a selected
+// object, a disabled window), so every handle is closed and every call undone exactly
+// once and on every path.
 #pragma once
 
 #include <objbase.h>
@@ -91,6 +92,107 @@ struct GdiTraits {
   static void Close(Type h) { DeleteObject(h); }
 };
 using UniqueGdi = UniqueResource<GdiTraits>;
+
+// A SID that AllocateAndInitializeSid made.
+struct SidTraits {
+  using Type = PSID;
+  static Type Invalid() { return nullptr; }
+  static bool IsValid(Type p) { return p != nullptr; }
+  static void Close(Type p) { FreeSid(p); }
+};
+using UniqueSid = UniqueResource<SidTraits>;
+
+// A window's (or, for no window, the screen's) device context from GetDC.
+struct WindowDcTraits {
+  struct Type {
+    HWND window;
+    HDC dc;
+  };
+  static Type Invalid() { return {nullptr, nullptr}; }
+  static bool IsValid(Type t) { return t.dc != nullptr; }
+  static void Close(Type t) { ReleaseDC(t.window, t.dc); }
+};
+using UniqueWindowDc = UniqueResource<WindowDcTraits>;
+
+// The painting of one WM_PAINT: BeginPaint now, EndPaint when it goes, as Windows asks
+// for every BeginPaint.
+struct PaintTraits {
+  struct Type {
+    HWND window;
+    PAINTSTRUCT paint;
+  };
+  static Type Invalid() { return {nullptr, {}}; }
+  static bool IsValid(const Type& t) { return t.window != nullptr; }
+  static void Close(const Type& t) { EndPaint(t.window, &t.paint); }
+};
+using UniquePaint = UniqueResource<PaintTraits>;
+
+inline UniquePaint BeginPainting(HWND window) {
+  PaintTraits::Type painting{window, {}};
+  BeginPaint(window, &painting.paint);
+  return UniquePaint(painting);
+}
+
+// A memory device context from CreateCompatibleDC.
+struct MemoryDcTraits {
+  using Type = HDC;
+  static Type Invalid() { return nullptr; }
+  static bool IsValid(Type h) { return h != nullptr; }
+  static void Close(Type h) { DeleteDC(h); }
+};
+using UniqueMemoryDc = UniqueResource<MemoryDcTraits>;
+
+// An object selected into a device context; the one it replaced goes back when this goes,
+// so the object can be deleted and the context freed.
+struct SelectionTraits {
+  struct Type {
+    HDC dc;
+    HGDIOBJ previous;
+  };
+  static Type Invalid() { return {nullptr, nullptr}; }
+  static bool IsValid(Type t) { return t.previous != nullptr && t.previous != HGDI_ERROR; }
+  static void Close(Type t) { SelectObject(t.dc, t.previous); }
+};
+using UniqueSelection = UniqueResource<SelectionTraits>;
+
+inline UniqueSelection SelectInto(HDC dc, HGDIOBJ object) {
+  return UniqueSelection({dc, SelectObject(dc, object)});
+}
+
+// A window of this program's own; one that is gone already is left alone.
+struct WindowTraits {
+  using Type = HWND;
+  static Type Invalid() { return nullptr; }
+  static bool IsValid(Type h) { return h != nullptr; }
+  static void Close(Type h) {
+    if (IsWindow(h)) DestroyWindow(h);
+  }
+};
+using UniqueWindow = UniqueResource<WindowTraits>;
+
+// A window disabled for the time a modal one shows; enabled again when this goes.
+struct DisabledWindowTraits {
+  using Type = HWND;
+  static Type Invalid() { return nullptr; }
+  static bool IsValid(Type h) { return h != nullptr; }
+  static void Close(Type h) { EnableWindow(h, TRUE); }
+};
+using UniqueDisabledWindow = UniqueResource<DisabledWindowTraits>;
+
+inline UniqueDisabledWindow DisableWindow(HWND window) {
+  EnableWindow(window, FALSE);
+  return UniqueDisabledWindow(window);
+}
+
+// A mutex this thread took by waiting on it; released when this goes. The mutex's own
+// handle must outlive it.
+struct MutexHoldTraits {
+  using Type = HANDLE;
+  static Type Invalid() { return nullptr; }
+  static bool IsValid(Type h) { return h != nullptr; }
+  static void Close(Type h) { ReleaseMutex(h); }
+};
+using UniqueMutexHold = UniqueResource<MutexHoldTraits>;
 
 struct BstrTraits {
   using Type = BSTR;

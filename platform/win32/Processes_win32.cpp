@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "platform/win32/Owners.h"
+#include "platform/win32/SystemFunction.h"
 #include "platform/win32/Utf.h"
 
 namespace qc::win {
@@ -233,8 +234,8 @@ using QueryImageFn = BOOL(WINAPI*)(HANDLE, DWORD, wchar_t*, DWORD*);
 
 // From Vista on; looked up, as XP lacks it.
 QueryImageFn QueryFullImageName() {
-  static const auto query = reinterpret_cast<QueryImageFn>(reinterpret_cast<void*>(
-      GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "QueryFullProcessImageNameW")));
+  static const auto query =
+      SystemFunction<QueryImageFn>(L"kernel32.dll", "QueryFullProcessImageNameW");
   return query;
 }
 
@@ -248,8 +249,7 @@ DWORD QueryRight() {
 // XP: the native call, which gives the device path ("\Device\HarddiskVolume1\...").
 std::optional<std::string> NativeImagePath(HANDLE process) {
   using Fn = LONG(NTAPI*)(HANDLE, ULONG, void*, ULONG, ULONG*);
-  const auto query = reinterpret_cast<Fn>(reinterpret_cast<void*>(
-      GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "NtQueryInformationProcess")));
+  const auto query = SystemFunction<Fn>(L"ntdll.dll", "NtQueryInformationProcess");
   constexpr ULONG kProcessImageFileName = 27;
   // Room for the longest path after the string's header, aligned as the header needs.
   std::vector<UNICODE_STRING> buffer(1 + 65536 / sizeof(UNICODE_STRING));

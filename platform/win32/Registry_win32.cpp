@@ -6,6 +6,7 @@
 
 #include <vector>
 
+#include "platform/win32/SystemFunction.h"
 #include "platform/win32/Utf.h"
 
 namespace qc::win {
@@ -31,12 +32,6 @@ HKEY ToHKey(RegKey key) {
 // process has loaded, so the program's import table names no ntdll function.
 using NtDeleteKeyFn = LONG(WINAPI*)(HANDLE key);
 using RtlNtStatusToDosErrorFn = ULONG(WINAPI*)(LONG status);
-
-template <typename Fn>
-Fn NtdllFunction(const char* name) {
-  return reinterpret_cast<Fn>(
-      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"ntdll.dll"), name)));
-}
 
 RegKey FromHKey(HKEY key) {
   const auto value = static_cast<LONG_PTR>(reinterpret_cast<ULONG_PTR>(key));
@@ -71,8 +66,9 @@ long Win32Registry::EnumKey(RegKey key, std::uint32_t index, std::string* name,
 long Win32Registry::DeleteOpenKey(RegKey key) {
   // A predefined root is never deleted.
   if (IsPredefined(key)) return ERROR_ACCESS_DENIED;
-  static const auto deleteKey = NtdllFunction<NtDeleteKeyFn>("NtDeleteKey");
-  static const auto toDosError = NtdllFunction<RtlNtStatusToDosErrorFn>("RtlNtStatusToDosError");
+  static const auto deleteKey = SystemFunction<NtDeleteKeyFn>(L"ntdll.dll", "NtDeleteKey");
+  static const auto toDosError =
+      SystemFunction<RtlNtStatusToDosErrorFn>(L"ntdll.dll", "RtlNtStatusToDosError");
   if (deleteKey == nullptr || toDosError == nullptr) return ERROR_CALL_NOT_IMPLEMENTED;
   const LONG status = deleteKey(ToHKey(key));
   return status == 0 ? ERROR_SUCCESS : LONG(toDosError(status));

@@ -68,28 +68,33 @@ Status OwnerOf(HANDLE object, SE_OBJECT_TYPE type, std::string* ownerSid) {
   return Status::Success();
 }
 
-std::string ProcessUserSid() {
+ProcessUser::ProcessUser() {
   UniqueHandle token;
-  if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, token.put())) return {};
+  if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, token.put())) return;
   DWORD size = 0;
   GetTokenInformation(token.get(), TokenUser, nullptr, 0, &size);
-  if (size < sizeof(TOKEN_USER)) return {};
+  if (size < sizeof(TOKEN_USER)) return;
   std::vector<BYTE> buffer(size);
-  if (!GetTokenInformation(token.get(), TokenUser, buffer.data(), size, &size)) return {};
-  return SidText(reinterpret_cast<TOKEN_USER*>(buffer.data())->User.Sid);
+  if (GetTokenInformation(token.get(), TokenUser, buffer.data(), size, &size)) {
+    tokenUser_ = std::move(buffer);
+  }
 }
+
+PSID ProcessUser::Sid() {
+  return tokenUser_.empty() ? nullptr : reinterpret_cast<TOKEN_USER*>(tokenUser_.data())->User.Sid;
+}
+
+std::string ProcessUserSid() { return SidText(ProcessUser().Sid()); }
 
 bool ProcessIsAdministrator() {
   SID_IDENTIFIER_AUTHORITY nt = SECURITY_NT_AUTHORITY;
-  PSID admins = nullptr;
+  UniqueSid admins;
   if (!AllocateAndInitializeSid(&nt, 2, SECURITY_BUILTIN_DOMAIN_RID, DOMAIN_ALIAS_RID_ADMINS, 0, 0,
-                                0, 0, 0, 0, &admins)) {
+                                0, 0, 0, 0, admins.put())) {
     return false;
   }
   BOOL member = FALSE;
-  const bool known = CheckTokenMembership(nullptr, admins, &member) != 0;
-  FreeSid(admins);
-  return known && member;
+  return CheckTokenMembership(nullptr, admins.get(), &member) && member;
 }
 
 ItemSecurity Win32PathSecurity::Read(const std::string& path) {

@@ -6,6 +6,7 @@
 #include <accctrl.h>
 
 #include <string>
+#include <vector>
 
 #include "platform/Security.h"
 
@@ -18,7 +19,20 @@ std::string SidText(PSID sid);
 // none. Not ok when the descriptor cannot be read.
 Status OwnerOf(HANDLE object, SE_OBJECT_TYPE type, std::string* ownerSid);
 
-// The process token's user; empty when unreadable.
+// The process token's user, read once; Sid() is null when the token cannot be read.
+class ProcessUser {
+ public:
+  ProcessUser();
+  // The SID points into this object, which is therefore never copied.
+  ProcessUser(const ProcessUser&) = delete;
+  ProcessUser& operator=(const ProcessUser&) = delete;
+  PSID Sid();
+
+ private:
+  std::vector<BYTE> tokenUser_;  // a TOKEN_USER and the SID it points to
+};
+
+// The process token's user as text; empty when unreadable.
 std::string ProcessUserSid();
 
 // Whether the process token has the Administrators group enabled: an elevated

@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include "platform/CommandLine.h"
+#include "platform/win32/SystemFunction.h"
 #include "platform/win32/Utf.h"
 
 namespace qc::win {
@@ -30,17 +31,38 @@ std::optional<std::string> Win32Environment::Get(const std::string& name) {
   }
 }
 
-std::optional<OsVersionInfo> Win32OsVersion::QueryVersion() {
-  // The ANSI structure in its 148-byte form; only the size field is set before the call.
-  OSVERSIONINFOA info{};
-  static_assert(sizeof(OSVERSIONINFOA) == 148);
+namespace {
+
+// Both structures begin alike; only the size field is set before the call.
+template <typename Info, typename Call>
+std::optional<OsVersionInfo> Read(Call call) {
+  Info info{};
   info.dwOSVersionInfoSize = sizeof(info);
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
-  if (GetVersionExA(&info) != 1) return std::nullopt;
-#pragma GCC diagnostic pop
+  if (!call(&info)) return std::nullopt;
   return OsVersionInfo{info.dwMajorVersion, info.dwMinorVersion, info.dwBuildNumber,
                        info.dwPlatformId};
+}
+
+}  // namespace
+
+std::optional<OsVersionInfo> ReadWindowsVersion(VersionAnswer answer) {
+  if (answer == VersionAnswer::OfTheKernel) {
+    // An ntdll export the program does not link against; ntdll is in every process.
+    const auto rtlGetVersion =
+        SystemFunction<LONG(WINAPI*)(OSVERSIONINFOW*)>(L"ntdll.dll", "RtlGetVersion");
+    return Read<OSVERSIONINFOW>(
+        [&](OSVERSIONINFOW* info) { return rtlGetVersion != nullptr && rtlGetVersion(info) == 0; });
+  }
+  // The ANSI structure in its 148-byte form.
+  static_assert(sizeof(OSVERSIONINFOA) == 148);
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
+  return Read<OSVERSIONINFOA>([](OSVERSIONINFOA* info) { return GetVersionExA(info) == 1; });
+#pragma GCC diagnostic pop
+}
+
+std::optional<OsVersionInfo> Win32OsVersion::QueryVersion() {
+  return ReadWindowsVersion(VersionAnswer::ToThisProgram);
 }
 
 }  // namespace qc::win

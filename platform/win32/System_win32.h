@@ -17,6 +17,13 @@ class Win32Environment final : public IEnvironment {
   std::optional<std::string> Get(const std::string& name) override;
 };
 
+// The one place the Windows version is read, in either of its two answers: the one
+// GetVersionExA gives this program, which from Windows 8.1 on is no newer than the
+// versions its manifest names (what IOsVersion promises), or the kernel's own, which the
+// run log reports (RtlGetVersion). nullopt when the call fails.
+enum class VersionAnswer { ToThisProgram, OfTheKernel };
+std::optional<OsVersionInfo> ReadWindowsVersion(VersionAnswer answer);
+
 class Win32OsVersion final : public IOsVersion {
  public:
   std::optional<OsVersionInfo> QueryVersion() override;

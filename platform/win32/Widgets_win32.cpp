@@ -1,6 +1,7 @@
 // Shared window pieces: font, window classes, controls, banner picture box, sizing.
 #include "platform/win32/Widgets_win32.h"
 
+#include "platform/win32/Owners.h"
 #include "platform/win32/Utf.h"
 
 namespace qc::win {
@@ -8,22 +9,20 @@ namespace {
 
 constexpr wchar_t kPictureClass[] = L"QcPictureBox";
 
+void DrawBitmap(HDC dc, HBITMAP bitmap) {
+  const UniqueMemoryDc memory(CreateCompatibleDC(dc));
+  const UniqueSelection selected = SelectInto(memory.get(), bitmap);
+  BITMAP bm{};
+  GetObjectW(bitmap, sizeof(bm), &bm);
+  BitBlt(dc, 0, 0, bm.bmWidth, bm.bmHeight, memory.get(), 0, 0, SRCCOPY);
+}
+
 LRESULT CALLBACK PictureProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
   switch (msg) {
     case WM_PAINT: {
-      PAINTSTRUCT ps;
-      HDC dc = BeginPaint(hwnd, &ps);
+      const UniquePaint painting = BeginPainting(hwnd);
       auto bitmap = reinterpret_cast<HBITMAP>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-      if (bitmap != nullptr) {
-        HDC mem = CreateCompatibleDC(dc);
-        HGDIOBJ old = SelectObject(mem, bitmap);
-        BITMAP bm{};
-        GetObjectW(bitmap, sizeof(bm), &bm);
-        BitBlt(dc, 0, 0, bm.bmWidth, bm.bmHeight, mem, 0, 0, SRCCOPY);
-        SelectObject(mem, old);
-        DeleteDC(mem);
-      }
-      EndPaint(hwnd, &ps);
+      if (bitmap != nullptr) DrawBitmap(painting.get().paint.hdc, bitmap);
       return 0;
     }
     case WM_LBUTTONDOWN:
@@ -46,9 +45,8 @@ bool IsFaceInstalled(const wchar_t* face) {
   query.lfCharSet = DEFAULT_CHARSET;
   lstrcpynW(query.lfFaceName, face, LF_FACESIZE);
   bool found = false;
-  HDC screen = GetDC(nullptr);
-  EnumFontFamiliesExW(screen, &query, NoteFace, reinterpret_cast<LPARAM>(&found), 0);
-  ReleaseDC(nullptr, screen);
+  const UniqueWindowDc screen({nullptr, GetDC(nullptr)});
+  EnumFontFamiliesExW(screen.get().dc, &query, NoteFace, reinterpret_cast<LPARAM>(&found), 0);
   return found;
 }
 

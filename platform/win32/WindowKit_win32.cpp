@@ -124,29 +124,28 @@ LRESULT DefFrameProc(HWND window, UINT msg, WPARAM wp, LPARAM lp, WindowState& s
   return DefWindowProcW(window, msg, wp, lp);
 }
 
-void RunWindow(HWND window, WindowState& state) {
-  Pump(window, state);
-  if (IsWindow(window)) DestroyWindow(window);
+void RunWindow(UniqueWindow& window, WindowState& state) {
+  Pump(window.get(), state);
+  window.reset();
 }
 
-void RunModal(HWND window, HWND focus, WindowState& state) {
+void RunModal(UniqueWindow& window, HWND focus, WindowState& state) {
   HWND previous = GetActiveWindow();
-  OtherWindows others{window, {}};
+  OtherWindows others{window.get(), {}};
   EnumThreadWindows(GetCurrentThreadId(), CollectEnabled, reinterpret_cast<LPARAM>(&others));
-  for (HWND other : others.enabled) EnableWindow(other, FALSE);
+  std::vector<UniqueDisabledWindow> disabled;
+  for (HWND other : others.enabled) disabled.push_back(DisableWindow(other));
 
   state.lastFocus = focus;
-  ShowWindow(window, SW_SHOW);
-  SetForegroundWindow(window);
+  ShowWindow(window.get(), SW_SHOW);
+  SetForegroundWindow(window.get());
   SetFocus(focus);
-  UpdateWindow(window);
-  Pump(window, state);
+  UpdateWindow(window.get());
+  Pump(window.get(), state);
 
   // Enable the outer windows before this one goes, so the activation returns to them.
-  for (auto it = others.enabled.rbegin(); it != others.enabled.rend(); ++it) {
-    EnableWindow(*it, TRUE);
-  }
-  if (IsWindow(window)) DestroyWindow(window);
+  while (!disabled.empty()) disabled.pop_back();
+  window.reset();
   if (previous != nullptr && IsWindow(previous) && IsWindowVisible(previous)) {
     SetForegroundWindow(previous);
   }

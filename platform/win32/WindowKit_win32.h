@@ -7,6 +7,8 @@
 
 #include <string_view>
 
+#include "platform/win32/Owners.h"
+
 namespace qc::win {
 
 // The part of a window's state that the kit reads; each window keeps its own state, with
@@ -52,12 +54,13 @@ LRESULT DefFrameProc(HWND window, UINT msg, WPARAM wp, LPARAM lp, WindowState& s
 
 // Handles the thread's messages until state.ended is set or the window is gone (or
 // WM_QUIT arrives, which is posted again for an outer loop); then destroys the window.
-void RunWindow(HWND window, WindowState& state);
+// The owner keeps the window meanwhile, so the handlers can still use it.
+void RunWindow(UniqueWindow& window, WindowState& state);
 
 // Shows the window modally: every other enabled top-level window of the thread is
 // disabled, the window is shown with the focus on `focus` and run as RunWindow does;
 // then the other windows are enabled again before it goes.
-void RunModal(HWND window, HWND focus, WindowState& state);
+void RunModal(UniqueWindow& window, HWND focus, WindowState& state);
 
 // Disables a control; if it has the focus, the focus moves first to the next control in
 // the tab order that can take it, so the keyboard keeps working.

@@ -68,12 +68,18 @@ class FakeProfileList final : public IProfileList {
   std::optional<std::vector<ProfileEntry>> entries = std::vector<ProfileEntry>{};
 };
 
-// Files as byte strings; a path in `failing` refuses every change. A file is owned by
-// Administrators unless `owners` names another owner.
+// Files as byte strings, each owned by Administrators unless `owners` names another.
+// Every folder is there but one in `failing`, which cannot be made either; a file in
+// `failing` opens but takes no bytes and cannot be renamed. A file in `refused` does not
+// open, for the reason given (Denied also for a link or a second name of a file, as the
+// adapter reports them), and keeps that reason when renamed.
 class FakeLogFile final : public ILogFile {
  public:
   OpenedLog Open(const std::string& path, LogCreation creation) override {
-    if (failing.count(path)) return {Status::Fail(StatusCode::Failed, 5, "CreateFileW"), {}, {}};
+    if (refused.count(path)) return {Status::Fail(refused[path], 5, "CreateFileW"), {}, {}};
+    if (failing.count(path.substr(0, path.rfind('\\')))) {
+      return {Status::Fail(StatusCode::NotFound, 3, "CreateFileW"), {}, {}};
+    }
     if (creation == LogCreation::CreateOnly && files.count(path)) {
       return {Status::Fail(StatusCode::Failed, 80, "CreateFileW"), {}, {}};
     }
@@ -83,6 +89,7 @@ class FakeLogFile final : public ILogFile {
             std::make_unique<Writer>(*this, path)};
   }
   Status CreateFolder(const std::string& path) override {
+    if (failing.count(path)) return Status::Fail(StatusCode::Denied, 5, "CreateDirectoryW");
     folders.insert(path);
     return {};
   }
@@ -98,6 +105,9 @@ class FakeLogFile final : public ILogFile {
     owners.erase(to);
     if (owners.count(from)) owners[to] = owners[from];
     owners.erase(from);
+    refused.erase(to);
+    if (refused.count(from)) refused[to] = refused[from];
+    refused.erase(from);
     return {};
   }
   // The texts of a file's lines, taken out of "<![LOG[" ... "]LOG]!>" where they are in it.
@@ -112,6 +122,7 @@ class FakeLogFile final : public ILogFile {
   }
   std::map<std::string, std::string> files, owners;
   std::set<std::string> failing, folders;
+  std::map<std::string, StatusCode> refused;
 
  private:
   struct Writer final : ILogWriter {

@@ -15,7 +15,7 @@
 
 namespace qc::test {
 
-// Files in `files` exist; every event reported is recorded.
+// Files in `files` exist; every event tried is recorded, and refused when `refuses`.
 class FakeEventLog final : public IEventLog {
  public:
   struct Event {
@@ -27,10 +27,11 @@ class FakeEventLog final : public IEventLog {
   Status Report(const std::string& source, EventLevel level, std::uint32_t,
                 const std::string& text) override {
     events.push_back({source, level, text});
-    return {};
+    return refuses ? Status::Fail(StatusCode::Failed, 1502, "ReportEventW") : Status{};
   }
   std::set<std::string> files{"C:\\Windows\\System32\\EventCreate.exe"};
   std::vector<Event> events;
+  bool refuses = false;
 };
 
 // As Windows, lets only an administrator or the system account write under

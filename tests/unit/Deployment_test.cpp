@@ -166,12 +166,16 @@ TEST(DeploymentRun, ExitCodesAreTheSameHoweverTheSilentDoneBoxIsAnsweredAndTheLo
 
 // An administrator's or the system account's run registers the event source with
 // eventcreate's message file and records its status; any other run writes the event only
-// where the source is registered already. None of it ever changes the run.
+// where the source is registered already. The event names the log only where the log
+// holds the run. None of it, nor a log, event or key that cannot be written, ever changes
+// the run.
 TEST(DeploymentRun, TheEventAndTheStatusKeyFollowTheAccountAndNeverChangeTheRun) {
   const struct {
     const char* what;
     bool system, admin, messageFile, registered, refused;
     bool evented, status;  // what the run leaves
+    bool logged = true;
+    std::function<void(Rig&)> spoil = [](Rig&) {};
   } cases[] = {
       {"system account", true, false, true, false, false, true, true},
       {"administrator", false, true, true, false, false, true, true},
@@ -179,6 +183,12 @@ TEST(DeploymentRun, TheEventAndTheStatusKeyFollowTheAccountAndNeverChangeTheRun)
       {"user, source registered", false, false, true, true, false, true, false},
       {"no EventCreate.exe", true, false, false, false, false, false, true},
       {"keys refused", true, false, true, false, true, false, false},
+      {"event refused", true, false, true, false, false, true, true, true,
+       [](Rig& r) { r.events.refuses = true; }},
+      {"no log folder", true, false, true, false, false, true, true, false,
+       [](Rig& r) { r.logFile.failing.insert("C:\\Windows\\Logs"); }},
+      {"log unwritable", false, true, true, false, false, true, true, false,
+       [](Rig& r) { r.logFile.failing.insert(kTempLog); }},
   };
   for (const auto& c : cases) {
     Rig rig, plain;
@@ -187,12 +197,15 @@ TEST(DeploymentRun, TheEventAndTheStatusKeyFollowTheAccountAndNeverChangeTheRun)
       r->machine.administrator = c.admin;
     }
     if (!c.messageFile) rig.events.files.clear();
-    if (c.registered) rig.keys.keys[kEventSourceKey]["EventMessageFile"].text = kEventMessageFile;
+    auto& source = rig.keys.keys[kEventSourceKey];
+    if (c.registered) source["EventMessageFile"].text = "%systemroot%\\system32\\EVENTCREATE.EXE";
     if (c.refused) rig.keys.failing = {kEventSourceKey, kStatusKey};
+    c.spoil(rig);
     EXPECT_EQ(rig.Load(), plain.Load()) << c.what;
     EXPECT_EQ(rig.list.lines, plain.list.lines) << c.what;
     EXPECT_EQ(rig.events.events.size(), c.evented ? 1u : 0u) << c.what;
-    auto& source = rig.keys.keys[kEventSourceKey];
+    const bool namesLog = !rig.events.events.empty() && rig.events.events[0].text.ends_with(".log");
+    EXPECT_EQ(namesLog, c.evented && c.logged) << c.what;
     EXPECT_EQ(source["TypesSupported"].number, c.evented && !c.registered ? 7u : 0u) << c.what;
     EXPECT_EQ(rig.keys.keys[kStatusKey]["Version"].text, c.status ? "1.12" : "") << c.what;
     EXPECT_EQ(std::count(rig.keys.tried.begin(), rig.keys.tried.end(), kStatusKey),
@@ -213,9 +226,12 @@ TEST(DeploymentRun, SilentRunShowsNoBoxInSessionZeroFromVistaOn) {
     const char* version;
     bool boxShown;
   } cases[] = {
-      {0, "10.0.19045", false}, {0, "6.0.6002", false},
+      {0, "10.0.19045", false},
+      {0, "6.0.6002", false},
       {0, "5.1.2600", true},  // XP's first signed-in user works in session 0
-      {1, "10.0.19045", true},  {std::nullopt, "10.0.19045", true}, {0, "", true},
+      {1, "10.0.19045", true},
+      {std::nullopt, "10.0.19045", true},
+      {0, "", true},
   };
   for (const auto& c : cases) {
     Rig rig;
@@ -223,7 +239,8 @@ TEST(DeploymentRun, SilentRunShowsNoBoxInSessionZeroFromVistaOn) {
     rig.machine.windowsVersion = c.version;
     rig.ui.answers = {MsgAnswer::No};
     EXPECT_EQ(rig.Load(), 0) << c.version;
-    EXPECT_EQ(rig.ui.boxes.size(), c.boxShown ? 1u : 0u) << c.version << " " << c.session.value_or(9);
+    EXPECT_EQ(rig.ui.boxes.size(), c.boxShown ? 1u : 0u)
+        << c.version << " " << c.session.value_or(9);
   }
 }
 
@@ -298,8 +315,8 @@ TEST(DeploymentRun, OnlyALockOfOursKeepsARunOutAnythingElseUnderItsNameIsNoted) 
     EXPECT_EQ(TakeRunLock(rig.lock, &rig.machine), c.decision) << c.what;
     const bool ran = c.decision != RunLock::HeldElsewhere;
     EXPECT_EQ(rig.Load() == 1618, !ran) << c.what;
-    const Lines log = rig.Log(c.account == kSystem ? "C:\\Windows\\Logs\\QuenzorCleaner.log"
-                                                   : kTempLog);
+    const Lines log =
+        rig.Log(c.account == kSystem ? "C:\\Windows\\Logs\\QuenzorCleaner.log" : kTempLog);
     const bool noted = log.size() > 1 && log[1] == kLockNotOursNote;
     EXPECT_EQ(noted, c.decision == RunLock::NotOurs) << c.what;
     EXPECT_EQ(rig.list.lines.empty(), !ran) << c.what;

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
+
 #include "app/RunResults.h"
 #include "fakes/FakeMachine.h"
 #include "fakes/FakeSystem.h"
@@ -100,17 +102,18 @@ TEST_F(RunLogTest, ResultsListLinesBecomeCmTraceLinesTypedByTheirOutcomeUnderThe
 }
 
 TEST_F(RunLogTest, ALogPastOneMebibyteIsSetAsideFirst) {
-  for (std::uint64_t size : {kMaxLogBytes, kMaxLogBytes + 1}) {
+  for (std::uint64_t size : {1024 * 1024, 1024 * 1024 + 1}) {
     file_.files = {{kLog, std::string(size, 'x')}, {kOld, "older"}};
     Run();
-    const bool rotated = size > kMaxLogBytes;
+    const bool rotated = size > 1024 * 1024;
     EXPECT_EQ(file_.files[kOld].size(), rotated ? size : 5);
     EXPECT_EQ(file_.files[kLog].size() > size, !rotated);
     EXPECT_TRUE(EndsWithARun(kLog));
   }
 }
 
-// A log file that neither this account, SYSTEM nor Administrators owns is never written.
+// A log file that neither this account, SYSTEM nor Administrators owns, or a link in its
+// place, is never written; one that does not open for another reason stops the log.
 TEST_F(RunLogTest, AFileSomeoneElseOwnsIsSetAsideAndTheSystemAccountLogsUnderWindows) {
   const std::string aside = "C:\\Temp\\QuenzorCleaner.foreign.log";
   const std::string timed = "C:\\Temp\\QuenzorCleaner.20240501-134507.log";
@@ -119,12 +122,18 @@ TEST_F(RunLogTest, AFileSomeoneElseOwnsIsSetAsideAndTheSystemAccountLogsUnderWin
     const char* what;
     std::string owner;
     bool renameFails, localSystem;
-    std::string runIn, plantedIn;  // where the run's lines and the earlier file end up
+    std::string runIn, plantedIn;  // where the run's lines (if any) and the earlier file end up
+    StatusCode opens = StatusCode::Ok;
+    std::string accountSid = "S-1-5-21-7-7-7-1001";
   } cases[] = {
       {"owned by this account", "S-1-5-21-7-7-7-1001", false, false, kLog, kLog},
       {"owned by SYSTEM", "S-1-5-18", false, false, kLog, kLog},
       {"owned by another user", "S-1-5-21-9-9-9-1234", false, false, kLog, aside},
       {"owned by nobody", "", false, false, kLog, aside},
+      {"owned by nobody, the account unknown", "", false, false, kLog, aside, StatusCode::Ok, ""},
+      {"a link", "S-1-5-18", false, false, kLog, aside, StatusCode::Denied},
+      {"a link, not renamable", "S-1-5-18", true, false, timed, kLog, StatusCode::Denied},
+      {"held open by another program", "S-1-5-18", false, false, "", kLog, StatusCode::InUse},
       {"another user's, not renamable", "S-1-5-21-9-9-9-1234", true, false, timed, kLog},
       {"the system account", "S-1-5-21-9-9-9-1234", false, true, system, kLog},
   };
@@ -133,12 +142,14 @@ TEST_F(RunLogTest, AFileSomeoneElseOwnsIsSetAsideAndTheSystemAccountLogsUnderWin
     clock_ = {};
     env_.vars["SystemRoot"] = "C:\\Windows";
     machine_.localSystem = c.localSystem;
+    machine_.accountSid = c.accountSid;
     file_.files[kLog] = "planted\r\n";
     file_.owners[kLog] = c.owner;
+    if (c.opens != StatusCode::Ok) file_.refused[kLog] = c.opens;
     if (c.renameFails) file_.failing.insert(aside);
     Run();
     EXPECT_TRUE(file_.files[c.plantedIn].starts_with("planted\r\n")) << c.what;
-    EXPECT_TRUE(EndsWithARun(c.runIn)) << c.what;
+    EXPECT_TRUE(c.runIn.empty() ? file_.files.size() == 1 : EndsWithARun(c.runIn)) << c.what;
     EXPECT_EQ(file_.folders.count("C:\\Windows\\Logs"), c.localSystem ? 1u : 0u) << c.what;
     if (c.runIn != c.plantedIn) {
       EXPECT_EQ(file_.files[c.plantedIn].find("exit code"), std::string::npos) << c.what;
@@ -166,7 +177,9 @@ TEST_F(RunLogTest, TheSystemAccountLogsWhereCollectorsLookInFoldersOnlyAdministr
       {true, {{intune, link}}, ccm},
       {true, {{intune, usersOwn}}, ccm},
       {true, {{"C:\\ProgramData\\Microsoft", usersOwn}}, ccm},
+      {true, {{intune, missing}, {ccm, link}}, windows},
       {true, {{intune, missing}, {ccm, missing}}, windows},
+      {true, {{intune, missing}, {ccm, missing}}, ""},  // and C:\Windows\Logs cannot be made
       {false, {}, "C:\\Temp"},
   };
   for (const auto& c : cases) {
@@ -177,21 +190,28 @@ TEST_F(RunLogTest, TheSystemAccountLogsWhereCollectorsLookInFoldersOnlyAdministr
                  {"ProgramData", "C:\\ProgramData"}};
     machine_.localSystem = c.localSystem;
     security_.items = c.folders;
+    if (c.logIn.empty()) file_.failing.insert(windows);
     Run();
-    EXPECT_EQ(file_.files.size(), 1u) << c.logIn;
-    EXPECT_TRUE(EndsWithARun(c.logIn + "\\QuenzorCleaner.log")) << c.logIn;
+    EXPECT_EQ(file_.files.size(), c.logIn.empty() ? 0u : 1u) << c.logIn;
+    EXPECT_TRUE(c.logIn.empty() || EndsWithARun(c.logIn + "\\QuenzorCleaner.log")) << c.logIn;
   }
 }
 
+// A log whose first line cannot be written is named nowhere and gets no later line.
 TEST_F(RunLogTest, AnUnwritableLogOrNoUsableTempWritesNothing) {
   file_.failing.insert(kLog);
-  Run();
-  env_.vars["TEMP"] = "Temp";
+  RunLog log({file_, env_, machine_, clock_, security_});
+  log.NotStarted(1618);
+  EXPECT_EQ(log.Path(), "");
+  log.Begin(true);
+  EXPECT_EQ(log.Path(), "");
   file_.failing.clear();
+  log.Line("Folder Deleted: C:\\Kelvora Quenzor 5.1", LineType::Information, "folders");
+  env_.vars["TEMP"] = "Temp";
   Run();
   env_.vars.erase("TEMP");
   Run();
-  EXPECT_TRUE(file_.files.empty());
+  EXPECT_EQ(file_.files, (std::map<std::string, std::string>{{kLog, ""}}));
 }
 
 }  // namespace
