@@ -8,7 +8,7 @@
 #include "app/RunLog.h"
 #include "app/RunRecord.h"
 #include "app/RunResults.h"
-#include "files/UserScope.h"
+#include "users/UserScope.h"
 #include "platform/Clock.h"
 #include "platform/CommandLine.h"
 #include "platform/Environment.h"

@@ -8,7 +8,7 @@
 
 #include "files/AtRestart.h"
 #include "files/FolderWalk.h"
-#include "files/OpenPath.h"
+#include "paths/OpenPath.h"
 #include "files/ProgramFilesFolders.h"
 
 namespace qc {

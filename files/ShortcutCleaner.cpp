@@ -11,7 +11,7 @@
 #include "files/AgentSearch.h"
 #include "files/AtRestart.h"
 #include "files/FolderWalk.h"
-#include "files/OpenPath.h"
+#include "paths/OpenPath.h"
 #include "platform/AsciiCase.h"
 #include "platform/FolderPath.h"
 

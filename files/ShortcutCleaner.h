@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-#include "files/UserScope.h"
+#include "users/UserScope.h"
 #include "platform/Environment.h"
 #include "platform/FileSystem.h"
 #include "platform/OsVersion.h"

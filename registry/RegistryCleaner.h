@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "files/UserScope.h"
+#include "users/UserScope.h"
 #include "platform/FileSystem.h"
 #include "platform/OsVersion.h"
 #include "platform/Registry.h"

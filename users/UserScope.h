@@ -1,5 +1,5 @@
-// Whose per-user folders and shortcuts a run cleans, decided once per run and shared by
-// the file and shortcut stages.
+// Whose profiles a run covers (their registrations, data folders and shortcuts), decided
+// once per run and shared by the registry, file and shortcut stages.
 #pragma once
 
 #include <optional>
