@@ -4,9 +4,9 @@
 
 #include <vector>
 
-#include "users/UserScope.h"
 #include "platform/FileSystem.h"
 #include "platform/ProfileList.h"
+#include "users/UserScope.h"
 
 namespace qc {
 

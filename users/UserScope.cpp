@@ -18,13 +18,12 @@ UserScope CurrentUserScope(IEnvironment& env) {
   return scope;
 }
 
-UserScope DecideUserScope(IEnvironment& env, IFileSystem& fs, IMachine* machine,
-                          IProfileList* profileList) {
-  if (machine == nullptr || !machine->IsLocalSystem()) return CurrentUserScope(env);
+UserScope DecideUserScope(IEnvironment& env, IFileSystem& fs, IMachine& machine,
+                          IProfileList& profileList) {
+  if (!machine.IsLocalSystem()) return CurrentUserScope(env);
   UserScope scope;
   scope.everyProfile = true;
-  const std::optional<std::vector<ProfileEntry>> entries =
-      profileList != nullptr ? profileList->List() : std::nullopt;
+  const std::optional<std::vector<ProfileEntry>> entries = profileList.List();
   if (!entries) return scope;
   scope.profiles.emplace();
   for (UserAccount& account : AccountsToClean(*entries, fs)) {

@@ -163,6 +163,16 @@ class FakeRestartRemoval final : public IRestartRemoval {
   std::set<std::string> refused;
 };
 
+// Refuses every scheduling, as Windows does for a process that is no administrator. It
+// keeps nothing, so one serves every test.
+class RefusingRestartRemoval final : public IRestartRemoval {
+ public:
+  Status ScheduleDelete(const std::string&) override {
+    return Status::Fail(StatusCode::Denied, 5, "MoveFileExW");
+  }
+};
+inline RefusingRestartRemoval noRestart;
+
 // Every path is as Windows sets up its own folders (Administrators own it; SYSTEM and
 // Administrators may change it, Users read it) unless `items` says otherwise.
 class FakePathSecurity final : public IPathSecurity {

@@ -8,6 +8,7 @@
 #include "fakes/FakeFileSystem.h"
 #include "fakes/FakeResults.h"
 #include "fakes/FakeSystem.h"
+#include "fakes/UserStages.h"
 #include "files/FolderWalk.h"
 #include "platform/FolderPath.h"
 
@@ -153,7 +154,7 @@ TEST(KillFolder, LineAndResultFollowWhatIsLeft) {
     StrictMock<MockFileSystem> fs;
     RecordingSink list;
     ExpectDeletion(fs, {"P"}, kAttrDirectory, c.deletion, c.after.gone());
-    EXPECT_EQ(KillFolder(fs, list, "C:\\P"), c.result) << c.line;
+    EXPECT_EQ(KillFolder(fs, list, "C:\\P", noRestart), c.result) << c.line;
     EXPECT_EQ(list.lines, std::vector<std::string>{c.line});
   }
 }
@@ -175,7 +176,7 @@ TEST(KillFile, LineFollowsWhatIsLeftAndNeverForces) {
     StrictMock<MockFileSystem> fs;
     RecordingSink list;
     ExpectDeletion(fs, {"D", "a.exe"}, 0, c.deletion, c.after.gone());
-    EXPECT_EQ(KillFile(fs, list, "C:\\D\\a.exe"), c.result) << c.line;
+    EXPECT_EQ(KillFile(fs, list, "C:\\D\\a.exe", noRestart), c.result) << c.line;
     EXPECT_EQ(list.lines, std::vector<std::string>{c.line});
   }
 }
@@ -196,7 +197,7 @@ TEST(KillFolder, DropsOneTrailingBackslashOnly) {
     FakeFileSystem fs;
     RecordingSink list;
     fs.AddFolder("C:\\Kelvora Quenzor 5.1");
-    EXPECT_EQ(KillFolder(fs, list, c.given), c.used != nullptr) << c.given;
+    EXPECT_EQ(KillFolder(fs, list, c.given, noRestart), c.used != nullptr) << c.given;
     const auto expected = c.used
                               ? std::vector<std::string>{std::string("Folder Deleted: ") + c.used}
                               : std::vector<std::string>{};
@@ -208,10 +209,10 @@ TEST(KillFileAndFolder, AbsentItemGivesNoLineAndNoDeletion) {
   FakeFileSystem fs;
   RecordingSink list;
   fs.AddFile("C:\\Q\\f.exe");
-  EXPECT_FALSE(KillFolder(fs, list, "C:\\P\\"));
-  EXPECT_FALSE(KillFile(fs, list, "C:\\Q\\f.exe\\"));  // a file path keeps its backslash
+  EXPECT_FALSE(KillFolder(fs, list, "C:\\P\\", noRestart));
+  EXPECT_FALSE(KillFile(fs, list, "C:\\Q\\f.exe\\", noRestart));  // a file path keeps its backslash
   EXPECT_TRUE(fs.Exists("C:\\Q\\f.exe"));
-  EXPECT_FALSE(KillFile(fs, list, ""));
+  EXPECT_FALSE(KillFile(fs, list, "", noRestart));
   EXPECT_TRUE(list.lines.empty());
 }
 

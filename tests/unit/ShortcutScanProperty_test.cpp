@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "fakes/FakeFileSystem.h"
+#include "fakes/FakeMachine.h"
 #include "fakes/FakeResults.h"
 #include "files/ShortcutCleaner.h"
 
@@ -233,7 +234,7 @@ TEST(ShortcutScanProperty, RandomTreesLoseOnlySelectedEntriesAndReportEachTruthf
     const Snapshot before = Take(fs);
 
     RecordingSink list;
-    SearchDirDel(fs, list, kScan, tofind, false);
+    SearchDirDel(fs, list, kScan, tofind, noRestart);
 
     std::vector<std::string> lines;
     std::set<std::string> gone;

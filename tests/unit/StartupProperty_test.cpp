@@ -10,12 +10,7 @@
 #include <vector>
 
 #include "app/CommandLine.h"
-#include "app/Form1.h"
-#include "fakes/FakeFileSystem.h"
-#include "fakes/FakeRecord.h"
-#include "fakes/FakeRegistry.h"
-#include "fakes/FakeSystem.h"
-#include "fakes/FakeUi.h"
+#include "fakes/FakeServices.h"
 
 namespace qc::test {
 namespace {
@@ -99,18 +94,8 @@ class Mutator {
   std::mt19937 rng_;
 };
 
-struct Rig {
-  FakeUi ui;
-  RecordingList list;
-  FakeCommandLine commandLine;
-  FakeProcesses processes;
-  FakeRegistry registry;
-  FakeFileSystem fs;
-  FakeEnvironment env;
-  FakeOsVersion os;
-  RecordFakes record;
-  Form1 form{{ui, list, commandLine, processes, registry, fs, env, os, record.security,
-              record.events, record.keys}};
+struct Rig : FakeServices {
+  Form1 form{All()};
 
   explicit Rig(std::string args) {
     commandLine.text = std::move(args);

@@ -12,8 +12,7 @@
 
 #include "fakes/FakeResults.h"
 #include "fakes/FakeSystem.h"
-#include "files/FileCleaner.h"
-#include "files/ShortcutCleaner.h"
+#include "fakes/UserStages.h"
 #include "platform/win32/FileSystem_win32.h"
 #include "platform/win32/Owners.h"
 #include "platform/win32/Utf.h"
@@ -250,7 +249,7 @@ class ShortcutScanOnDisk : public TempFolderTest {
     test::FakeEnvironment env;
     env.vars["USERPROFILE"] = profile_;
     test::FakeOsVersion os;  // Windows 7
-    CleanProfile(fs_, env, os, list);
+    test::CleanProfile(fs_, env, os, list);
     return list.lines;
   }
 
@@ -346,8 +345,8 @@ TEST_F(ShortcutScanOnDisk, HostileNamesGoTheSameWhateverTheProfileSpelling) {
     test::FakeEnvironment env;
     env.vars["USERPROFILE"] = spelling;
     test::FakeOsVersion os;  // Windows 7
-    CleanFiles(fs_, env, os, list);
-    CleanProfile(fs_, env, os, list);
+    test::CleanFiles(fs_, env, os, list);
+    test::CleanProfile(fs_, env, os, list);
     std::vector<std::pair<std::string, Outcome>> ours;  // the fixed C: entries are not ours
     for (std::size_t i = 0; i < list.lines.size(); ++i) {
       if (list.lines[i].find(profile_) != std::string::npos) {

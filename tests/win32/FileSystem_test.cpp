@@ -13,6 +13,7 @@
 #include "fakes/FakeResults.h"
 #include "fakes/FakeSystem.h"
 #include "fakes/ReparseBytes.h"
+#include "fakes/UserStages.h"
 #include "files/FileCleaner.h"
 #include "files/FolderWalk.h"
 #include "files/ShortcutCleaner.h"
@@ -26,6 +27,7 @@
 namespace qc::win {
 namespace {
 
+using test::noRestart;
 using test::RecordingSink;
 
 void MakeDir(const std::string& path, DWORD attributes = 0) {
@@ -69,7 +71,7 @@ class FileSystemTest : public ::testing::Test {
     for (const auto& [folder, name] : links_) RemoveFolderLink(folder, name);
     open_.clear();
     RecordingSink ignored;
-    KillFolder(fs_, ignored, root_);
+    KillFolder(fs_, ignored, root_, noRestart);
   }
   std::string At(const std::string& relative) const { return root_ + "\\" + relative; }
   // The item name in the temporary folder, opened as the deletions open it.
@@ -126,7 +128,7 @@ TEST_F(FileSystemTest, NestedTreeWithReadOnlyHiddenAndSystemItemsGoesWhole) {
   MakeFile(product + "\\locked-down\\x.ini", FILE_ATTRIBUTE_READONLY);
   MakeDir(product + "\\empty");
 
-  EXPECT_TRUE(KillFolder(fs_, list_, product + "\\"));
+  EXPECT_TRUE(KillFolder(fs_, list_, product + "\\", noRestart));
   EXPECT_EQ(list_.lines, std::vector<std::string>{"Folder Deleted: " + product});
   EXPECT_FALSE(Exists(product));
   EXPECT_TRUE(Names(root_).empty());
@@ -142,7 +144,7 @@ TEST_F(FileSystemTest, PathsLongerThanMaxPathInsideATreeAreRemoved) {
   }
   MakeFile(deep + "\\bottom.txt", FILE_ATTRIBUTE_READONLY);
 
-  EXPECT_TRUE(KillFolder(fs_, list_, product));
+  EXPECT_TRUE(KillFolder(fs_, list_, product, noRestart));
   EXPECT_EQ(list_.lines, std::vector<std::string>{"Folder Deleted: " + product});
   EXPECT_FALSE(Exists(product));
 }
@@ -162,7 +164,7 @@ TEST_F(FileSystemTest, FileInUseKeepsItsFolderAndEverythingElseGoes) {
                                  nullptr));
   ASSERT_TRUE(open_.back());
 
-  EXPECT_FALSE(KillFolder(fs_, list_, product));
+  EXPECT_FALSE(KillFolder(fs_, list_, product, noRestart));
   EXPECT_EQ(list_.lines, std::vector<std::string>{"Folder Not Deleted: " + product});
   EXPECT_EQ(Names(product), std::vector<std::string>{"m"});
   EXPECT_EQ(Names(product + "\\m"), std::vector<std::string>{"in-use.log"});
@@ -193,7 +195,7 @@ TEST_F(FileSystemTest, KillFileNeverForces) {
   for (const auto& c : cases) {
     RecordingSink list;
     MakeFile(At(c.name), c.attributes);
-    EXPECT_EQ(KillFile(fs_, list, At(c.name)), !c.stays) << c.name;
+    EXPECT_EQ(KillFile(fs_, list, At(c.name), noRestart), !c.stays) << c.name;
     EXPECT_EQ(list.lines, std::vector<std::string>{c.line + At(c.name)}) << c.name;
     EXPECT_EQ(Exists(At(c.name)), c.stays) << c.name;
   }
@@ -211,7 +213,7 @@ TEST_F(FileSystemTest, LinkInsideAProductFolderIsNotFollowed) {
   MakeFile(product + "\\agent.exe", FILE_ATTRIBUTE_READONLY);
   if (!Link("Kelvora Quenzor 5.9", "shared", "outside")) GTEST_SKIP() << "no links here";
 
-  const bool result = KillFolder(fs_, list_, product);
+  const bool result = KillFolder(fs_, list_, product, noRestart);
 
   EXPECT_TRUE(Exists(At("outside\\precious.doc")));
   EXPECT_TRUE(Exists(At("outside\\sub\\more.doc")));
@@ -311,7 +313,7 @@ TEST_F(FileSystemTest, ProfileWithNonAsciiLettersIsCleaned) {
   env.vars["USERPROFILE"] = profile;
   test::FakeOsVersion os;  // Windows 7: the folders of the list's names are there all the same
 
-  CleanFiles(fs_, env, os, list_);
+  test::CleanFiles(fs_, env, os, list_);
 
   EXPECT_EQ(list_.lines,
             (std::vector<std::string>{
@@ -380,7 +382,7 @@ TEST_F(FileSystemTest, WindowsProfileLinkIsOpenedOnlyAsWindowsAllowsAndFollowed)
   Win32FileSystem fs(checked);
 
   const std::string data = profile + "\\Application Data\\Norvane";
-  EXPECT_TRUE(KillFolder(fs, list_, data, nullptr, profile));
+  EXPECT_TRUE(KillFolder(fs, list_, data, noRestart, profile));
   EXPECT_EQ(list_.lines, std::vector<std::string>{"Folder Deleted: " + data});
   EXPECT_FALSE(Exists(roaming + "\\Norvane"));
   EXPECT_TRUE(Exists(profile + "\\Application Data"));
@@ -403,8 +405,8 @@ TEST_F(FileSystemTest, ASecondNameOfAFileChangesNothingOfIt) {
   for (const std::string& folder : {product, shortcuts}) {
     ASSERT_TRUE(CreateHardLinkW(Long(folder + "\\hosts").c_str(), Long(file).c_str(), nullptr));
   }
-  KillFolder(fs_, list_, product);
-  SearchDirDel(fs_, list_, desktop, "Kelvora Quenzor Plexarium", false);
+  KillFolder(fs_, list_, product, noRestart);
+  SearchDirDel(fs_, list_, desktop, "Kelvora Quenzor Plexarium", noRestart);
 
   const bool gone = !Exists(product + "\\hosts");
   const std::vector<std::string> deleted = {"Folder Deleted: " + product,
@@ -446,7 +448,7 @@ TEST_F(FileSystemTest, AnItemUnderAnOpportunisticLockCountsAsInUse) {
   NtFileCalls locked = NtdllFileCalls();
   locked.createFile = &OplockHolder::Open;
   Win32FileSystem fs(locked);
-  EXPECT_FALSE(KillFile(fs, list_, At("held.dll")));
+  EXPECT_FALSE(KillFile(fs, list_, At("held.dll"), noRestart));
   EXPECT_EQ(list_.lines, std::vector<std::string>{"File Not Deleted: " + At("held.dll")});
   EXPECT_TRUE(Exists(At("held.dll")));
   EXPECT_FALSE(OplockHolder::waited);
