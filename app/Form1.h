@@ -76,7 +76,6 @@ class Form1 {
 
   // Decided from the outcomes the run reported, never from the text of its lines.
   int ExitCode() const { return listWork_.ExitCode(); }
-  bool blnSilent() const { return blnSilent_; }
 
  private:
   std::optional<RunLock> TakeLock();

@@ -1,5 +1,6 @@
 // Every service of a run as a fake, wired as the program wires its adapters: a user's own
-// run on 32-bit Windows with nothing to clean, until a test says otherwise.
+// run on 32-bit Windows with nothing to clean, until a test says otherwise. And the file
+// and shortcut stages as that run calls them.
 #pragma once
 
 #include "app/Form1.h"
@@ -9,6 +10,8 @@
 #include "fakes/FakeRegistry.h"
 #include "fakes/FakeSystem.h"
 #include "fakes/FakeUi.h"
+#include "files/FileCleaner.h"
+#include "files/ShortcutCleaner.h"
 
 namespace qc::test {
 
@@ -40,5 +43,18 @@ struct FakeServices {
   }
   Services All() { return With(list, registry); }
 };
+
+// The profile USERPROFILE names, no folder reported by the shell, nothing left to the
+// next restart.
+inline void CleanFiles(IFileSystem& fs, IEnvironment& env, IOsVersion& os, IResultsSink& list) {
+  UserScope scope = CurrentUserScope(env);
+  qc::CleanFiles(fs, env, os, scope, list, noRestart);
+}
+
+inline void CleanProfile(IFileSystem& fs, IEnvironment& env, IOsVersion& os, IResultsSink& list) {
+  UserScope scope = CurrentUserScope(env);
+  FakeShellFolders noFolders;
+  qc::CleanProfile(fs, os, noFolders, scope, list, noRestart);
+}
 
 }  // namespace qc::test

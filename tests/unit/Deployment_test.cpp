@@ -9,8 +9,6 @@
 
 #include "fakes/FakeResults.h"
 #include "fakes/FakeServices.h"
-#include "files/FileCleaner.h"
-#include "files/ShortcutCleaner.h"
 
 namespace qc::test {
 namespace {

@@ -5,10 +5,9 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include "fakes/FakeFileSystem.h"
 #include "fakes/FakeResults.h"
-#include "fakes/FakeSystem.h"
-#include "fakes/UserStages.h"
+#include "fakes/FakeServices.h"
+#include "fakes/WatchedFolder.h"
 #include "files/FolderWalk.h"
 #include "platform/FolderPath.h"
 
@@ -22,12 +21,9 @@ using ::testing::StrictMock;
 
 class MockFileSystem : public IFileSystem {
  public:
-  MOCK_METHOD(bool, FolderExists, (const std::string&), (override));
-  MOCK_METHOD(bool, FileExists, (const std::string&), (override));
   MOCK_METHOD(std::optional<std::vector<DirEntry>>, List, (const std::string&, std::uint32_t),
               (override));
   MOCK_METHOD(Attributes, GetAttributes, (const std::string&), (override));
-  MOCK_METHOD(std::unique_ptr<IByteStream>, OpenRead, (const std::string&), (override));
   MOCK_METHOD(OpenedItem, OpenBase, (const std::string&), (override));
   MOCK_METHOD(OpenedItem, HoldBase, (const std::string&), (override));
 };
@@ -404,13 +400,14 @@ TEST(RemoveTree, FolderSwappedForALinkAfterItsListingLeadsNowhereElse) {
   const std::string product = "C:\\Kelvora Quenzor 6.1";
   fs.AddFile(product + "\\data\\a.dat");
   fs.AddFile("C:\\Target\\a.dat");
-  const OpenedItem folder = fs.OpenBase(product);
+  OpenedItem folder = fs.OpenBase(product);
   ASSERT_NE(folder.item, nullptr);
-  const TreeDeletion deletion = RemoveTree(*folder.item, product, [&](const std::string& listed) {
+  WatchedFolder watched(std::move(folder.item), product, [&](const std::string& listed) {
     if (listed != product + "\\data") return;
     ASSERT_TRUE(fs.Rename(listed, product + "\\moved"));
     fs.AddLink(listed, "C:\\Target");
   });
+  const TreeDeletion deletion = RemoveTree(watched, product);
   EXPECT_TRUE(fs.Exists("C:\\Target\\a.dat"));
   EXPECT_FALSE(fs.Exists(product + "\\moved"));
   EXPECT_FALSE(deletion.ok());  // the link stays in the folder

@@ -8,11 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "fakes/FakeFileSystem.h"
-#include "fakes/FakeMachine.h"
 #include "fakes/FakeResults.h"
-#include "fakes/FakeSystem.h"
-#include "fakes/UserStages.h"
+#include "fakes/FakeServices.h"
 
 namespace qc::test {
 namespace {
@@ -374,8 +371,6 @@ TEST(ShortcutProfile, ReportedFoldersElsewhereAreScannedToo) {
 class FolderChain final : public IFileSystem {
  public:
   explicit FolderChain(std::size_t depth) : depth_(depth), removed_(depth + 2, false) {}
-  bool FolderExists(const std::string&) override { return false; }
-  bool FileExists(const std::string&) override { return false; }
   std::optional<std::vector<DirEntry>> List(const std::string&, std::uint32_t) override {
     return std::nullopt;
   }
@@ -383,7 +378,6 @@ class FolderChain final : public IFileSystem {
     if (removed_[Level(path)]) return {Status::Fail(StatusCode::NotFound, 3)};
     return {Status::Success(), kAttrDirectory};
   }
-  std::unique_ptr<IByteStream> OpenRead(const std::string&) override { return nullptr; }
   OpenedItem OpenBase(const std::string&) override { return Open(kDrive); }
   OpenedItem HoldBase(const std::string&) override { return Open(kDrive); }
 

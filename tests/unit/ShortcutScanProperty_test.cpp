@@ -241,7 +241,7 @@ TEST(ShortcutScanProperty, RandomTreesLoseOnlySelectedEntriesAndReportEachTruthf
     Expect(kScan, tree, tofind, lines, gone);
     EXPECT_EQ(list.lines, lines);
     const Snapshot after = Take(fs);
-    ASSERT_TRUE(fs.FolderExists(kScan));
+    ASSERT_TRUE(fs.Exists(kScan) && fs.Find(kScan)->dir);
     for (const auto& [path, state] : before) {
       if (!Inside(path, kScan)) {
         // Outside the scan folder, link targets included, nothing changes at all.

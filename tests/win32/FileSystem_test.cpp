@@ -1,4 +1,4 @@
-// Existence tests and deletion on real files in a temporary folder: whole trees with
+// Opening and deletion on real files in a temporary folder: whole trees with
 // awkward attributes, files in use, read-only files, links, non-ASCII profiles, and a
 // profile link opened as Windows lets it be.
 #include <gtest/gtest.h>
@@ -11,12 +11,11 @@
 #include <vector>
 
 #include "fakes/FakeResults.h"
-#include "fakes/FakeSystem.h"
+#include "fakes/FakeServices.h"
 #include "fakes/ReparseBytes.h"
-#include "fakes/UserStages.h"
-#include "files/FileCleaner.h"
+#include "fakes/WatchedFolder.h"
 #include "files/FolderWalk.h"
-#include "files/ShortcutCleaner.h"
+#include "paths/OpenPath.h"
 #include "platform/win32/FileSystem_win32.h"
 #include "platform/win32/NtFile_win32.h"
 #include "platform/win32/Owners.h"
@@ -94,7 +93,7 @@ class FileSystemTest : public ::testing::Test {
   std::vector<UniqueHandle> open_;
 };
 
-TEST_F(FileSystemTest, ExistenceTestsTellFilesFromFolders) {
+TEST_F(FileSystemTest, PathsOpenAsTheFilesAndFoldersTheyName) {
   MakeDir(At("Dir \xC3\xA9t\xC3\xA9"));  // "Dir été"
   MakeFile(At("f\xC5\x9C.txt"), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_READONLY);
   const struct {
@@ -110,8 +109,10 @@ TEST_F(FileSystemTest, ExistenceTestsTellFilesFromFolders) {
       {"", false, false},
   };
   for (const auto& c : cases) {
-    EXPECT_EQ(fs_.FolderExists(c.path), c.folder) << c.path;
-    EXPECT_EQ(fs_.FileExists(c.path), c.file) << c.path;
+    const OpenedPath opened = OpenPath(fs_, c.path, {}, false);
+    const std::uint32_t folder = opened.item ? opened.item->Attributes() & kAttrDirectory : 0;
+    EXPECT_EQ(opened.item && folder, c.folder) << c.path;
+    EXPECT_EQ(opened.item && !folder, c.file) << c.path;
   }
 }
 
@@ -276,16 +277,17 @@ TEST_F(FileSystemTest, FolderSwappedForALinkAfterItsListingLeadsNowhereElse) {
     MakeFile(product + "\\data" + name);
     MakeFile(At("target") + name);
   }
-  const OpenedItem folder = Open("Kelvora Quenzor 6.1");
+  OpenedItem folder = Open("Kelvora Quenzor 6.1");
   ASSERT_NE(folder.item, nullptr);
   bool swapped = false;
-  const TreeDeletion deletion = RemoveTree(*folder.item, product, [&](const std::string& listed) {
+  test::WatchedFolder watched(std::move(folder.item), product, [&](const std::string& listed) {
     if (listed != product + "\\data" || swapped) return;
     swapped = true;
     ASSERT_TRUE(MoveFileW(Long(listed).c_str(), Long(product + "\\moved").c_str()));
     ASSERT_TRUE(Link("Kelvora Quenzor 6.1", "data", "target"));
   });
-  folder.item->Close();
+  const TreeDeletion deletion = RemoveTree(watched, product);
+  watched.Close();
   ASSERT_TRUE(swapped);
   EXPECT_EQ(Names(At("target")), (std::vector<std::string>{"a.dat", "b.dat"}));
   // Whatever stayed is reported: nothing claims a deletion that did not happen.
