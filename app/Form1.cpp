@@ -16,23 +16,13 @@ constexpr const char* kRegistryStopped = "Error: Cleaning the registry stopped u
 constexpr const char* kFilesStopped = "Error: Cleaning the folders and files stopped unexpectedly";
 constexpr const char* kShortcutsStopped = "Error: Cleaning the shortcuts stopped unexpectedly";
 
-std::optional<RunLog> MakeLog(const Services& s) {
-  if (s.logFile == nullptr || s.machine == nullptr || s.clock == nullptr) return std::nullopt;
-  return RunLog({*s.logFile, s.environment, *s.machine, *s.clock, s.pathSecurity});
-}
-
-std::optional<RunRecord> MakeRecord(const Services& s) {
-  if (s.machine == nullptr || s.clock == nullptr) return std::nullopt;
-  return RunRecord({s.eventLog, s.machineKeys, s.environment, *s.machine, *s.clock});
-}
-
 }  // namespace
 
 Form1::Form1(const Services& services)
     : s_(services),
-      log_(MakeLog(services)),
-      record_(MakeRecord(services)),
-      listWork_(services.listWork, log_ ? &*log_ : nullptr) {}
+      log_({s_.logFile, s_.environment, s_.machine, s_.clock, s_.pathSecurity}),
+      record_({s_.eventLog, s_.machineKeys, s_.environment, s_.machine, s_.clock}),
+      listWork_(s_.listWork, log_) {}
 
 void Form1::Form_Load() {
   blnSilent_ = false;
@@ -54,13 +44,11 @@ void Form1::RunCleaning() {
   }
   const std::optional<RunLock> lock = TakeLock();
   if (!lock) return;
-  if (log_) {
-    log_->Begin(blnSilent_);
-    if (*lock == RunLock::NotOurs) log_->Note(kLockNotOursNote);
-  }
+  log_.Begin(blnSilent_);
+  if (*lock == RunLock::NotOurs) log_.Note(kLockNotOursNote);
   RunStages();
   RecordRun();
-  if (s_.instanceLock != nullptr) s_.instanceLock->Release();
+  s_.instanceLock.Release();
   Complete();
 }
 
@@ -69,13 +57,12 @@ void Form1::RunCleaning() {
 // lock that cannot be made at all, or a name someone else took, stops nothing: the run
 // goes on as where no other run can exist.
 std::optional<RunLock> Form1::TakeLock() {
-  if (s_.instanceLock == nullptr) return RunLock::None;
-  const RunLock lock = TakeRunLock(*s_.instanceLock, s_.machine);
+  const RunLock lock = TakeRunLock(s_.instanceLock, s_.machine);
   if (lock != RunLock::HeldElsewhere) return lock;
   if (blnSilent_) {
     // Deployment systems retry a start that ends with this code.
-    if (log_) log_->NotStarted(kExitAnotherRun);
-    if (record_) record_->NotStarted(kExitAnotherRun, log_ ? log_->Path() : std::string());
+    log_.NotStarted(kExitAnotherRun);
+    record_.NotStarted(kExitAnotherRun, log_.Path());
     s_.ui.EndProgram(kExitAnotherRun);
   }
   s_.ui.MsgBox(kBusyText, "Busy", MsgButtons::Ok);
@@ -112,8 +99,8 @@ void Form1::RunStage(const char* component, const char* stoppedLine, Stage stage
 void Form1::RecordRun() {
   const int code = ExitCode();
   const std::string summary = SummaryLine(listWork_.Counts(), code);
-  if (log_) log_->End(summary, code);
-  if (record_) record_->Finished(listWork_.Counts(), code, summary, log_ ? log_->Path() : "");
+  log_.End(summary, code);
+  record_.Finished(listWork_.Counts(), code, summary, log_.Path());
 }
 
 bool Form1::ConfirmStart() {
@@ -153,9 +140,9 @@ void Form1::Complete() {
 // there is seen by nobody, whatever its window station says.
 bool Form1::NobodySeesWindows() {
   if (!s_.ui.IsDesktopVisible()) return true;
-  if (s_.machine == nullptr || s_.machine->SessionId() != 0u) return false;
+  if (s_.machine.SessionId() != 0u) return false;
   // "major.minor.build": Vista is 6.0.
-  const std::string version = s_.machine->WindowsVersion();
+  const std::string version = s_.machine.WindowsVersion();
   unsigned major = 0;
   std::size_t digits = 0;
   for (; digits < version.size() && digits < 3 && version[digits] >= '0' && version[digits] <= '9';
@@ -171,7 +158,7 @@ ProcessSearch Form1::TerminateTargetProcesses() {
 
 void Form1::CleanRegistry() {
   UserScope& scope = UserScopeOfRun();
-  const bool program64Bit = s_.machine != nullptr && s_.machine->IsProgram64Bit();
+  const bool program64Bit = s_.machine.IsProgram64Bit();
   qc::CleanRegistry(s_.registry, listWork_, s_.otherRegistryView, program64Bit);
   CleanUserRegistrations(s_.registry, scope, s_.userHives, s_.fileSystem, s_.osVersion, listWork_,
                          s_.otherRegistryView, program64Bit);

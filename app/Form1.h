@@ -8,7 +8,6 @@
 #include "app/RunLog.h"
 #include "app/RunRecord.h"
 #include "app/RunResults.h"
-#include "files/UserScope.h"
 #include "platform/Clock.h"
 #include "platform/CommandLine.h"
 #include "platform/Environment.h"
@@ -29,9 +28,11 @@
 #include "platform/Ui.h"
 #include "platform/UserHives.h"
 #include "processes/TargetProcesses.h"
+#include "users/UserScope.h"
 
 namespace qc {
 
+// Every service a run uses: the program passes the Windows adapters, tests pass fakes.
 struct Services {
   IUi& ui;
   IResultsList& listWork;
@@ -41,22 +42,19 @@ struct Services {
   IFileSystem& fileSystem;
   IEnvironment& environment;
   IOsVersion& osVersion;
-  // Where the run's record goes besides its log.
   IPathSecurity& pathSecurity;  // who owns the folders the system account's log may go to
   IEventLog& eventLog;
   IMachineKeys& machineKeys;
-  // What today's PCs and deployment add. A service left out behaves as on the PC the
-  // program was first written for: 32-bit Windows, the interactive user's account,
-  // folders where the rules put them, no log, no other run, no removal at restart.
-  IRegistry* otherRegistryView = nullptr;  // 64-bit Windows: the view the program is not in
-  IShellFolders* shellFolders = nullptr;
-  IProfileList* profileList = nullptr;
-  IMachine* machine = nullptr;
-  IClock* clock = nullptr;
-  ILogFile* logFile = nullptr;
-  IInstanceLock* instanceLock = nullptr;
-  IRestartRemoval* restartRemoval = nullptr;
-  IUserHives* userHives = nullptr;  // the registrations of signed-out users
+  IShellFolders& shellFolders;
+  IProfileList& profileList;
+  IMachine& machine;
+  IClock& clock;
+  ILogFile& logFile;
+  IInstanceLock& instanceLock;
+  IRestartRemoval& restartRemoval;
+  IUserHives& userHives;  // the registrations of signed-out users
+  // The registry view the program is not in, which only 64-bit Windows has.
+  IRegistry* otherRegistryView = nullptr;
 };
 
 inline constexpr const char* kNoProcessesLine =
@@ -78,7 +76,6 @@ class Form1 {
 
   // Decided from the outcomes the run reported, never from the text of its lines.
   int ExitCode() const { return listWork_.ExitCode(); }
-  bool blnSilent() const { return blnSilent_; }
 
  private:
   std::optional<RunLock> TakeLock();
@@ -93,8 +90,8 @@ class Form1 {
   bool NobodySeesWindows();
 
   Services s_;
-  std::optional<RunLog> log_;        // none without the services a log needs
-  std::optional<RunRecord> record_;  // likewise for the event and the status key
+  RunLog log_;
+  RunRecord record_;
   RunResults listWork_;
   bool blnSilent_ = false;
   std::optional<UserScope> userScope_;  // decided by the registry stage, before its first key

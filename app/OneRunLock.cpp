@@ -22,9 +22,9 @@ RunLock Acquire(IInstanceLock& lock) {
 
 }  // namespace
 
-RunLock TakeRunLock(IInstanceLock& lock, IMachine* machine) {
+RunLock TakeRunLock(IInstanceLock& lock, IMachine& machine) {
   const LockFacts found = lock.Open();
-  const std::string account = machine != nullptr ? machine->AccountSid() : std::string();
+  const std::string account = machine.AccountSid();
   switch (found.object) {
     case LockObject::Created:
       return Acquire(lock);
@@ -39,9 +39,8 @@ RunLock TakeRunLock(IInstanceLock& lock, IMachine* machine) {
       // Every lock of ours admits the system account and Administrators, so one that
       // keeps either out is not ours: deployment systems would retry a 1618 for ever. A
       // standard user is kept out of other accounts' runs' locks too.
-      return machine != nullptr && (machine->IsLocalSystem() || machine->IsAdministrator())
-                 ? RunLock::NotOurs
-                 : RunLock::HeldElsewhere;
+      return machine.IsLocalSystem() || machine.IsAdministrator() ? RunLock::NotOurs
+                                                                  : RunLock::HeldElsewhere;
     case LockObject::Failed:
       break;
   }

@@ -19,7 +19,6 @@ inline constexpr const char* kLockNotOursNote =
 
 // A lock of ours is owned by SYSTEM, Administrators or the running account, and admits
 // SYSTEM and Administrators: anybody else could have made it only to keep every run out.
-// machine may be null (account unknown).
-RunLock TakeRunLock(IInstanceLock& lock, IMachine* machine);
+RunLock TakeRunLock(IInstanceLock& lock, IMachine& machine);
 
 }  // namespace qc

@@ -47,7 +47,7 @@ void RunResults::Add(std::string_view line, Outcome outcome) {
   if (outcome > worst_) worst_ = outcome;
   Count(line, outcome);
   listBox_.AddItem(line);
-  if (log_ != nullptr) log_->Line(line, TypeOf(outcome), component_);
+  log_.Line(line, TypeOf(outcome), component_);
 }
 
 // The outcome says how it went; only the line's fixed leading word tells an error of a

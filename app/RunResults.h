@@ -29,13 +29,11 @@ std::string SummaryLine(const RunCounts& counts, int exitCode);
 
 class RunResults final : public IResultsSink {
  public:
-  // log, when given, gets every line; it writes only between its Begin and End.
-  explicit RunResults(IResultsList& listBox, RunLog* log = nullptr)
-      : listBox_(listBox), log_(log) {}
+  // log gets every line; it writes only between its Begin and End.
+  RunResults(IResultsList& listBox, RunLog& log) : listBox_(listBox), log_(log) {}
   void Add(std::string_view line, Outcome outcome) override;
   // The stage whose lines follow, as the log names it ("processes", "registry", ...).
   void SetComponent(const char* component) { component_ = component; }
-  Outcome Worst() const { return worst_; }
   const RunCounts& Counts() const { return counts_; }
   // 0 when every line reported success, 3010 when the worst is an item deleted only at
   // the next restart, 1 when any reported a failure.
@@ -45,7 +43,7 @@ class RunResults final : public IResultsSink {
   void Count(std::string_view line, Outcome outcome);
 
   IResultsList& listBox_;
-  RunLog* log_;
+  RunLog& log_;
   const char* component_ = kRunComponent;
   Outcome worst_ = Outcome::Success;
   RunCounts counts_;

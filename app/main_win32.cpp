@@ -59,13 +59,12 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
 
   qc::win::Form1Window window(instance);
   if (!window.Create()) return 1;
-  qc::Form1 form({window,          window,       commandLine,
-                  processes,       registry,     fileSystem,
-                  environment,     osVersion,    pathSecurity,
-                  eventLog,        machineKeys,  machine.IsWindows64Bit() ? &otherView : nullptr,
-                  &shellFolders,   &profileList, &machine,
-                  &clock,          &logFile,     &instanceLock,
-                  &restartRemoval, &userHives});
+  qc::Form1 form(
+      {window,       window,         commandLine, processes,
+       registry,     fileSystem,     environment, osVersion,
+       pathSecurity, eventLog,       machineKeys, shellFolders,
+       profileList,  machine,        clock,       logFile,
+       instanceLock, restartRemoval, userHives,   machine.IsWindows64Bit() ? &otherView : nullptr});
   window.AttachLogic(&form);
   window.SetAcknowledge([instance] { return qc::win::ShowAcknowledge(instance); });
 

@@ -37,19 +37,17 @@ std::optional<std::vector<std::string>> RestartOrder(const std::string& root,
 
 }  // namespace
 
-bool ScheduledAtRestart(IRestartRemoval* restart, const Status& removal, const std::string& path) {
-  return restart != nullptr && removal.code == StatusCode::InUse &&
-         restart->ScheduleDelete(path).ok();
+bool ScheduledAtRestart(IRestartRemoval& restart, const Status& removal, const std::string& path) {
+  return removal.code == StatusCode::InUse && restart.ScheduleDelete(path).ok();
 }
 
-bool ScheduleTreeAtRestart(IRestartRemoval* restart, IResultsSink& listWork,
+bool ScheduleTreeAtRestart(IRestartRemoval& restart, IResultsSink& listWork,
                            const std::string& root, const std::vector<Leftover>& stayed,
                            std::string_view folderLine) {
-  if (restart == nullptr) return false;
   const std::optional<std::vector<std::string>> order = RestartOrder(root, stayed);
   if (!order) return false;
   std::size_t scheduled = 0;
-  while (scheduled < order->size() && restart->ScheduleDelete((*order)[scheduled]).ok()) {
+  while (scheduled < order->size() && restart.ScheduleDelete((*order)[scheduled]).ok()) {
     ++scheduled;
   }
   // A refusal part-way (a folder inside that a user may change) leaves the files scheduled

@@ -15,14 +15,14 @@ inline constexpr std::string_view kFileAtRestart = "File Deleted at Restart: ";
 
 // Whether a failed removal may be left to the next restart: only an item in use, and
 // only when Windows lets the process schedule it. Any other failure stays a failure.
-bool ScheduledAtRestart(IRestartRemoval* restart, const Status& removal, const std::string& path);
+bool ScheduledAtRestart(IRestartRemoval& restart, const Status& removal, const std::string& path);
 
 // A folder that stayed after its deletion: when what stayed inside it is only files in
 // use, schedules them, then the folders holding them and the folder itself, innermost
 // first, and writes a kFileAtRestart line per file and folderLine + root last. False when
 // anything else stayed or Windows refuses; then only the files scheduled before the
 // refusal have their lines.
-bool ScheduleTreeAtRestart(IRestartRemoval* restart, IResultsSink& listWork,
+bool ScheduleTreeAtRestart(IRestartRemoval& restart, IResultsSink& listWork,
                            const std::string& root, const std::vector<Leftover>& stayed,
                            std::string_view folderLine);
 

@@ -8,8 +8,8 @@
 
 #include "files/AtRestart.h"
 #include "files/FolderWalk.h"
-#include "files/OpenPath.h"
 #include "files/ProgramFilesFolders.h"
+#include "paths/OpenPath.h"
 
 namespace qc {
 namespace {
@@ -68,7 +68,7 @@ struct FolderRemoval {
 };
 
 FolderRemoval RemoveFolder(IFileSystem& fs, IResultsSink& listWork, const std::string& FullPath,
-                           IRestartRemoval* restart, std::string_view profile) {
+                           IRestartRemoval& restart, std::string_view profile) {
   std::string path = FullPath;
   if (!path.empty() && path.back() == '\\') path.pop_back();
   // An empty path would mean the current folder to some file systems; it names nothing.
@@ -101,7 +101,7 @@ bool KeepsAppData(IOsVersion& os) {
 }
 
 void CleanProfileFolders(IFileSystem& fs, IOsVersion& os, IResultsSink& listWork, UserScope& scope,
-                         IRestartRemoval* restart) {
+                         IRestartRemoval& restart) {
   // An unusable value would aim the suffixes at the root of the current drive or
   // at a relative folder: nothing there is the user's to delete.
   if (!scope.profiles) {
@@ -125,12 +125,12 @@ void CleanProfileFolders(IFileSystem& fs, IOsVersion& os, IResultsSink& listWork
 }  // namespace
 
 bool KillFolder(IFileSystem& fs, IResultsSink& listWork, const std::string& FullPath,
-                IRestartRemoval* restart, std::string_view profile) {
+                IRestartRemoval& restart, std::string_view profile) {
   return RemoveFolder(fs, listWork, FullPath, restart, profile).deleted;
 }
 
 bool KillFile(IFileSystem& fs, IResultsSink& listWork, const std::string& delfile,
-              IRestartRemoval* restart) {
+              IRestartRemoval& restart) {
   // A file's path never ends in a backslash; such a path names no file.
   if (delfile.empty() || delfile.back() == '\\') return false;
   std::optional<OpenedPath> opened = OpenToDelete(fs, listWork, delfile, {});
@@ -153,7 +153,7 @@ bool KillFile(IFileSystem& fs, IResultsSink& listWork, const std::string& delfil
 }
 
 void CleanFiles(IFileSystem& fs, IEnvironment& env, IOsVersion& os, UserScope& scope,
-                IResultsSink& listWork, IRestartRemoval* restart) {
+                IResultsSink& listWork, IRestartRemoval& restart) {
   // Read before anything is deleted.
   const std::vector<std::string> extraFolders = ExtraInstallFolders(env);
   for (std::string_view folder : kInstallFolders) {
@@ -162,12 +162,6 @@ void CleanFiles(IFileSystem& fs, IEnvironment& env, IOsVersion& os, UserScope& s
   for (const std::string& folder : extraFolders) KillFolder(fs, listWork, folder, restart);
   CleanProfileFolders(fs, os, listWork, scope, restart);
   for (std::string_view file : kComponentFiles) KillFile(fs, listWork, std::string(file), restart);
-}
-
-void CleanFiles(IFileSystem& fs, IEnvironment& env, IOsVersion& os, IResultsSink& listWork,
-                IRestartRemoval* restart) {
-  UserScope scope = CurrentUserScope(env);
-  CleanFiles(fs, env, os, scope, listWork, restart);
 }
 
 }  // namespace qc

@@ -39,8 +39,8 @@ struct Frame {
 // walk nowhere else.
 class Walk {
  public:
-  Walk(WalkRule& rule, IResultsSink& listWork, const AfterListing& afterListing, std::string path)
-      : rule_(rule), listWork_(listWork), afterListing_(afterListing), path_(std::move(path)) {}
+  Walk(WalkRule& rule, IResultsSink& listWork, std::string path)
+      : rule_(rule), listWork_(listWork), path_(std::move(path)) {}
   Status Run(IFileItem& root, std::uint32_t rootMarks, bool removeRoot);
 
  private:
@@ -56,7 +56,6 @@ class Walk {
 
   WalkRule& rule_;
   IResultsSink& listWork_;
-  const AfterListing& afterListing_;
   std::string path_;  // the folder or entry being worked on; one buffer for every level
   std::vector<Frame> stack_;
   // The lines of a selected folder of the root and of everything inside it. A folder's
@@ -69,7 +68,6 @@ Frame Walk::Enter(std::unique_ptr<IFileItem> owned, IFileItem& item, std::string
                   std::uint32_t marks, std::size_t lineSlot) {
   Frame frame{std::move(owned), &item, std::move(name), {}, 0, path_.size(), lineSlot};
   const std::optional<std::vector<DirEntry>> entries = item.List();
-  if (afterListing_) afterListing_(path_);
   frame.keepsSome = !entries;  // unreadable: whatever is in it stays
   frame.listed = entries.has_value();
   if (!entries) return frame;
@@ -240,17 +238,15 @@ class RemoveAll final : public WalkRule {
 }  // namespace
 
 Status WalkFolder(IFileItem& root, const std::string& path, std::uint32_t rootMarks,
-                  bool removeRoot, WalkRule& rule, IResultsSink& listWork,
-                  const AfterListing& afterListing) {
-  return Walk(rule, listWork, afterListing, path).Run(root, rootMarks, removeRoot);
+                  bool removeRoot, WalkRule& rule, IResultsSink& listWork) {
+  return Walk(rule, listWork, path).Run(root, rootMarks, removeRoot);
 }
 
-TreeDeletion RemoveTree(IFileItem& folder, const std::string& path,
-                        const AfterListing& afterListing) {
+TreeDeletion RemoveTree(IFileItem& folder, const std::string& path) {
   TreeDeletion result;
   RemoveAll rule(result);
   NullSink none;
-  const Status removal = WalkFolder(folder, path, 0, true, rule, none, afterListing);
+  const Status removal = WalkFolder(folder, path, 0, true, rule, none);
   if (!removal.ok()) rule.Note(path, true, !result.stayed.empty(), removal);
   return result;
 }

@@ -3,7 +3,6 @@
 #pragma once
 
 #include <cstdint>
-#include <functional>
 #include <optional>
 #include <string>
 
@@ -50,21 +49,16 @@ class WalkRule {
   virtual bool ConfirmEach() const { return true; }
 };
 
-// Called with a folder's path after it was listed and before anything in it changes.
-using AfterListing = std::function<void(const std::string& folder)>;
-
 // Walks the open folder at path: a selected folder is entered, its entries handled in
 // listing order, each completely before the next, and deleted at the end; a link is
 // deleted itself, never entered. A folder's line comes before its contents' lines. The
 // root is deleted at the end only with removeRoot, and settled by the caller: the status
 // is that of its deletion, or without removeRoot a failure when it could not be listed.
 Status WalkFolder(IFileItem& root, const std::string& path, std::uint32_t rootMarks,
-                  bool removeRoot, WalkRule& rule, IResultsSink& listWork,
-                  const AfterListing& afterListing = {});
+                  bool removeRoot, WalkRule& rule, IResultsSink& listWork);
 
 // Deletes everything inside the open folder at path, and the folder itself (done when the
 // caller closes it): the first failure and what stayed for a reason of its own.
-TreeDeletion RemoveTree(IFileItem& folder, const std::string& path,
-                        const AfterListing& afterListing = {});
+TreeDeletion RemoveTree(IFileItem& folder, const std::string& path);
 
 }  // namespace qc

@@ -35,10 +35,8 @@ std::vector<std::string> ExtraProgramFilesRoots(
 
 std::optional<std::string> ProgramFilesEnvironment::Get(const std::string& name) {
   std::optional<std::string> value = env_.Get(name);
-  if (value || machine_ == nullptr || name != "ProgramW6432" || !machine_->IsWindows64Bit()) {
-    return value;
-  }
-  return machine_->ProgramFiles64();
+  if (value || name != "ProgramW6432" || !machine_.IsWindows64Bit()) return value;
+  return machine_.ProgramFiles64();
 }
 
 std::vector<std::string> ExtraInstallFolders(IEnvironment& env) {

@@ -24,12 +24,12 @@ std::vector<std::string> ExtraProgramFilesRoots(
 // variable (Vista and XP x64): the registry's 64-bit view records the folder there.
 class ProgramFilesEnvironment final : public IEnvironment {
  public:
-  ProgramFilesEnvironment(IEnvironment& env, IMachine* machine) : env_(env), machine_(machine) {}
+  ProgramFilesEnvironment(IEnvironment& env, IMachine& machine) : env_(env), machine_(machine) {}
   std::optional<std::string> Get(const std::string& name) override;
 
  private:
   IEnvironment& env_;
-  IMachine* machine_;
+  IMachine& machine_;
 };
 
 // The five version folders under each extra root, root by root, versions in list order.

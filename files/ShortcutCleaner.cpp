@@ -11,7 +11,7 @@
 #include "files/AgentSearch.h"
 #include "files/AtRestart.h"
 #include "files/FolderWalk.h"
-#include "files/OpenPath.h"
+#include "paths/OpenPath.h"
 #include "platform/AsciiCase.h"
 #include "platform/FolderPath.h"
 
@@ -55,7 +55,7 @@ bool NamesAgent(IFileItem& folder, const std::string& name) {
 // in use now may go at the next restart.
 class ShortcutRule final : public WalkRule {
  public:
-  ShortcutRule(const std::string& tofind, IRestartRemoval* restart)
+  ShortcutRule(const std::string& tofind, IRestartRemoval& restart)
       : upperFind_(ToUpperAscii(tofind)), restart_(restart) {}
   std::uint32_t RootMarks(const std::string& dirname) const {
     return MarksOf(Holds(false, dirname, 0, upperFind_), Holds(false, dirname, 0, kShortcutMarker));
@@ -80,8 +80,7 @@ class ShortcutRule final : public WalkRule {
       if (item.gone) return {"Directory Removed: " + item.path, Outcome::Success};
       // A folder that stays only because of items deleted at the next restart goes then
       // too (never a link).
-      if (item.onlyAtRestart && !item.link && restart_ != nullptr &&
-          restart_->ScheduleDelete(item.path).ok()) {
+      if (item.onlyAtRestart && !item.link && restart_.ScheduleDelete(item.path).ok()) {
         return {"Directory Removed at Restart: " + item.path, Outcome::ScheduledAtRestart};
       }
       return {"Directory Not Removed: " + item.path, Outcome::Failure};
@@ -95,7 +94,7 @@ class ShortcutRule final : public WalkRule {
 
  private:
   std::string upperFind_;
-  IRestartRemoval* restart_;
+  IRestartRemoval& restart_;
 };
 
 // The folders the per-machine installations put their shortcuts in, with the fragment
@@ -117,11 +116,11 @@ bool SameFolder(const std::optional<std::string>& a, const std::string& b) {
   return a && ToUpperAscii(*a) == ToUpperAscii(b);
 }
 
-// The Desktop, Start Menu and StartUp scans of one profile. With shell, each folder the
-// shell reports elsewhere is scanned right after the rules' one, but only when the shell
-// speaks of this very profile.
-void ScanProfile(IFileSystem& fs, IShellFolders* shell, IResultsSink& listWork,
-                 const std::string& profile, bool nt6, IRestartRemoval* restart) {
+// The Desktop, Start Menu and StartUp scans of one profile. For the process's own account,
+// each folder the shell reports elsewhere is scanned right after the rules' one, but only
+// when the shell speaks of this very profile.
+void ScanProfile(IFileSystem& fs, IShellFolders& shell, bool ownAccount, IResultsSink& listWork,
+                 const std::string& profile, bool nt6, IRestartRemoval& restart) {
   const std::string startMenu =
       profile + (nt6 ? "\\AppData\\Roaming\\Microsoft\\Windows\\Start Menu" : "\\Start Menu");
   const struct {
@@ -134,13 +133,13 @@ void ScanProfile(IFileSystem& fs, IShellFolders* shell, IResultsSink& listWork,
       {startMenu + "\\Programs\\StartUp", kStartMenuFragment, ShellFolder::Startup},
   };
   const bool extras =
-      shell != nullptr && SameFolder(ReportedFolder(*shell, ShellFolder::Profile), profile);
+      ownAccount && SameFolder(ReportedFolder(shell, ShellFolder::Profile), profile);
   for (const auto& scan : scans) {
-    SearchDirDel(fs, listWork, scan.path, scan.fragment, false, restart, profile);
+    SearchDirDel(fs, listWork, scan.path, scan.fragment, restart, profile);
     if (!extras) continue;
-    const std::optional<std::string> reported = ReportedFolder(*shell, scan.reported);
+    const std::optional<std::string> reported = ReportedFolder(shell, scan.reported);
     if (reported && !SameFolder(reported, scan.path)) {
-      SearchDirDel(fs, listWork, *reported, scan.fragment, false, restart, profile);
+      SearchDirDel(fs, listWork, *reported, scan.fragment, restart, profile);
     }
   }
 }
@@ -152,16 +151,8 @@ bool IsNtVersion6(IOsVersion& os) {
   return version && version->majorVersion == 6 && version->platformId == kVerPlatformWin32Nt;
 }
 
-bool ShortcutTargetsAgent(IFileSystem& fs, const std::string& path) {
-  const std::unique_ptr<IByteStream> stream = fs.OpenRead(path);
-  if (!stream) return false;
-  // A read error before the name turned up leaves the shortcut alone.
-  return AgentSearch().Scan(*stream).value_or(false);
-}
-
 void SearchDirDel(IFileSystem& fs, IResultsSink& listWork, const std::string& dirname,
-                  const std::string& tofind, bool delatend, IRestartRemoval* restart,
-                  std::string_view profile) {
+                  const std::string& tofind, IRestartRemoval& restart, std::string_view profile) {
   OpenedPath opened = OpenPath(fs, dirname, profile, true);
   if (opened.state == PathState::LinkElsewhere || opened.state == PathState::Unreachable) {
     const bool elsewhere = opened.state == PathState::LinkElsewhere;
@@ -180,14 +171,13 @@ void SearchDirDel(IFileSystem& fs, IResultsSink& listWork, const std::string& di
   }
   if (!opened.item || (opened.item->Attributes() & kAttrDirectory) == 0) return;
   ShortcutRule rule(tofind, restart);
-  // The scan folder's own removal is judged by the caller, which writes its line.
   const Status walked =
-      WalkFolder(*opened.item, dirname, rule.RootMarks(dirname), delatend, rule, listWork);
-  if (!delatend && !walked.ok()) listWork.Add(UnreadableFolderLine(dirname), Outcome::Failure);
+      WalkFolder(*opened.item, dirname, rule.RootMarks(dirname), false, rule, listWork);
+  if (!walked.ok()) listWork.Add(UnreadableFolderLine(dirname), Outcome::Failure);
 }
 
-void CleanProfile(IFileSystem& fs, IOsVersion& os, IShellFolders* shell, UserScope& scope,
-                  IResultsSink& listWork, IRestartRemoval* restart) {
+void CleanProfile(IFileSystem& fs, IOsVersion& os, IShellFolders& shell, UserScope& scope,
+                  IResultsSink& listWork, IRestartRemoval& restart) {
   // Without a real profile the scan folders would sit at the root of the current drive.
   if (!scope.profiles) ReportUnknownProfiles(scope, listWork, kProfileUnknownLine);
   if (!scope.profiles && !scope.everyProfile) return;
@@ -195,21 +185,14 @@ void CleanProfile(IFileSystem& fs, IOsVersion& os, IShellFolders* shell, UserSco
   for (const std::string& profile : scope.profiles.value_or(std::vector<std::string>{})) {
     // The shell reports the folders of the process's account, which is no one's
     // profile in a run over every profile.
-    ScanProfile(fs, scope.everyProfile ? nullptr : shell, listWork, profile, nt6, restart);
+    ScanProfile(fs, shell, !scope.everyProfile, listWork, profile, nt6, restart);
   }
-  if (scope.everyProfile && shell != nullptr) {
-    for (const auto& [folder, fragment] : kMachineWideFolders) {
-      if (const std::optional<std::string> path = ReportedFolder(*shell, folder)) {
-        SearchDirDel(fs, listWork, *path, fragment, false, restart);
-      }
+  if (!scope.everyProfile) return;
+  for (const auto& [folder, fragment] : kMachineWideFolders) {
+    if (const std::optional<std::string> path = ReportedFolder(shell, folder)) {
+      SearchDirDel(fs, listWork, *path, fragment, restart);
     }
   }
-}
-
-void CleanProfile(IFileSystem& fs, IEnvironment& env, IOsVersion& os, IResultsSink& listWork,
-                  IRestartRemoval* restart) {
-  UserScope scope = CurrentUserScope(env);
-  CleanProfile(fs, os, nullptr, scope, listWork, restart);
 }
 
 }  // namespace qc

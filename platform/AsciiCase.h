@@ -22,9 +22,4 @@ inline std::string ToLowerAscii(std::string_view s) {
   return out;
 }
 
-// Substring search after upper-casing both sides.
-inline bool ContainsNoCase(std::string_view haystack, std::string_view needle) {
-  return ToUpperAscii(haystack).find(ToUpperAscii(needle)) != std::string::npos;
-}
-
 }  // namespace qc

@@ -1,5 +1,5 @@
-// File-system services: existence, folder listing, attributes and reading by path, and
-// items opened once for everything that deletes.
+// File-system services: folder listing and attributes by path, and items opened once for
+// everything that reads or deletes.
 #pragma once
 
 #include <cstddef>
@@ -134,14 +134,11 @@ class IFileSystem {
   virtual OpenedItem OpenBase(const std::string& path) = 0;
   // The same base folder, held as IFileItem::HoldChild holds its items.
   virtual OpenedItem HoldBase(const std::string& path) = 0;
-  virtual bool FolderExists(const std::string& path) = 0;
-  virtual bool FileExists(const std::string& path) = 0;
   // Lists pattern (a folder path + "\*.*") with the attribute selection; nullopt
   // when the folder cannot be listed.
   virtual std::optional<std::vector<DirEntry>> List(const std::string& pattern,
                                                     std::uint32_t selection) = 0;
   virtual Attributes GetAttributes(const std::string& path) = 0;
-  virtual std::unique_ptr<IByteStream> OpenRead(const std::string& path) = 0;
 };
 
 }  // namespace qc

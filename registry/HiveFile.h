@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "files/OpenPath.h"
+#include "paths/OpenPath.h"
 #include "platform/FileSystem.h"
 
 namespace qc {

@@ -148,7 +148,7 @@ void CleanRegistry(IRegistry& registry, IResultsSink& listWork, IRegistry* other
   }
 }
 
-void CleanUserRegistrations(IRegistry& registry, UserScope& scope, IUserHives* hives,
+void CleanUserRegistrations(IRegistry& registry, UserScope& scope, IUserHives& hives,
                             IFileSystem& fs, IOsVersion& os, IResultsSink& listWork,
                             IRegistry* otherView, bool program64Bit) {
   ViewLines otherLines(listWork, program64Bit ? " (32-bit view)" : " (64-bit view)");
@@ -169,7 +169,7 @@ void CleanUserRegistrations(IRegistry& registry, UserScope& scope, IUserHives* h
       clean({kHkeyUsers, classes + "\\", display});
       continue;
     }
-    if (hives != nullptr) CleanSignedOutUser({registry, *hives, fs, os}, account, clean, listWork);
+    CleanSignedOutUser({registry, hives, fs, os}, account, clean, listWork);
   }
 }
 

@@ -3,12 +3,12 @@
 
 #include <string>
 
-#include "files/UserScope.h"
 #include "platform/FileSystem.h"
 #include "platform/OsVersion.h"
 #include "platform/Registry.h"
 #include "platform/ResultsList.h"
 #include "platform/UserHives.h"
+#include "users/UserScope.h"
 
 namespace qc {
 
@@ -31,10 +31,10 @@ void CleanRegistry(IRegistry& registry, IResultsSink& listWork, IRegistry* other
 // HKEY_LOCAL_MACHINE\SOFTWARE\Classes\X) in list order, in both views as above: in
 // HKEY_CURRENT_USER\Software\Classes for a user's own run; for a run over every profile,
 // user by user, in HKEY_USERS\<SID>_Classes, loading a signed-out user's classes hive
-// from the profile (with hives, from where it really is: see ReachHiveFile) and unloading
-// it again, after a hive of the same name that an earlier run left loaded. First come the
-// lines for the profiles that cannot be read.
-void CleanUserRegistrations(IRegistry& registry, UserScope& scope, IUserHives* hives,
+// from the profile (from where it really is: see ReachHiveFile) and unloading it again,
+// after a hive of the same name that an earlier run left loaded. First come the lines for
+// the profiles that cannot be read.
+void CleanUserRegistrations(IRegistry& registry, UserScope& scope, IUserHives& hives,
                             IFileSystem& fs, IOsVersion& os, IResultsSink& listWork,
                             IRegistry* otherView = nullptr, bool program64Bit = false);
 

@@ -95,10 +95,4 @@ void DeleteRegistryKey(IRegistry& registry, IResultsSink& listWork, RegKey hive,
   }
 }
 
-void DeleteSubkeysRecursive(IRegistry& registry, RegKey hive, const std::string& keyPath) {
-  if (keyPath.empty()) return;  // the hive itself is never emptied
-  const OpenKey key(registry, hive, keyPath, kWalkOptions, kKeyAllAccess);
-  if (key.ok()) EmptyKey(registry, key);
-}
-
 }  // namespace qc

@@ -25,9 +25,4 @@ void DeleteRegistryKey(IRegistry& registry, IResultsSink& listWork, RegKey hive,
 void DeleteRegistryKey(IRegistry& registry, IResultsSink& listWork, RegKey hive,
                        const std::string& keyPath, const std::string& display);
 
-// Deletes every key below keyPath, deepest first; the key itself stays. Failures are
-// passed over: whatever cannot be deleted stays and the rest still goes. A symbolic
-// link among them is deleted as the link; what it points to is never entered.
-void DeleteSubkeysRecursive(IRegistry& registry, RegKey hive, const std::string& keyPath);
-
 }  // namespace qc

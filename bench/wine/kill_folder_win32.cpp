@@ -9,6 +9,7 @@
 #include "files/FileCleaner.h"
 #include "platform/ResultsList.h"
 #include "platform/win32/FileSystem_win32.h"
+#include "platform/win32/RestartRemoval_win32.h"
 #include "platform/win32/Utf.h"
 
 namespace {
@@ -66,13 +67,14 @@ int wmain(int argc, wchar_t** argv) {
   const std::wstring treeA = scratch + L"\\Kelvora Quenzor A";
   const std::wstring treeB = scratch + L"\\Kelvora Quenzor B";
   qc::win::Win32FileSystem fs;
+  qc::win::Win32RestartRemoval restart;
 
-  const qc::bench::Contender killFolder{"KillFolder", [&] { return MakeTree(treeA); },
-                                        [&] {
-                                          LastLine line;
-                                          return qc::KillFolder(fs, line, qc::win::ToUtf8(treeA)) &&
-                                                 Gone(treeA);
-                                        }};
+  const qc::bench::Contender killFolder{
+      "KillFolder", [&] { return MakeTree(treeA); },
+      [&] {
+        LastLine line;
+        return qc::KillFolder(fs, line, qc::win::ToUtf8(treeA), restart) && Gone(treeA);
+      }};
   const qc::bench::Contender rd{
       "cmd /c rd /s /q", [&] { return MakeTree(treeB); },
       [&] {

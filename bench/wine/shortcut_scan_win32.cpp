@@ -11,6 +11,7 @@
 #include "files/ShortcutCleaner.h"
 #include "platform/ResultsList.h"
 #include "platform/win32/FileSystem_win32.h"
+#include "platform/win32/RestartRemoval_win32.h"
 #include "platform/win32/Utf.h"
 
 namespace {
@@ -104,14 +105,15 @@ int wmain(int argc, wchar_t** argv) {
     return 1;
   }
   qc::win::Win32FileSystem fs;
+  qc::win::Win32RestartRemoval restart;
   const std::string desktopUtf8 = qc::win::ToUtf8(desktop);
 
-  const qc::bench::Contender scan{"SearchDirDel", nullptr, [&] {
-                                    CountingList list;
-                                    qc::SearchDirDel(fs, list, desktopUtf8,
-                                                     "Kelvora Quenzor Plexarium by Norvane", false);
-                                    return list.lines == 0;
-                                  }};
+  const qc::bench::Contender scan{
+      "SearchDirDel", nullptr, [&] {
+        CountingList list;
+        qc::SearchDirDel(fs, list, desktopUtf8, "Kelvora Quenzor Plexarium by Norvane", restart);
+        return list.lines == 0;
+      }};
   const qc::bench::Contender listing{"plain listing", nullptr,
                                      [&] { return PlainListing(desktop) == kEntries + 2; }};
   const qc::bench::Contender reading{"listing + reading the shortcuts", nullptr,

@@ -308,19 +308,15 @@ std::optional<std::vector<ProcessInfo>> Win32Processes::ListThroughWmi(std::uint
   if (wmiUnreachable_) return std::nullopt;
   const auto listing = std::make_shared<WmiListing>();
   if (RunWithinBound(listing, wmiNamespace_, timeoutMs) && listing->processes) {
-    lastListing_ = ProcessListing::Wmi;
     return std::move(listing->processes);
   }
   // Unreachable, failed or hung: not asked again by this run, not even to end a process.
   wmiUnreachable_ = true;
-  lastListing_ = ProcessListing::None;
   return std::nullopt;
 }
 
 std::optional<std::vector<ProcessInfo>> Win32Processes::ListThroughSnapshot() {
-  auto processes = SnapshotProcesses();
-  lastListing_ = processes ? ProcessListing::ToolHelp : ProcessListing::None;
-  return processes;
+  return SnapshotProcesses();
 }
 
 std::unique_ptr<IHeldProcess> Win32Processes::Hold(const ProcessInfo& process) {

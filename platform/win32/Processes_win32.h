@@ -9,9 +9,6 @@
 
 namespace qc::win {
 
-// How the last List() reached the running processes.
-enum class ProcessListing { None, Wmi, ToolHelp };
-
 inline constexpr const wchar_t* kLocalCimv2 = L"\\\\.\\root\\cimv2";
 
 class Win32Processes final : public IProcesses {
@@ -31,12 +28,9 @@ class Win32Processes final : public IProcesses {
   std::vector<bool> WaitForEnd(std::span<IHeldProcess* const> processes,
                                std::uint32_t timeoutMs) override;
 
-  ProcessListing LastListing() const { return lastListing_; }
-
  private:
   std::wstring wmiNamespace_;
   bool wmiUnreachable_ = false;
-  ProcessListing lastListing_ = ProcessListing::None;
 };
 
 }  // namespace qc::win

@@ -277,17 +277,6 @@ std::vector<std::string> FakeFileSystem::Tree(const std::string& root) {
   return out;
 }
 
-bool FakeFileSystem::FolderExists(const std::string& path) {
-  if (throwIn == "exists") throw std::bad_alloc();
-  const Node* node = Resolve(path, true);
-  return node != nullptr && node->dir;
-}
-
-bool FakeFileSystem::FileExists(const std::string& path) {
-  const Node* node = Resolve(path, true);
-  return node != nullptr && !node->dir;
-}
-
 std::optional<std::vector<DirEntry>> FakeFileSystem::List(const std::string& pattern,
                                                           std::uint32_t) {
   if (throwIn == "list") throw std::bad_alloc();
@@ -303,15 +292,6 @@ Attributes FakeFileSystem::GetAttributes(const std::string& path) {
   const Node* node = Find(path);
   if (node == nullptr) return {Status::Fail(StatusCode::NotFound, 2)};
   return {Status::Success(), node->attributes};
-}
-
-std::unique_ptr<IByteStream> FakeFileSystem::OpenRead(const std::string& path) {
-  const Node* node = Resolve(path, true);
-  if (node == nullptr || node->dir || node->unreadable || node->refuseOpen) return nullptr;
-  log.push_back("read " + PathOf(*node));
-  auto stream = std::make_unique<StringStream>(node->content, openStreams);
-  maxOpenStreams = std::max(maxOpenStreams, openStreams);
-  return stream;
 }
 
 // An item of the fake: the node it was opened as, whatever names it later has, and the

@@ -83,12 +83,9 @@ class FakeFileSystem final : public IFileSystem {
   std::vector<std::string> Tree(const std::string& root);
 
   // IFileSystem
-  bool FolderExists(const std::string& path) override;
-  bool FileExists(const std::string& path) override;
   std::optional<std::vector<DirEntry>> List(const std::string& pattern,
                                             std::uint32_t selection) override;
   Attributes GetAttributes(const std::string& path) override;
-  std::unique_ptr<IByteStream> OpenRead(const std::string& path) override;
   OpenedItem OpenBase(const std::string& path) override;
   OpenedItem HoldBase(const std::string& path) override;
 
@@ -97,7 +94,7 @@ class FakeFileSystem final : public IFileSystem {
   std::vector<std::string> log;  // "list X\*.*", "rmfile X", "rmdir X", "rmlink X", "attr X", ...
   int openStreams = 0;           // streams currently open
   int maxOpenStreams = 0;
-  // A path: opening it throws, as a failed allocation would; "exists" or "list": that call.
+  // A path: opening it throws, as a failed allocation would; "list": that call.
   std::string throwIn;
   bool deleteIgnoresReadOnly = true;  // FileDispositionInformationEx: Windows 10 1809 and later
 

@@ -151,17 +151,26 @@ class FakeInstanceLock final : public IInstanceLock {
   bool held = false;
 };
 
-// Records what was scheduled; a path in `refused` is refused as for a non-administrator.
+// Records what was scheduled; a path in `refused`, or any when `refusesAll`, is refused
+// as for a non-administrator.
 class FakeRestartRemoval final : public IRestartRemoval {
  public:
   Status ScheduleDelete(const std::string& path) override {
-    if (refused.count(path)) return Status::Fail(StatusCode::Denied, 5, "MoveFileExW");
+    if (refusesAll || refused.count(path))
+      return Status::Fail(StatusCode::Denied, 5, "MoveFileExW");
     scheduled.push_back(path);
     return {};
   }
   std::vector<std::string> scheduled;
   std::set<std::string> refused;
+  bool refusesAll = false;
 };
+// Refusing everything, it keeps nothing: one serves every test.
+inline FakeRestartRemoval noRestart = [] {
+  FakeRestartRemoval refusing;
+  refusing.refusesAll = true;
+  return refusing;
+}();
 
 // Every path is as Windows sets up its own folders (Administrators own it; SYSTEM and
 // Administrators may change it, Users read it) unless `items` says otherwise.

@@ -8,7 +8,6 @@
 #include <string>
 #include <vector>
 
-#include "fakes/FakeMachine.h"
 #include "platform/EventLog.h"
 #include "platform/Machine.h"
 #include "platform/MachineKeys.h"
@@ -59,14 +58,6 @@ class FakeMachineKeys final : public IMachineKeys {
 
  private:
   IMachine& machine_;
-};
-
-// The record's services for a whole run whose tests look elsewhere.
-struct RecordFakes {
-  FakePathSecurity security;
-  FakeEventLog events;
-  FakeMachine machine;
-  FakeMachineKeys keys{machine};
 };
 
 }  // namespace qc::test

@@ -7,16 +7,8 @@
 #include <functional>
 #include <optional>
 
-#include "app/Form1.h"
-#include "fakes/FakeFileSystem.h"
-#include "fakes/FakeMachine.h"
-#include "fakes/FakeRecord.h"
-#include "fakes/FakeRegistry.h"
 #include "fakes/FakeResults.h"
-#include "fakes/FakeSystem.h"
-#include "fakes/FakeUi.h"
-#include "files/FileCleaner.h"
-#include "files/ShortcutCleaner.h"
+#include "fakes/FakeServices.h"
 
 namespace qc::test {
 namespace {
@@ -74,36 +66,19 @@ TEST(RestartRemoval, InUseItemsAndTheFoldersTheyKeepGoAtRestartOtherwiseTheNotLi
     fs.Find(kInstall + "\\a.txt")->denied = otherStays;
     fs.AddFile(kShortcuts + "\\readme.txt");
     if (otherStays) fs.AddFile(kShortcuts + "\\other.lnk", "KVVIEW.EXE");  // not selected
-    if (c.how[0] == 'd') KillFolder(fs, sink, kInstall, &restart);
-    if (c.how[0] == 'f') KillFile(fs, sink, kComponent, &restart);
-    if (c.how[0] == 's')
-      SearchDirDel(fs, sink, kDesktop, "Kelvora Quenzor Plexarium", false, &restart);
+    if (c.how[0] == 'd') KillFolder(fs, sink, kInstall, restart);
+    if (c.how[0] == 'f') KillFile(fs, sink, kComponent, restart);
+    if (c.how[0] == 's') SearchDirDel(fs, sink, kDesktop, "Kelvora Quenzor Plexarium", restart);
     EXPECT_EQ(sink.lines, c.lines) << c.how;
     EXPECT_EQ(restart.scheduled, c.scheduled) << c.how;
   }
 }
 
-struct Rig {
-  FakeUi ui;
-  RecordingList list;
-  FakeCommandLine commandLine{"/s"};
-  FakeProcesses processes;
-  FakeRegistry registry;
-  FakeFileSystem fs;
-  FakeEnvironment env;
-  FakeOsVersion os;
-  FakeMachine machine;
-  FakeClock clock;
-  FakeLogFile logFile;
-  FakeInstanceLock lock;
-  FakeRestartRemoval restart;
-  FakePathSecurity security;
-  FakeEventLog events;
-  FakeMachineKeys keys{machine};
-  Form1 form{{ui, list, commandLine, processes, registry, fs, env, os, security, events, keys,
-              nullptr, nullptr, nullptr, &machine, &clock, &logFile, &lock, &restart}};
+struct Rig : FakeServices {
+  Form1 form{All()};
 
   Rig() {
+    commandLine.text = "/s";
     env.vars["USERPROFILE"] = "C:\\Users\\me";
     env.vars["TEMP"] = "C:\\Temp";
     env.vars["SystemRoot"] = "C:\\Windows";
@@ -312,7 +287,7 @@ TEST(DeploymentRun, OnlyALockOfOursKeepsARunOutAnythingElseUnderItsNameIsNoted) 
     rig.env.vars["SystemRoot"] = "C:\\Windows";
     rig.lock.found = c.found;
     rig.lock.outcome = c.acquire;
-    EXPECT_EQ(TakeRunLock(rig.lock, &rig.machine), c.decision) << c.what;
+    EXPECT_EQ(TakeRunLock(rig.lock, rig.machine), c.decision) << c.what;
     const bool ran = c.decision != RunLock::HeldElsewhere;
     EXPECT_EQ(rig.Load() == 1618, !ran) << c.what;
     const Lines log =

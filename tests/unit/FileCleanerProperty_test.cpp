@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "fakes/FakeFileSystem.h"
+#include "fakes/FakeMachine.h"
 #include "fakes/FakeResults.h"
 #include "files/FileCleaner.h"
 
@@ -107,7 +108,7 @@ TEST(KillFolderProperty, OnlyTheNamedTreeChangesAndTheLineTellsTheTruth) {
 
     RecordingSink list;
     const std::string asPassed = RandomSpelling(rng, kTarget);
-    const bool result = KillFolder(fs, list, asPassed);
+    const bool result = KillFolder(fs, list, asPassed, noRestart);
 
     const auto after = Snapshot(fs);
     const std::string shown =

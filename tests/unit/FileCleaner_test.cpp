@@ -5,9 +5,9 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include "fakes/FakeFileSystem.h"
 #include "fakes/FakeResults.h"
-#include "fakes/FakeSystem.h"
+#include "fakes/FakeServices.h"
+#include "fakes/WatchedFolder.h"
 #include "files/FolderWalk.h"
 #include "platform/FolderPath.h"
 
@@ -21,12 +21,9 @@ using ::testing::StrictMock;
 
 class MockFileSystem : public IFileSystem {
  public:
-  MOCK_METHOD(bool, FolderExists, (const std::string&), (override));
-  MOCK_METHOD(bool, FileExists, (const std::string&), (override));
   MOCK_METHOD(std::optional<std::vector<DirEntry>>, List, (const std::string&, std::uint32_t),
               (override));
   MOCK_METHOD(Attributes, GetAttributes, (const std::string&), (override));
-  MOCK_METHOD(std::unique_ptr<IByteStream>, OpenRead, (const std::string&), (override));
   MOCK_METHOD(OpenedItem, OpenBase, (const std::string&), (override));
   MOCK_METHOD(OpenedItem, HoldBase, (const std::string&), (override));
 };
@@ -153,7 +150,7 @@ TEST(KillFolder, LineAndResultFollowWhatIsLeft) {
     StrictMock<MockFileSystem> fs;
     RecordingSink list;
     ExpectDeletion(fs, {"P"}, kAttrDirectory, c.deletion, c.after.gone());
-    EXPECT_EQ(KillFolder(fs, list, "C:\\P"), c.result) << c.line;
+    EXPECT_EQ(KillFolder(fs, list, "C:\\P", noRestart), c.result) << c.line;
     EXPECT_EQ(list.lines, std::vector<std::string>{c.line});
   }
 }
@@ -175,7 +172,7 @@ TEST(KillFile, LineFollowsWhatIsLeftAndNeverForces) {
     StrictMock<MockFileSystem> fs;
     RecordingSink list;
     ExpectDeletion(fs, {"D", "a.exe"}, 0, c.deletion, c.after.gone());
-    EXPECT_EQ(KillFile(fs, list, "C:\\D\\a.exe"), c.result) << c.line;
+    EXPECT_EQ(KillFile(fs, list, "C:\\D\\a.exe", noRestart), c.result) << c.line;
     EXPECT_EQ(list.lines, std::vector<std::string>{c.line});
   }
 }
@@ -196,7 +193,7 @@ TEST(KillFolder, DropsOneTrailingBackslashOnly) {
     FakeFileSystem fs;
     RecordingSink list;
     fs.AddFolder("C:\\Kelvora Quenzor 5.1");
-    EXPECT_EQ(KillFolder(fs, list, c.given), c.used != nullptr) << c.given;
+    EXPECT_EQ(KillFolder(fs, list, c.given, noRestart), c.used != nullptr) << c.given;
     const auto expected = c.used
                               ? std::vector<std::string>{std::string("Folder Deleted: ") + c.used}
                               : std::vector<std::string>{};
@@ -208,10 +205,10 @@ TEST(KillFileAndFolder, AbsentItemGivesNoLineAndNoDeletion) {
   FakeFileSystem fs;
   RecordingSink list;
   fs.AddFile("C:\\Q\\f.exe");
-  EXPECT_FALSE(KillFolder(fs, list, "C:\\P\\"));
-  EXPECT_FALSE(KillFile(fs, list, "C:\\Q\\f.exe\\"));  // a file path keeps its backslash
+  EXPECT_FALSE(KillFolder(fs, list, "C:\\P\\", noRestart));
+  EXPECT_FALSE(KillFile(fs, list, "C:\\Q\\f.exe\\", noRestart));  // a file path keeps its backslash
   EXPECT_TRUE(fs.Exists("C:\\Q\\f.exe"));
-  EXPECT_FALSE(KillFile(fs, list, ""));
+  EXPECT_FALSE(KillFile(fs, list, "", noRestart));
   EXPECT_TRUE(list.lines.empty());
 }
 
@@ -403,13 +400,14 @@ TEST(RemoveTree, FolderSwappedForALinkAfterItsListingLeadsNowhereElse) {
   const std::string product = "C:\\Kelvora Quenzor 6.1";
   fs.AddFile(product + "\\data\\a.dat");
   fs.AddFile("C:\\Target\\a.dat");
-  const OpenedItem folder = fs.OpenBase(product);
+  OpenedItem folder = fs.OpenBase(product);
   ASSERT_NE(folder.item, nullptr);
-  const TreeDeletion deletion = RemoveTree(*folder.item, product, [&](const std::string& listed) {
+  WatchedFolder watched(std::move(folder.item), product, [&](const std::string& listed) {
     if (listed != product + "\\data") return;
     ASSERT_TRUE(fs.Rename(listed, product + "\\moved"));
     fs.AddLink(listed, "C:\\Target");
   });
+  const TreeDeletion deletion = RemoveTree(watched, product);
   EXPECT_TRUE(fs.Exists("C:\\Target\\a.dat"));
   EXPECT_FALSE(fs.Exists(product + "\\moved"));
   EXPECT_FALSE(deletion.ok());  // the link stays in the folder

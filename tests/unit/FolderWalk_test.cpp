@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "fakes/FakeFileSystem.h"
+#include "fakes/FakeMachine.h"
 #include "fakes/FakeResults.h"
 #include "files/FileCleaner.h"
 #include "files/ShortcutCleaner.h"
@@ -47,11 +48,11 @@ TEST(Deletion, AFilesAttributesChangeOnlyWhereItGoes) {
     fs.Find(planted)->locked = c.how.ends_with("in use");
     std::vector<std::string> lines;
     if (scan) {
-      SearchDirDel(fs, list, desktop, fragment, false);
+      SearchDirDel(fs, list, desktop, fragment, noRestart);
       lines = {(c.goes ? "Directory Removed: " : "Directory Not Removed: ") + base,
                (c.goes ? "File Deleted: " : "File Not Deleted: ") + planted};
     } else {
-      KillFolder(fs, list, folder);
+      KillFolder(fs, list, folder, noRestart);
       lines = {(c.goes ? "Folder Deleted: " : "Folder Not Deleted: ") + base};
     }
     EXPECT_EQ(list.lines, lines);

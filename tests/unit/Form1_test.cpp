@@ -5,11 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "app/CommandLine.h"
-#include "fakes/FakeFileSystem.h"
-#include "fakes/FakeMachine.h"
-#include "fakes/FakeRecord.h"
-#include "fakes/FakeSystem.h"
-#include "fakes/FakeUi.h"
+#include "fakes/FakeServices.h"
 
 namespace qc::test {
 namespace {
@@ -23,30 +19,8 @@ constexpr const char* kDoneText = "Process Complete.  Press OK to view the resul
 constexpr const char* kDoneSilentText = "Process Complete.  Would you like to view the results?";
 constexpr const char* kInfoLine = "Information: No Quenzor or Internet Explorer Processes Running";
 
-class EmptyRegistry final : public IRegistry {
- public:
-  long OpenKeyEx(RegKey, const std::string&, std::uint32_t, std::uint32_t, RegKey*) override {
-    return kErrorFileNotFound;
-  }
-  long EnumKey(RegKey, std::uint32_t, std::string*, std::uint32_t) override {
-    return kErrorNoMoreItems;
-  }
-  long DeleteOpenKey(RegKey) override { return kErrorFileNotFound; }
-  long CloseKey(RegKey) override { return kErrorSuccess; }
-};
-
-struct Rig {
-  FakeUi ui;
-  RecordingList list;
-  FakeCommandLine commandLine;
-  FakeProcesses processes;
-  EmptyRegistry registry;
-  FakeFileSystem fs;
-  FakeEnvironment env;
-  FakeOsVersion os;
-  RecordFakes record;
-  Form1 form{{ui, list, commandLine, processes, registry, fs, env, os, record.security,
-              record.events, record.keys}};
+struct Rig : FakeServices {
+  Form1 form{All()};
 
   explicit Rig(std::string args = {}) {
     commandLine.text = std::move(args);
@@ -78,7 +52,6 @@ TEST(FormLoad, SelectsSilentModeOnlyForExactlyOneKeyword) {
   for (const auto& c : cases) {
     Rig rig(c.args);
     rig.Load();
-    EXPECT_EQ(rig.form.blnSilent(), c.silent) << "args: [" << c.args << "]";
     // Interactive starts show the acknowledgement and nothing else; silent ones never do.
     EXPECT_EQ(rig.ui.acknowledgements, c.silent ? 0 : 1) << c.args;
     if (!c.silent) {
@@ -236,16 +209,13 @@ TEST(RunCleaning, SystemAccountCleansEveryProfileThenTheMachineWidePlaces) {
   for (const bool listFails : {false, true}) {
     SCOPED_TRACE(listFails);
     Rig rig("/s");
-    FakeMachine machine;
-    FakeShellFolders shell;
-    FakeProfileList profiles;
-    machine.localSystem = true;
+    rig.machine.localSystem = true;
     rig.env.vars["USERPROFILE"] = sys;
-    profiles.entries = std::vector<ProfileEntry>{{"S-1-5-18", sys},
-                                                 {"S-1-5-21-1-1002", "C:\\Users\\zoe"},
-                                                 {"S-1-5-21-1-1001", "C:\\Users\\Ann"}};
-    if (listFails) profiles.entries = std::nullopt;
-    shell.folders = {
+    rig.profiles.entries = std::vector<ProfileEntry>{{"S-1-5-18", sys},
+                                                     {"S-1-5-21-1-1002", "C:\\Users\\zoe"},
+                                                     {"S-1-5-21-1-1001", "C:\\Users\\Ann"}};
+    if (listFails) rig.profiles.entries = std::nullopt;
+    rig.shell.folders = {
         {ShellFolder::Profile, sys},
         {ShellFolder::Desktop, "C:\\Elsewhere"},
         {ShellFolder::CommonDesktop, "C:\\Users\\Public\\Desktop"},
@@ -262,10 +232,7 @@ TEST(RunCleaning, SystemAccountCleansEveryProfileThenTheMachineWidePlaces) {
     rig.fs.AddFile(sys + "\\Norvane\\keep.dat");
     rig.fs.AddFile(sys + "\\Desktop\\keep.lnk", "KVAGENT.EXE");
     rig.fs.AddFile("C:\\Elsewhere\\keep.lnk", "KVAGENT.EXE");
-    Form1 form{{rig.ui, rig.list, rig.commandLine, rig.processes, rig.registry, rig.fs, rig.env,
-                rig.os, rig.record.security, rig.record.events, rig.record.keys, nullptr, &shell,
-                &profiles, &machine}};
-    form.RunCleaning();
+    rig.form.RunCleaning();
 
     // The two data folders, then the shortcuts; without the list, the machine-wide ones only.
     std::vector<std::string> want = {kInfoLine};

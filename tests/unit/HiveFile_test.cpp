@@ -102,7 +102,7 @@ TEST(CleanUserRegistrations, ASignedOutUsersHiveLoadsOnlyFromWhereItReallyIs) {
     every.accounts.push_back({"S-bob", p});
     RecordingSink lines;
     FakeOsVersion os;
-    CleanUserRegistrations(r.reg, every, &r.hives, r.fs, os, lines);
+    CleanUserRegistrations(r.reg, every, r.hives, r.fs, os, lines);
     EXPECT_EQ(lines.lines, c.lines);
     EXPECT_EQ(r.hives.calls, c.calls);
     for (const std::string& folder : way) {

@@ -2,11 +2,7 @@
 // "Continue" box, the listing failure, and the exit code.
 #include <gtest/gtest.h>
 
-#include "app/Form1.h"
-#include "fakes/FakeFileSystem.h"
-#include "fakes/FakeRecord.h"
-#include "fakes/FakeSystem.h"
-#include "fakes/FakeUi.h"
+#include "fakes/FakeServices.h"
 
 namespace qc::test {
 namespace {
@@ -48,18 +44,11 @@ class LinesIntoUiEvents final : public IResultsList {
   FakeUi& ui_;
 };
 
-struct Rig {
-  FakeUi ui;
+// Its list and registry stand in front of the fakes' own.
+struct Rig : FakeServices {
   LinesIntoUiEvents list{ui};
-  FakeCommandLine commandLine;
-  FakeProcesses processes;
   NoKeys registry{ui};
-  FakeFileSystem fs;
-  FakeEnvironment env;
-  FakeOsVersion os;
-  RecordFakes record;
-  Form1 form{{ui, list, commandLine, processes, registry, fs, env, os, record.security,
-              record.events, record.keys}};
+  Form1 form{With(list, registry)};
 
   explicit Rig(bool silent) : silent_(silent) { commandLine.text = silent ? "/s" : ""; }
   // A silent start runs from the load handler; an interactive run from "&Clean PC".

@@ -42,7 +42,7 @@ TEST(ProgramFilesFolders, MissingProgramW6432IsReadFromTheRegistryOn64BitWindows
     std::optional<std::string> seen;
   } cases[] = {
       {"D:\\Programs", "E:\\Other", true, "D:\\Programs"},  // Windows 7 and later set it
-      {unset, "D:\\Programs", true, "D:\\Programs"},           // Vista and XP x64 do not
+      {unset, "D:\\Programs", true, "D:\\Programs"},        // Vista and XP x64 do not
       {unset, "D:\\Programs", false, unset},
       {unset, unset, true, unset},
   };
@@ -53,7 +53,7 @@ TEST(ProgramFilesFolders, MissingProgramW6432IsReadFromTheRegistryOn64BitWindows
     FakeMachine machine;
     machine.windows64 = c.windows64;
     machine.programFiles64 = c.registry;
-    ProgramFilesEnvironment reported(env, &machine);
+    ProgramFilesEnvironment reported(env, machine);
     EXPECT_EQ(reported.Get("ProgramW6432"), c.seen);
     EXPECT_EQ(reported.Get("ProgramFiles"), "C:\\Program Files");
     EXPECT_EQ(ExtraInstallFolders(reported).size(), c.seen ? 5u : 0u);

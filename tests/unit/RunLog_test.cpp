@@ -81,7 +81,7 @@ TEST_F(RunLogTest, ResultsListLinesBecomeCmTraceLinesTypedByTheirOutcomeUnderThe
   };
   RecordingList list;
   RunLog log({file_, env_, machine_, clock_, security_});
-  RunResults results(list, &log);
+  RunResults results(list, log);
   log.Begin(true);
   for (const auto& c : cases) {
     clock_.now.biasMinutes = c.bias;

@@ -8,11 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "fakes/FakeFileSystem.h"
-#include "fakes/FakeMachine.h"
 #include "fakes/FakeResults.h"
-#include "fakes/FakeSystem.h"
-#include "files/FileCleaner.h"
+#include "fakes/FakeServices.h"
 
 namespace qc::test {
 namespace {
@@ -40,8 +37,8 @@ struct Rig {
     fs.AddFolder(kStartUp);
   }
   void Clean() { CleanProfile(fs, env, os, list); }
-  void Scan(const std::string& dir, const std::string& tofind, bool delatend = false) {
-    SearchDirDel(fs, list, dir, tofind, delatend);
+  void Scan(const std::string& dir, const std::string& tofind) {
+    SearchDirDel(fs, list, dir, tofind, noRestart);
   }
   std::vector<std::string> Listed() const {
     std::vector<std::string> out;
@@ -360,7 +357,7 @@ TEST(ShortcutProfile, ReportedFoldersElsewhereAreScannedToo) {
     rig.fs.AddFile(oneDrive + "\\Remote.lnk", kAgentLink);
     rig.fs.AddFolder("D:\\Menu");
     UserScope scope = CurrentUserScope(rig.env);
-    CleanProfile(rig.fs, rig.os, &shell, scope, rig.list);
+    CleanProfile(rig.fs, rig.os, shell, scope, rig.list, noRestart);
     Lines want = {kDesktop + "\\*.*", kStartMenu + "\\*.*", kStartUp + "\\*.*"};
     if (!c.extra[1].empty()) want.insert(want.begin() + 2, c.extra[1] + "\\*.*");
     if (!c.extra[0].empty()) want.insert(want.begin() + 1, c.extra[0] + "\\*.*");
@@ -374,8 +371,6 @@ TEST(ShortcutProfile, ReportedFoldersElsewhereAreScannedToo) {
 class FolderChain final : public IFileSystem {
  public:
   explicit FolderChain(std::size_t depth) : depth_(depth), removed_(depth + 2, false) {}
-  bool FolderExists(const std::string&) override { return false; }
-  bool FileExists(const std::string&) override { return false; }
   std::optional<std::vector<DirEntry>> List(const std::string&, std::uint32_t) override {
     return std::nullopt;
   }
@@ -383,7 +378,6 @@ class FolderChain final : public IFileSystem {
     if (removed_[Level(path)]) return {Status::Fail(StatusCode::NotFound, 3)};
     return {Status::Success(), kAttrDirectory};
   }
-  std::unique_ptr<IByteStream> OpenRead(const std::string&) override { return nullptr; }
   OpenedItem OpenBase(const std::string&) override { return Open(kDrive); }
   OpenedItem HoldBase(const std::string&) override { return Open(kDrive); }
 
@@ -455,7 +449,7 @@ TEST(SearchDirDel, RemovesFoldersNestedTwentyThousandDeepInOrder) {
   constexpr std::size_t kDepth = 20000;
   FolderChain fs(kDepth);
   ChainLines lines;
-  SearchDirDel(fs, lines, "C:\\S", "x", false);
+  SearchDirDel(fs, lines, "C:\\S", "x", noRestart);
   EXPECT_EQ(lines.count, kDepth);
   EXPECT_EQ(lines.matching, kDepth);
   EXPECT_TRUE(fs.GetAttributes("C:\\S\\x").gone());

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "fakes/FakeFileSystem.h"
+#include "fakes/FakeMachine.h"
 #include "fakes/FakeResults.h"
 #include "files/ShortcutCleaner.h"
 
@@ -233,14 +234,14 @@ TEST(ShortcutScanProperty, RandomTreesLoseOnlySelectedEntriesAndReportEachTruthf
     const Snapshot before = Take(fs);
 
     RecordingSink list;
-    SearchDirDel(fs, list, kScan, tofind, false);
+    SearchDirDel(fs, list, kScan, tofind, noRestart);
 
     std::vector<std::string> lines;
     std::set<std::string> gone;
     Expect(kScan, tree, tofind, lines, gone);
     EXPECT_EQ(list.lines, lines);
     const Snapshot after = Take(fs);
-    ASSERT_TRUE(fs.FolderExists(kScan));
+    ASSERT_TRUE(fs.Exists(kScan) && fs.Find(kScan)->dir);
     for (const auto& [path, state] : before) {
       if (!Inside(path, kScan)) {
         // Outside the scan folder, link targets included, nothing changes at all.

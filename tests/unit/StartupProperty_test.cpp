@@ -10,12 +10,7 @@
 #include <vector>
 
 #include "app/CommandLine.h"
-#include "app/Form1.h"
-#include "fakes/FakeFileSystem.h"
-#include "fakes/FakeRecord.h"
-#include "fakes/FakeRegistry.h"
-#include "fakes/FakeSystem.h"
-#include "fakes/FakeUi.h"
+#include "fakes/FakeServices.h"
 
 namespace qc::test {
 namespace {
@@ -99,18 +94,8 @@ class Mutator {
   std::mt19937 rng_;
 };
 
-struct Rig {
-  FakeUi ui;
-  RecordingList list;
-  FakeCommandLine commandLine;
-  FakeProcesses processes;
-  FakeRegistry registry;
-  FakeFileSystem fs;
-  FakeEnvironment env;
-  FakeOsVersion os;
-  RecordFakes record;
-  Form1 form{{ui, list, commandLine, processes, registry, fs, env, os, record.security,
-              record.events, record.keys}};
+struct Rig : FakeServices {
+  Form1 form{All()};
 
   explicit Rig(std::string args) {
     commandLine.text = std::move(args);
@@ -122,7 +107,6 @@ void CheckStart(const std::string& args, bool silent) {
   Rig rig(args);
   rig.form.Form_Load();  // the boxes answer Yes, so the program is never ended here
   const std::string shown = "[" + args + "]";
-  ASSERT_EQ(rig.form.blnSilent(), silent) << shown;
   if (silent) {
     EXPECT_EQ(rig.ui.acknowledgements, 0) << shown;
     ASSERT_EQ(rig.ui.boxes.size(), 1u) << shown;

@@ -1,7 +1,7 @@
 // The profiles a run as the system account cleans: every account but the services whose
 // folder exists (a moved profile's link included), each folder once, ordered by path;
 // one whose folder cannot be listed is kept, marked unreadable.
-#include "files/UserProfiles.h"
+#include "users/UserProfiles.h"
 
 #include <gtest/gtest.h>
 

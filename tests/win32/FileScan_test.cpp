@@ -1,6 +1,6 @@
-// The listing, attribute and reading adapter and the shortcut scan on real folders: a
-// temporary profile with real shell links, hidden, system and read-only files, a file
-// held open elsewhere, and a folder link whose target must survive.
+// The listing and attribute adapter, reading through open items, and the shortcut scan
+// on real folders: a temporary profile with real shell links, hidden, system and
+// read-only files, a file held open elsewhere, and a folder link whose target must survive.
 #include <gtest/gtest.h>
 #include <shobjidl.h>
 #include <windows.h>
@@ -11,9 +11,7 @@
 #include <vector>
 
 #include "fakes/FakeResults.h"
-#include "fakes/FakeSystem.h"
-#include "files/FileCleaner.h"
-#include "files/ShortcutCleaner.h"
+#include "fakes/FakeServices.h"
 #include "platform/win32/FileSystem_win32.h"
 #include "platform/win32/Owners.h"
 #include "platform/win32/Utf.h"
@@ -191,14 +189,14 @@ TEST_F(TempFolderTest, AttributesRemovalAndReading) {
   EXPECT_TRUE(fs_.GetAttributes(dir + "\\none").gone());
   EXPECT_TRUE(fs_.GetAttributes(dir + "\\none\\deeper").gone());
   EXPECT_EQ(folder.item->OpenChild("none").status.code, StatusCode::NotFound);
-  EXPECT_EQ(fs_.OpenRead(dir), nullptr);
-  EXPECT_EQ(fs_.OpenRead(dir + "\\none"), nullptr);
+  EXPECT_EQ(fs_.OpenBase(root_).item->OpenChild("Attr").item->Read(), nullptr);
   // Another program writing the file does not stop it being read.
   UniqueHandle writer(CreateFileW(Long(dir + "\\ro.txt").c_str(), GENERIC_WRITE,
                                   FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
                                   nullptr));
   ASSERT_TRUE(writer);
-  auto stream = fs_.OpenRead(dir + "\\ro.txt");
+  const OpenedItem file = folder.item->OpenChild("ro.txt");
+  auto stream = file.item->Read();
   ASSERT_NE(stream, nullptr);
   char buf[2] = {};
   EXPECT_EQ(stream->Read(buf, 2), std::optional<std::size_t>(2));
@@ -217,14 +215,17 @@ TEST_F(TempFolderTest, AttributesRemovalAndReading) {
 TEST_F(TempFolderTest, LongPathsAndTrailingDotsAreReachedExactly) {
   std::string deep = root_;
   while (deep.size() < 300) deep += "\\" + std::string(40, 'd');
-  ASSERT_TRUE(MakeFile(deep + "\\deep.txt", "KVAGENT.EXE"));
+  ASSERT_TRUE(MakeFile(deep + "\\deep.lnk", "KVAGENT.EXE"));
   ASSERT_TRUE(MakeFile(root_ + "\\data.", "dot"));  // only the name with the dot exists
   const auto entries = fs_.List(deep + "\\*.*", kListAll);
   ASSERT_TRUE(entries.has_value());
   EXPECT_EQ(entries->size(), 3u);
-  EXPECT_TRUE(ShortcutTargetsAgent(fs_, deep + "\\deep.txt"));
+  test::RecordingSink list;
+  SearchDirDel(fs_, list, deep, "Kelvora", test::noRestart);
+  EXPECT_EQ(list.lines, Lines{"File Deleted: " + deep + "\\deep.lnk"});
   EXPECT_TRUE(fs_.GetAttributes(root_ + "\\data.").ok());
-  auto stream = fs_.OpenRead(root_ + "\\data.");
+  const OpenedItem dotted = fs_.OpenBase(root_).item->OpenChild("data.");
+  auto stream = dotted.item->Read();
   ASSERT_NE(stream, nullptr);
   char buf[8] = {};
   EXPECT_EQ(stream->Read(buf, sizeof buf), std::optional<std::size_t>(3));
@@ -250,7 +251,7 @@ class ShortcutScanOnDisk : public TempFolderTest {
     test::FakeEnvironment env;
     env.vars["USERPROFILE"] = profile_;
     test::FakeOsVersion os;  // Windows 7
-    CleanProfile(fs_, env, os, list);
+    test::CleanProfile(fs_, env, os, list);
     return list.lines;
   }
 
@@ -346,8 +347,8 @@ TEST_F(ShortcutScanOnDisk, HostileNamesGoTheSameWhateverTheProfileSpelling) {
     test::FakeEnvironment env;
     env.vars["USERPROFILE"] = spelling;
     test::FakeOsVersion os;  // Windows 7
-    CleanFiles(fs_, env, os, list);
-    CleanProfile(fs_, env, os, list);
+    test::CleanFiles(fs_, env, os, list);
+    test::CleanProfile(fs_, env, os, list);
     std::vector<std::pair<std::string, Outcome>> ours;  // the fixed C: entries are not ours
     for (std::size_t i = 0; i < list.lines.size(); ++i) {
       if (list.lines[i].find(profile_) != std::string::npos) {

@@ -1,4 +1,4 @@
-// Existence tests and deletion on real files in a temporary folder: whole trees with
+// Opening and deletion on real files in a temporary folder: whole trees with
 // awkward attributes, files in use, read-only files, links, non-ASCII profiles, and a
 // profile link opened as Windows lets it be.
 #include <gtest/gtest.h>
@@ -11,11 +11,11 @@
 #include <vector>
 
 #include "fakes/FakeResults.h"
-#include "fakes/FakeSystem.h"
+#include "fakes/FakeServices.h"
 #include "fakes/ReparseBytes.h"
-#include "files/FileCleaner.h"
+#include "fakes/WatchedFolder.h"
 #include "files/FolderWalk.h"
-#include "files/ShortcutCleaner.h"
+#include "paths/OpenPath.h"
 #include "platform/win32/FileSystem_win32.h"
 #include "platform/win32/NtFile_win32.h"
 #include "platform/win32/Owners.h"
@@ -26,6 +26,7 @@
 namespace qc::win {
 namespace {
 
+using test::noRestart;
 using test::RecordingSink;
 
 void MakeDir(const std::string& path, DWORD attributes = 0) {
@@ -69,7 +70,7 @@ class FileSystemTest : public ::testing::Test {
     for (const auto& [folder, name] : links_) RemoveFolderLink(folder, name);
     open_.clear();
     RecordingSink ignored;
-    KillFolder(fs_, ignored, root_);
+    KillFolder(fs_, ignored, root_, noRestart);
   }
   std::string At(const std::string& relative) const { return root_ + "\\" + relative; }
   // The item name in the temporary folder, opened as the deletions open it.
@@ -92,7 +93,7 @@ class FileSystemTest : public ::testing::Test {
   std::vector<UniqueHandle> open_;
 };
 
-TEST_F(FileSystemTest, ExistenceTestsTellFilesFromFolders) {
+TEST_F(FileSystemTest, PathsOpenAsTheFilesAndFoldersTheyName) {
   MakeDir(At("Dir \xC3\xA9t\xC3\xA9"));  // "Dir été"
   MakeFile(At("f\xC5\x9C.txt"), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_READONLY);
   const struct {
@@ -108,8 +109,10 @@ TEST_F(FileSystemTest, ExistenceTestsTellFilesFromFolders) {
       {"", false, false},
   };
   for (const auto& c : cases) {
-    EXPECT_EQ(fs_.FolderExists(c.path), c.folder) << c.path;
-    EXPECT_EQ(fs_.FileExists(c.path), c.file) << c.path;
+    const OpenedPath opened = OpenPath(fs_, c.path, {}, false);
+    const std::uint32_t folder = opened.item ? opened.item->Attributes() & kAttrDirectory : 0;
+    EXPECT_EQ(opened.item && folder, c.folder) << c.path;
+    EXPECT_EQ(opened.item && !folder, c.file) << c.path;
   }
 }
 
@@ -126,7 +129,7 @@ TEST_F(FileSystemTest, NestedTreeWithReadOnlyHiddenAndSystemItemsGoesWhole) {
   MakeFile(product + "\\locked-down\\x.ini", FILE_ATTRIBUTE_READONLY);
   MakeDir(product + "\\empty");
 
-  EXPECT_TRUE(KillFolder(fs_, list_, product + "\\"));
+  EXPECT_TRUE(KillFolder(fs_, list_, product + "\\", noRestart));
   EXPECT_EQ(list_.lines, std::vector<std::string>{"Folder Deleted: " + product});
   EXPECT_FALSE(Exists(product));
   EXPECT_TRUE(Names(root_).empty());
@@ -142,7 +145,7 @@ TEST_F(FileSystemTest, PathsLongerThanMaxPathInsideATreeAreRemoved) {
   }
   MakeFile(deep + "\\bottom.txt", FILE_ATTRIBUTE_READONLY);
 
-  EXPECT_TRUE(KillFolder(fs_, list_, product));
+  EXPECT_TRUE(KillFolder(fs_, list_, product, noRestart));
   EXPECT_EQ(list_.lines, std::vector<std::string>{"Folder Deleted: " + product});
   EXPECT_FALSE(Exists(product));
 }
@@ -162,7 +165,7 @@ TEST_F(FileSystemTest, FileInUseKeepsItsFolderAndEverythingElseGoes) {
                                  nullptr));
   ASSERT_TRUE(open_.back());
 
-  EXPECT_FALSE(KillFolder(fs_, list_, product));
+  EXPECT_FALSE(KillFolder(fs_, list_, product, noRestart));
   EXPECT_EQ(list_.lines, std::vector<std::string>{"Folder Not Deleted: " + product});
   EXPECT_EQ(Names(product), std::vector<std::string>{"m"});
   EXPECT_EQ(Names(product + "\\m"), std::vector<std::string>{"in-use.log"});
@@ -193,7 +196,7 @@ TEST_F(FileSystemTest, KillFileNeverForces) {
   for (const auto& c : cases) {
     RecordingSink list;
     MakeFile(At(c.name), c.attributes);
-    EXPECT_EQ(KillFile(fs_, list, At(c.name)), !c.stays) << c.name;
+    EXPECT_EQ(KillFile(fs_, list, At(c.name), noRestart), !c.stays) << c.name;
     EXPECT_EQ(list.lines, std::vector<std::string>{c.line + At(c.name)}) << c.name;
     EXPECT_EQ(Exists(At(c.name)), c.stays) << c.name;
   }
@@ -211,7 +214,7 @@ TEST_F(FileSystemTest, LinkInsideAProductFolderIsNotFollowed) {
   MakeFile(product + "\\agent.exe", FILE_ATTRIBUTE_READONLY);
   if (!Link("Kelvora Quenzor 5.9", "shared", "outside")) GTEST_SKIP() << "no links here";
 
-  const bool result = KillFolder(fs_, list_, product);
+  const bool result = KillFolder(fs_, list_, product, noRestart);
 
   EXPECT_TRUE(Exists(At("outside\\precious.doc")));
   EXPECT_TRUE(Exists(At("outside\\sub\\more.doc")));
@@ -274,16 +277,17 @@ TEST_F(FileSystemTest, FolderSwappedForALinkAfterItsListingLeadsNowhereElse) {
     MakeFile(product + "\\data" + name);
     MakeFile(At("target") + name);
   }
-  const OpenedItem folder = Open("Kelvora Quenzor 6.1");
+  OpenedItem folder = Open("Kelvora Quenzor 6.1");
   ASSERT_NE(folder.item, nullptr);
   bool swapped = false;
-  const TreeDeletion deletion = RemoveTree(*folder.item, product, [&](const std::string& listed) {
+  test::WatchedFolder watched(std::move(folder.item), product, [&](const std::string& listed) {
     if (listed != product + "\\data" || swapped) return;
     swapped = true;
     ASSERT_TRUE(MoveFileW(Long(listed).c_str(), Long(product + "\\moved").c_str()));
     ASSERT_TRUE(Link("Kelvora Quenzor 6.1", "data", "target"));
   });
-  folder.item->Close();
+  const TreeDeletion deletion = RemoveTree(watched, product);
+  watched.Close();
   ASSERT_TRUE(swapped);
   EXPECT_EQ(Names(At("target")), (std::vector<std::string>{"a.dat", "b.dat"}));
   // Whatever stayed is reported: nothing claims a deletion that did not happen.
@@ -311,7 +315,7 @@ TEST_F(FileSystemTest, ProfileWithNonAsciiLettersIsCleaned) {
   env.vars["USERPROFILE"] = profile;
   test::FakeOsVersion os;  // Windows 7: the folders of the list's names are there all the same
 
-  CleanFiles(fs_, env, os, list_);
+  test::CleanFiles(fs_, env, os, list_);
 
   EXPECT_EQ(list_.lines,
             (std::vector<std::string>{
@@ -380,7 +384,7 @@ TEST_F(FileSystemTest, WindowsProfileLinkIsOpenedOnlyAsWindowsAllowsAndFollowed)
   Win32FileSystem fs(checked);
 
   const std::string data = profile + "\\Application Data\\Norvane";
-  EXPECT_TRUE(KillFolder(fs, list_, data, nullptr, profile));
+  EXPECT_TRUE(KillFolder(fs, list_, data, noRestart, profile));
   EXPECT_EQ(list_.lines, std::vector<std::string>{"Folder Deleted: " + data});
   EXPECT_FALSE(Exists(roaming + "\\Norvane"));
   EXPECT_TRUE(Exists(profile + "\\Application Data"));
@@ -403,8 +407,8 @@ TEST_F(FileSystemTest, ASecondNameOfAFileChangesNothingOfIt) {
   for (const std::string& folder : {product, shortcuts}) {
     ASSERT_TRUE(CreateHardLinkW(Long(folder + "\\hosts").c_str(), Long(file).c_str(), nullptr));
   }
-  KillFolder(fs_, list_, product);
-  SearchDirDel(fs_, list_, desktop, "Kelvora Quenzor Plexarium", false);
+  KillFolder(fs_, list_, product, noRestart);
+  SearchDirDel(fs_, list_, desktop, "Kelvora Quenzor Plexarium", noRestart);
 
   const bool gone = !Exists(product + "\\hosts");
   const std::vector<std::string> deleted = {"Folder Deleted: " + product,
@@ -446,7 +450,7 @@ TEST_F(FileSystemTest, AnItemUnderAnOpportunisticLockCountsAsInUse) {
   NtFileCalls locked = NtdllFileCalls();
   locked.createFile = &OplockHolder::Open;
   Win32FileSystem fs(locked);
-  EXPECT_FALSE(KillFile(fs, list_, At("held.dll")));
+  EXPECT_FALSE(KillFile(fs, list_, At("held.dll"), noRestart));
   EXPECT_EQ(list_.lines, std::vector<std::string>{"File Not Deleted: " + At("held.dll")});
   EXPECT_TRUE(Exists(At("held.dll")));
   EXPECT_FALSE(OplockHolder::waited);

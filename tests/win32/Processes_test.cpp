@@ -16,13 +16,6 @@
 #include "win32/NewerApi.h"
 
 namespace qc::win {
-
-// Found by argument-dependent lookup, so it must sit in the enum's own namespace.
-static void PrintTo(ProcessListing listing, std::ostream* os) {
-  constexpr const char* kNames[] = {"None", "Wmi", "ToolHelp"};
-  *os << kNames[int(listing)];
-}
-
 namespace {
 
 // A namespace no WMI has: connecting fails, as on a PC with a damaged repository.
@@ -57,15 +50,15 @@ struct Child {
   bool Running() const { return WaitForSingleObject(process.get(), 0) == WAIT_TIMEOUT; }
 };
 
-// Forwards to the real adapter and records what the stage asked of it.
+// Forwards to the real adapter; records what the stage asked of it and how it listed.
 class Recorder final : public IProcesses {
  public:
   explicit Recorder(IProcesses& inner) : inner_(inner) {}
   std::optional<std::vector<ProcessInfo>> ListThroughWmi(std::uint32_t ms) override {
-    return inner_.ListThroughWmi(ms);
+    return Listed(inner_.ListThroughWmi(ms), "WMI");
   }
   std::optional<std::vector<ProcessInfo>> ListThroughSnapshot() override {
-    return inner_.ListThroughSnapshot();
+    return Listed(inner_.ListThroughSnapshot(), "Tool Help");
   }
   std::unique_ptr<IHeldProcess> Hold(const ProcessInfo& p) override {
     terminated.push_back(p.id);
@@ -77,8 +70,14 @@ class Recorder final : public IProcesses {
     return inner_.WaitForEnd(p, ms);
   }
   std::vector<std::uint32_t> terminated;
+  std::string listing;  // how the last listing reached the processes; empty: it failed
 
  private:
+  std::optional<std::vector<ProcessInfo>> Listed(std::optional<std::vector<ProcessInfo>> found,
+                                                 const char* way) {
+    listing = found ? way : "";
+    return found;
+  }
   IProcesses& inner_;
 };
 
@@ -149,10 +148,10 @@ const Started kCast[] = {
 TEST_F(ProcessesOnWine, StageEndsExactlyTheTargetsThroughEitherListing) {
   const struct {
     const wchar_t* wmiNamespace;
-    ProcessListing listing;
+    const char* listing;
   } cases[] = {
-      {kLocalCimv2, ProcessListing::Wmi},
-      {kMissingNamespace, ProcessListing::ToolHelp},
+      {kLocalCimv2, "WMI"},
+      {kMissingNamespace, "Tool Help"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(ToUtf8(c.wmiNamespace));
@@ -171,7 +170,7 @@ TEST_F(ProcessesOnWine, StageEndsExactlyTheTargetsThroughEitherListing) {
     Recorder recorder(adapter);
     test::RecordingSink list;
     EXPECT_EQ(TerminateTargetProcesses(recorder, list), ProcessSearch::Found);
-    EXPECT_EQ(adapter.LastListing(), c.listing);
+    EXPECT_EQ(recorder.listing, c.listing);
 
     // The order of the lines is the system's; which lines and which processes is ours.
     std::sort(list.lines.begin(), list.lines.end());
@@ -191,20 +190,21 @@ TEST_F(ProcessesOnWine, ListingNamesThisProgramInEveryApartment) {
     const char* what;
     const wchar_t* wmiNamespace;
     int apartment;  // -1: COM left uninitialised on this thread
-    ProcessListing listing;
+    const char* listing;
   } cases[] = {
-      {"no COM", kLocalCimv2, -1, ProcessListing::Wmi},
-      {"single-threaded", kLocalCimv2, COINIT_APARTMENTTHREADED, ProcessListing::Wmi},
-      {"multi-threaded", kLocalCimv2, COINIT_MULTITHREADED, ProcessListing::Wmi},
-      {"WMI unreachable", kMissingNamespace, COINIT_APARTMENTTHREADED, ProcessListing::ToolHelp},
+      {"no COM", kLocalCimv2, -1, "WMI"},
+      {"single-threaded", kLocalCimv2, COINIT_APARTMENTTHREADED, "WMI"},
+      {"multi-threaded", kLocalCimv2, COINIT_MULTITHREADED, "WMI"},
+      {"WMI unreachable", kMissingNamespace, COINIT_APARTMENTTHREADED, "Tool Help"},
   };
   for (const auto& c : cases) {
     std::optional<ComApartment> com;
     if (c.apartment >= 0) com.emplace(DWORD(c.apartment));
     Win32Processes adapter(c.wmiNamespace);
-    const auto processes = ListRunningProcesses(adapter);
+    Recorder recorder(adapter);
+    const auto processes = ListRunningProcesses(recorder);
     ASSERT_TRUE(processes.has_value()) << c.what;
-    EXPECT_EQ(adapter.LastListing(), c.listing) << c.what;
+    EXPECT_EQ(recorder.listing, c.listing) << c.what;
     const auto self = std::find_if(processes->begin(), processes->end(), [](const ProcessInfo& p) {
       return p.id == GetCurrentProcessId();
     });
@@ -221,8 +221,9 @@ TEST_F(ProcessesOnWine, WmiPastItsBoundIsLeftBehindAndTheSnapshotEndsTheTargets)
   EXPECT_FALSE(adapter.ListThroughWmi(kWmiListingBoundMs).has_value());
   const Child& target = Start("KVAGENT.EXE");
   test::RecordingSink list;
-  EXPECT_EQ(TerminateTargetProcesses(adapter, list), ProcessSearch::Found);
-  EXPECT_EQ(adapter.LastListing(), ProcessListing::ToolHelp);
+  Recorder recorder(adapter);
+  EXPECT_EQ(TerminateTargetProcesses(recorder, list), ProcessSearch::Found);
+  EXPECT_EQ(recorder.listing, "Tool Help");
   EXPECT_EQ(list.lines, std::vector<std::string>{"Process Terminated: Kelvora Quenzor Plexarium"});
   EXPECT_FALSE(target.Running());
 }
@@ -294,9 +295,10 @@ TEST_F(ProcessesOnWine, DISABLED_ChildWithoutWmiEndsTheTargets) {
   };
   for (const Started& s : cast) Start(s.name);
   Win32Processes adapter;
+  Recorder recorder(adapter);
   test::RecordingSink list;
-  EXPECT_EQ(TerminateTargetProcesses(adapter, list), ProcessSearch::Found);
-  EXPECT_EQ(adapter.LastListing(), ProcessListing::ToolHelp);
+  EXPECT_EQ(TerminateTargetProcesses(recorder, list), ProcessSearch::Found);
+  EXPECT_EQ(recorder.listing, "Tool Help");
   std::sort(list.lines.begin(), list.lines.end());
   EXPECT_EQ(list.lines,
             (std::vector<std::string>{"Process Terminated: Internet Explorer",

@@ -260,7 +260,7 @@ TEST_F(SignedOutUser, ClassesHiveIsLoadedCleanedAndUnloaded) {
     std::string hive_;
   } list("QuenzorCleaner " + sid + "_Classes");
   Win32FileSystem fs;
-  CleanUserRegistrations(reg_, scope, &hives, fs, os, list);
+  CleanUserRegistrations(reg_, scope, hives, fs, os, list);
   EXPECT_EQ(list.lines, std::vector<std::string>{"Registry Key Deleted: HKEY_USERS\\" + sid +
                                                  "_Classes\\Kelvora.Downloader"});
   EXPECT_FALSE(KeyExists(HKEY_USERS, "QuenzorCleaner " + sid + "_Classes")) << "still loaded";
@@ -287,7 +287,7 @@ TEST_F(SignedOutUser, HiveBehindALinkElsewhereIsNotLoaded) {
   Win32FileSystem fs;
   Vista os;
   Lines list;
-  CleanUserRegistrations(reg_, scope, &hives, fs, os, list);
+  CleanUserRegistrations(reg_, scope, hives, fs, os, list);
   EXPECT_EQ(list.lines, std::vector<std::string>{"Error: The registrations of the user profile " +
                                                  p + " could not be loaded"});
   EXPECT_FALSE(KeyExists(HKEY_USERS, "QuenzorCleaner " + sid + "_Classes"));

@@ -1,26 +1,29 @@
 // Whose per-user folders and shortcuts a run cleans.
-#include "files/UserScope.h"
+#include "users/UserScope.h"
 
-#include "files/ProfileFolder.h"
-#include "files/UserProfiles.h"
+#include "platform/FolderPath.h"
+#include "users/UserProfiles.h"
 
 namespace qc {
 
+// USERPROFILE is taken apart like every base folder (see NormaliseFolder): "C:/Users/x/"
+// and "C:\Users\x" name the same folder and give the same paths and lines. Unset or no
+// absolute folder, "<profile>\Norvane" would name a folder that is not the user's: the
+// profile is then unknown and the per-user paths are skipped.
 UserScope CurrentUserScope(IEnvironment& env) {
   UserScope scope;
-  if (std::optional<std::string> profile = ReadProfileFolder(env)) {
+  if (std::optional<std::string> profile = NormaliseFolder(env.Get("USERPROFILE").value_or(""))) {
     scope.profiles.emplace(1, std::move(*profile));
   }
   return scope;
 }
 
-UserScope DecideUserScope(IEnvironment& env, IFileSystem& fs, IMachine* machine,
-                          IProfileList* profileList) {
-  if (machine == nullptr || !machine->IsLocalSystem()) return CurrentUserScope(env);
+UserScope DecideUserScope(IEnvironment& env, IFileSystem& fs, IMachine& machine,
+                          IProfileList& profileList) {
+  if (!machine.IsLocalSystem()) return CurrentUserScope(env);
   UserScope scope;
   scope.everyProfile = true;
-  const std::optional<std::vector<ProfileEntry>> entries =
-      profileList != nullptr ? profileList->List() : std::nullopt;
+  const std::optional<std::vector<ProfileEntry>> entries = profileList.List();
   if (!entries) return scope;
   scope.profiles.emplace();
   for (UserAccount& account : AccountsToClean(*entries, fs)) {

@@ -1,5 +1,5 @@
-// Whose per-user folders and shortcuts a run cleans, decided once per run and shared by
-// the file and shortcut stages.
+// Whose profiles a run covers (their registrations, data folders and shortcuts), decided
+// once per run and shared by the registry, file and shortcut stages.
 #pragma once
 
 #include <optional>
@@ -46,10 +46,10 @@ struct UserScope {
 // The profile USERPROFILE names, as for a run on the user's own account.
 UserScope CurrentUserScope(IEnvironment& env);
 
-// The system account's run covers every real account's profile; any other run, or one
-// without the machine's facts, the current user's. The profile list is read here only.
-UserScope DecideUserScope(IEnvironment& env, IFileSystem& fs, IMachine* machine,
-                          IProfileList* profileList);
+// The system account's run covers every real account's profile; any other run the
+// current user's. The profile list is read here only.
+UserScope DecideUserScope(IEnvironment& env, IFileSystem& fs, IMachine& machine,
+                          IProfileList& profileList);
 
 // For a scope whose profiles are unknown: a user run writes the stage's own line each
 // time; a run over every profile writes the one line of the run, at its first report.

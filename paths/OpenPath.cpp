@@ -1,5 +1,5 @@
 // Opening a path from its base down, following only the profile's own links.
-#include "files/OpenPath.h"
+#include "paths/OpenPath.h"
 
 #include <array>
 #include <variant>

@@ -4,9 +4,9 @@
 
 #include <vector>
 
-#include "files/UserScope.h"
 #include "platform/FileSystem.h"
 #include "platform/ProfileList.h"
+#include "users/UserScope.h"
 
 namespace qc {
 
@@ -15,9 +15,5 @@ namespace qc {
 // folder once, ordered by folder path with ASCII letter case ignored. A folder that
 // cannot be listed stays in, marked unreadable.
 std::vector<UserAccount> AccountsToClean(const std::vector<ProfileEntry>& entries, IFileSystem& fs);
-
-// The readable ones of those, as profile entries.
-std::vector<ProfileEntry> ProfilesToClean(const std::vector<ProfileEntry>& entries,
-                                          IFileSystem& fs);
 
 }  // namespace qc

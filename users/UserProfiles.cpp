@@ -1,5 +1,5 @@
 // The user profiles a run as the system account cleans.
-#include "files/UserProfiles.h"
+#include "users/UserProfiles.h"
 
 #include <algorithm>
 #include <optional>
@@ -52,15 +52,6 @@ std::vector<UserAccount> AccountsToClean(const std::vector<ProfileEntry>& entrie
     return ToUpperAscii(a.profile) < ToUpperAscii(b.profile);
   });
   return chosen;
-}
-
-std::vector<ProfileEntry> ProfilesToClean(const std::vector<ProfileEntry>& entries,
-                                          IFileSystem& fs) {
-  std::vector<ProfileEntry> out;
-  for (const UserAccount& account : AccountsToClean(entries, fs)) {
-    if (account.readable) out.push_back({account.sid, account.profile});
-  }
-  return out;
 }
 
 }  // namespace qc
