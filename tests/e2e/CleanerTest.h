@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <regex>
 #include <string>
 #include <vector>
@@ -37,6 +38,23 @@ inline void ExpectBox(HWND box, const MessageBoxInfo& want) {
   EXPECT_EQ(got.title, want.title);
   EXPECT_EQ(got.text, want.text);
   EXPECT_EQ(got.buttons, want.buttons);
+}
+
+// A window of fixed size, centred on the screen, with a caption and a close button, no
+// menu and no owner.
+inline void ExpectFixedCentredFrame(HWND window, SIZE client) {
+  EXPECT_EQ(ClientSize(window).cx, client.cx);
+  EXPECT_EQ(ClientSize(window).cy, client.cy);
+  RECT r{};
+  GetWindowRect(window, &r);
+  EXPECT_LE(std::abs((r.left + r.right) - GetSystemMetrics(SM_CXSCREEN)), 1);
+  EXPECT_LE(std::abs((r.top + r.bottom) - GetSystemMetrics(SM_CYSCREEN)), 1);
+  const LONG style = GetWindowLongW(window, GWL_STYLE);
+  EXPECT_EQ(style & (WS_THICKFRAME | WS_MAXIMIZEBOX | WS_MINIMIZEBOX), 0);
+  EXPECT_EQ(style & WS_CAPTION, WS_CAPTION);
+  EXPECT_NE(style & WS_SYSMENU, 0) << "no close button";
+  EXPECT_EQ(GetMenu(window), nullptr);
+  EXPECT_EQ(GetWindow(window, GW_OWNER), nullptr);
 }
 
 // The log of this account's runs, in %TEMP%.

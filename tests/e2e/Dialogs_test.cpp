@@ -5,7 +5,6 @@
 
 #include <algorithm>
 #include <cstdlib>
-#include <cstring>
 #include <optional>
 #include <sstream>
 #include <string>
@@ -13,7 +12,9 @@
 
 #include "app/Form1Texts.h"
 #include "dialogs/TermsText.h"
+#include "tests/e2e/CleanerTest.h"
 #include "tests/e2e/driver/Driver.h"
+#include "tests/e2e/driver/Seed.h"
 
 namespace qc::e2e {
 namespace {
@@ -22,8 +23,6 @@ constexpr DWORD kTimeout = 20000;
 constexpr DWORD kSettleMs = 600;  // time given to a key that should change nothing
 // The dialog texts are plain ASCII.
 std::wstring W(const std::string& s) { return std::wstring(s.begin(), s.end()); }
-
-const std::wstring kMainCaption = W(qc::kMainCaption);
 
 std::wstring EditText(HWND edit) {
   const LRESULT length = SendMessageW(edit, WM_GETTEXTLENGTH, 0, 0);
@@ -47,22 +46,14 @@ void PostKeyMessages(HWND target, UINT down, UINT up, UINT vk, LPARAM flags) {
 // Delivers one key press to the control that has the focus, as the keyboard would.
 void PressKey(HWND focus, Key key) {
   constexpr LPARAM kAltDown = 1 << 29;
-  switch (key) {
-    case Key::Enter:
-      return PostKeyMessages(focus, WM_KEYDOWN, WM_KEYUP, VK_RETURN, 0);
-    case Key::Space:
-      return PostKeyMessages(focus, WM_KEYDOWN, WM_KEYUP, VK_SPACE, 0);
-    case Key::Escape:
-      return PostKeyMessages(focus, WM_KEYDOWN, WM_KEYUP, VK_ESCAPE, 0);
-    case Key::Tab:
-      return PostKeyMessages(focus, WM_KEYDOWN, WM_KEYUP, VK_TAB, 0);
-    case Key::AltA:
-      return PostKeyMessages(focus, WM_SYSKEYDOWN, WM_SYSKEYUP, 'A', kAltDown);
-    case Key::AltO:
-      return PostKeyMessages(focus, WM_SYSKEYDOWN, WM_SYSKEYUP, 'O', kAltDown);
-    case Key::AltF4:
-      return PostKeyMessages(focus, WM_SYSKEYDOWN, WM_SYSKEYUP, VK_F4, kAltDown);
-  }
+  const struct {
+    UINT vk;
+    bool alt;
+  } kKeys[] = {{VK_RETURN, false}, {VK_SPACE, false}, {VK_ESCAPE, false}, {VK_TAB, false},
+               {'A', true},        {'O', true},       {VK_F4, true}};
+  const auto& k = kKeys[int(key)];
+  PostKeyMessages(focus, k.alt ? WM_SYSKEYDOWN : WM_KEYDOWN, k.alt ? WM_SYSKEYUP : WM_KEYUP, k.vk,
+                  k.alt ? kAltDown : 0);
 }
 
 // A click of the left mouse button in the middle of a control.
@@ -82,7 +73,7 @@ class DialogsTest : public ::testing::Test {
     auto started = StartCleaner({});
     ASSERT_TRUE(started) << "CreateProcessW failed: " << GetLastError();
     cleaner_ = std::move(*started);
-    ack_ = WaitForWindow(pid(), W(kAckCaption), kTimeout);
+    ack_ = WaitForWindow(pid(), kAckCaption, kTimeout);
     ASSERT_NE(ack_, nullptr) << "no acknowledgement dialog; " << WhatTheCleanerShows();
     ASSERT_TRUE(WaitUntil([&] { return Focus() == AckButton(kAckBtnOK); }, kTimeout))
         << "the focus is not on \"I &Accept\"";
@@ -375,21 +366,6 @@ std::vector<HWND> ExpectPlaces(HWND window, const Place (&places)[N]) {
   return found;
 }
 
-void ExpectFixedCentredFrame(HWND window, SIZE client) {
-  EXPECT_EQ(ClientSize(window).cx, client.cx);
-  EXPECT_EQ(ClientSize(window).cy, client.cy);
-  RECT r{};
-  GetWindowRect(window, &r);
-  EXPECT_LE(std::abs((r.left + r.right) - GetSystemMetrics(SM_CXSCREEN)), 1);
-  EXPECT_LE(std::abs((r.top + r.bottom) - GetSystemMetrics(SM_CYSCREEN)), 1);
-  const LONG style = StyleOf(window);
-  EXPECT_EQ(style & (WS_THICKFRAME | WS_MAXIMIZEBOX | WS_MINIMIZEBOX), 0);
-  EXPECT_EQ(style & WS_CAPTION, WS_CAPTION);
-  EXPECT_NE(style & WS_SYSMENU, 0) << "no close button";
-  EXPECT_EQ(GetMenu(window), nullptr);
-  EXPECT_EQ(GetWindow(window, GW_OWNER), nullptr);
-}
-
 TEST_F(DialogsTest, AcknowledgementLayout) {
   ExpectFixedCentredFrame(ack_, {281, 318});
   const std::vector<HWND> c = ExpectPlaces(ack_, kAckPlaces);
@@ -510,99 +486,29 @@ TEST_F(PicturesTest, OfTheThreeWindows) {
 
 // --- Declining touches nothing ---
 
-// Traces of the product in the test prefix: a folder with a file, a registry key, a
-// shortcut in the Start Menu, and a running agent. Only what was created is removed again.
-class PlantedTraces {
- public:
-  PlantedTraces() {
-    for (const std::wstring& dir : {kProductRoot, kProductDir}) {
-      if (CreateDirectoryW(dir.c_str(), nullptr)) createdDirs_.insert(createdDirs_.begin(), dir);
-    }
-    WriteFile(kProductDir + L"\\keep.txt", "data");
-    // In the Start Menu: the prefix's Desktop is a link into the host's home folder.
-    shortcut_ =
-        Profile() + L"\\AppData\\Roaming\\Microsoft\\Windows\\Start Menu\\Quenzor Agent.lnk";
-    WriteFile(shortcut_, "C:\\Program Files\\Norvane Software\\KVAGENT.EXE");
-    DWORD disposition = 0;
-    HKEY key = nullptr;
-    if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, kKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
-                        &disposition) == ERROR_SUCCESS) {
-      RegCloseKey(key);
-      createdKey_ = disposition == REG_CREATED_NEW_KEY;
-    }
-    StartAgent();
-  }
-  ~PlantedTraces() {
-    agent_.reset();
-    DeleteFileW(agentExe_.c_str());
-    RemoveDirectoryW(agentDir_.c_str());
-    DeleteFileW(shortcut_.c_str());
-    DeleteFileW((kProductDir + L"\\keep.txt").c_str());
-    for (const std::wstring& dir : createdDirs_) RemoveDirectoryW(dir.c_str());
-    if (createdKey_) RegDeleteKeyW(HKEY_LOCAL_MACHINE, kKey);
-  }
-
-  void ExpectAllThere() const {
-    EXPECT_NE(GetFileAttributesW((kProductDir + L"\\keep.txt").c_str()), INVALID_FILE_ATTRIBUTES);
-    EXPECT_NE(GetFileAttributesW(shortcut_.c_str()), INVALID_FILE_ATTRIBUTES);
-    HKEY key = nullptr;
-    EXPECT_EQ(RegOpenKeyExW(HKEY_LOCAL_MACHINE, kKey, 0, KEY_READ, &key), ERROR_SUCCESS);
-    if (key != nullptr) RegCloseKey(key);
-    EXPECT_TRUE(agent_ && agent_->IsRunning()) << "the agent was ended";
-  }
-
- private:
-  static inline const std::wstring kProductRoot = L"C:\\Program Files\\Norvane Software";
-  static inline const std::wstring kProductDir = kProductRoot + L"\\Kelvora Quenzor 5.1";
-  static constexpr wchar_t kKey[] = L"SOFTWARE\\Classes\\AppID\\DiVudava.exe";
-
-  static std::wstring Profile() {
-    wchar_t buffer[MAX_PATH]{};
-    GetEnvironmentVariableW(L"USERPROFILE", buffer, MAX_PATH);
-    return buffer;
-  }
-  static void WriteFile(const std::wstring& path, const char* text) {
-    HANDLE f = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    if (f == INVALID_HANDLE_VALUE) return;
-    DWORD written = 0;
-    ::WriteFile(f, text, static_cast<DWORD>(strlen(text)), &written, nullptr);
-    CloseHandle(f);
-  }
-  void StartAgent() {
-    wchar_t temp[MAX_PATH]{};
-    GetTempPathW(MAX_PATH, temp);
-    agentDir_ = std::wstring(temp) + L"qc-e2e-agent-" + std::to_wstring(GetCurrentProcessId());
-    CreateDirectoryW(agentDir_.c_str(), nullptr);
-    agentExe_ = agentDir_ + L"\\KVAGENT.EXE";
-    CopyFileW(BesideExe(L"idle.exe").c_str(), agentExe_.c_str(), FALSE);
-    agent_ = Process::Start(agentExe_, {});
-  }
-
-  std::vector<std::wstring> createdDirs_;  // deepest first
-  std::wstring shortcut_, agentDir_, agentExe_;
-  bool createdKey_ = false;
-  std::optional<Process> agent_;
-};
-
+// The product's traces and decoys as the scenarios seed them, the running agent among them.
 class UntouchedTest : public DialogsTest {
  protected:
   void SetUp() override {
-    traces_.emplace();
+    std::wstring error;
+    ASSERT_TRUE(seed_.LayDown(&error)) << win::ToUtf8(error);
     ASSERT_NO_FATAL_FAILURE(StartAndWaitForDialog());
   }
-  void TearDown() override { traces_.reset(); }
-  std::optional<PlantedTraces> traces_;
+  void ExpectAllThere() const {
+    for (const Trace& t : seed_.traces()) EXPECT_TRUE(Seeder::Exists(t)) << win::ToUtf8(t.path);
+  }
+  Seeder seed_{DefaultSeedOptions()};
 };
 
 TEST_F(UntouchedTest, DeclineTouchesNothingAndNeverShowsTheMainWindow) {
-  traces_->ExpectAllThere();
+  ExpectAllThere();
   ASSERT_TRUE(PressButton(ack_, W(kAckBtnCANCEL)));
   ExpectDeclined();
-  traces_->ExpectAllThere();
+  ExpectAllThere();
 }
 
 TEST_F(UntouchedTest, DeclineAfterReadingTheTermsTouchesNothing) {
-  traces_->ExpectAllThere();
+  ExpectAllThere();
   HWND viewer = OpenViewer();
   ASSERT_NE(viewer, nullptr);
   ASSERT_NO_FATAL_FAILURE(Press({Key::Enter}));
@@ -610,7 +516,7 @@ TEST_F(UntouchedTest, DeclineAfterReadingTheTermsTouchesNothing) {
   ASSERT_TRUE(WaitUntil([&] { return Focus() == AckButton(kAckBtnOK); }, kTimeout));
   ASSERT_NO_FATAL_FAILURE(Press({Key::Tab, Key::Tab, Key::Enter}));
   ExpectDeclined();
-  traces_->ExpectAllThere();
+  ExpectAllThere();
 }
 
 }  // namespace

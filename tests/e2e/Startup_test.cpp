@@ -3,8 +3,6 @@
 // traces, so a completed run finds nothing but reports that no target process runs.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-
 #include "tests/e2e/CleanerTest.h"
 #include "tests/e2e/driver/Driver.h"
 
@@ -72,25 +70,6 @@ TEST_F(StartupTest, SilentNoEndsTheProgramWithoutShowingTheMainWindow) {
   ExpectExit(0);
 }
 
-TEST_F(StartupTest, SilentYesShowsTheFinishedMainWindow) {
-  Start({.arguments = L"/s"});
-  HWND box = WaitForMessageBox(pid(), kTimeout);
-  ExpectBox(box, kSilentDone);
-  // Only the "Done" box is seen: the main window stays hidden until it is answered.
-  EXPECT_FALSE(IsVisible(MainWindow()));
-  EXPECT_EQ(FindTopWindow(pid(), kAckCaption), nullptr);
-  ASSERT_TRUE(PressButton(box, L"&Yes"));
-  HWND main = WaitForWindow(pid(), kMainCaption, kTimeout);
-  ASSERT_NE(main, nullptr);
-  EXPECT_EQ(ListLines(), Lines{kNoProcessesLine});
-  EXPECT_FALSE(IsEnabled(Button(L"&Clean PC")));
-  EXPECT_TRUE(IsEnabled(Button(L"E&xit")));
-  EXPECT_EQ(FocusOf(cleaner_.threadId()), Button(L"E&xit"));
-  EXPECT_EQ(FindTopWindow(pid(), kAckCaption), nullptr) << "no acknowledgement after a run";
-  ASSERT_TRUE(PressButton(main, L"E&xit"));
-  ExpectExit(0);
-}
-
 // --- The main window as shown ---
 
 struct ControlPlace {
@@ -106,20 +85,6 @@ const ControlPlace kControls[] = {
     {L"listWork", L"ListBox", L"", {8, 64, 849, 406}},
     {L"btnExit", L"Button", L"E&xit", {704, 32, 849, 57}},
 };
-
-void ExpectFixedCentredWindow(HWND main) {
-  const SIZE client = ClientSize(main);
-  EXPECT_EQ(client.cx, 856);
-  EXPECT_EQ(client.cy, 412);
-  RECT r{};
-  GetWindowRect(main, &r);
-  EXPECT_LE(std::abs((r.left + r.right) - GetSystemMetrics(SM_CXSCREEN)), 1);
-  EXPECT_LE(std::abs((r.top + r.bottom) - GetSystemMetrics(SM_CYSCREEN)), 1);
-  const LONG style = GetWindowLongW(main, GWL_STYLE);
-  EXPECT_EQ(style & (WS_THICKFRAME | WS_MAXIMIZEBOX | WS_MINIMIZEBOX), 0);
-  EXPECT_NE(style & WS_SYSMENU, 0);
-  EXPECT_EQ(GetMenu(main), nullptr);
-}
 
 // The controls in table order, each checked at its place; empty when one is missing.
 std::vector<HWND> ExpectControlsAtTheirPlaces(HWND main) {
@@ -140,12 +105,23 @@ std::vector<HWND> ExpectControlsAtTheirPlaces(HWND main) {
   return found;
 }
 
-TEST_F(StartupTest, MainWindowLayout) {
+// The finished main window as shown, at its size and with its controls in place.
+TEST_F(StartupTest, SilentYesShowsTheFinishedMainWindow) {
   Start({.arguments = L"/s"});
-  ASSERT_NO_FATAL_FAILURE(AnswerBox(kSilentDone, L"&Yes"));
+  HWND box = WaitForMessageBox(pid(), kTimeout);
+  ExpectBox(box, kSilentDone);
+  // Only the "Done" box is seen: the main window stays hidden until it is answered.
+  EXPECT_FALSE(IsVisible(MainWindow()));
+  EXPECT_EQ(FindTopWindow(pid(), kAckCaption), nullptr);
+  ASSERT_TRUE(PressButton(box, L"&Yes"));
   HWND main = WaitForWindow(pid(), kMainCaption, kTimeout);
   ASSERT_NE(main, nullptr);
-  ExpectFixedCentredWindow(main);
+  EXPECT_EQ(ListLines(), Lines{kNoProcessesLine});
+  EXPECT_FALSE(IsEnabled(Button(L"&Clean PC")));
+  EXPECT_TRUE(IsEnabled(Button(L"E&xit")));
+  EXPECT_EQ(FocusOf(cleaner_.threadId()), Button(L"E&xit"));
+  EXPECT_EQ(FindTopWindow(pid(), kAckCaption), nullptr) << "no acknowledgement after a run";
+  ExpectFixedCentredFrame(main, {856, 412});
   const std::vector<HWND> c = ExpectControlsAtTheirPlaces(main);
   ASSERT_EQ(c.size(), 4u);
   // Tab order: "E&xit", the list, (the disabled "&Clean PC" is skipped), the banner.
@@ -153,6 +129,8 @@ TEST_F(StartupTest, MainWindowLayout) {
   EXPECT_EQ(GetNextDlgTabItem(main, c[2], FALSE), c[0]);
   EXPECT_EQ(GetNextDlgTabItem(main, c[0], FALSE), c[3]);
   EXPECT_TRUE(SaveScreenshot(main, BesideExe(L"e2e-main-window.bmp")));
+  ASSERT_TRUE(PressButton(main, L"E&xit"));
+  ExpectExit(0);
 }
 
 // --- Interactive start and run ---

@@ -16,7 +16,6 @@
 #include "registry/RegistryCleaner.h"
 #include "registry/RegistryKeys.h"
 #include "win32/NewerApi.h"
-#include "win32/UnixLinks.h"
 
 namespace qc::win {
 namespace {
@@ -265,33 +264,6 @@ TEST_F(SignedOutUser, ClassesHiveIsLoadedCleanedAndUnloaded) {
                                                  "_Classes\\Kelvora.Downloader"});
   EXPECT_FALSE(KeyExists(HKEY_USERS, "QuenzorCleaner " + sid + "_Classes")) << "still loaded";
   EXPECT_EQ(hives.LoadHive("QcTestHive", ToUtf8(folder) + "\\NoSuch.dat"), kErrorFileNotFound);
-  std::filesystem::remove_all(profile);
-}
-
-// The same hive where a folder on the way is a link that leads elsewhere (Wine lists a
-// Unix link as a reparse-point folder): never loaded from there, as the system account
-// would load, and write the logs of, whatever file the link leads to.
-TEST_F(SignedOutUser, HiveBehindALinkElsewhereIsNotLoaded) {
-  const std::filesystem::path profile = std::filesystem::temp_directory_path() /
-                                        ("qc-linked-" + std::to_string(GetCurrentProcessId()));
-  const std::string p = ToUtf8(profile.wstring());
-  ASSERT_TRUE(std::filesystem::create_directories(profile / "AppData"));
-  ASSERT_TRUE(std::filesystem::create_directories(profile / "elsewhere/Microsoft/Windows"));
-  SaveHive(ToW(p + "\\elsewhere\\Microsoft\\Windows\\UsrClass.dat"));
-  if (!MakeFolderLink(p + "\\AppData", "Local", "elsewhere")) GTEST_SKIP() << "no links here";
-  const std::string sid = "S-1-5-21-7-7-8-" + std::to_string(GetCurrentProcessId());
-  UserScope scope;
-  scope.everyProfile = true;
-  scope.accounts.push_back({sid, p});
-  Win32UserHives hives;
-  Win32FileSystem fs;
-  Vista os;
-  Lines list;
-  CleanUserRegistrations(reg_, scope, hives, fs, os, list);
-  EXPECT_EQ(list.lines, std::vector<std::string>{"Error: The registrations of the user profile " +
-                                                 p + " could not be loaded"});
-  EXPECT_FALSE(KeyExists(HKEY_USERS, "QuenzorCleaner " + sid + "_Classes"));
-  RemoveFolderLink(p + "\\AppData", "Local");
   std::filesystem::remove_all(profile);
 }
 
