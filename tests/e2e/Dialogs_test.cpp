@@ -33,8 +33,6 @@ std::wstring EditText(HWND edit) {
   return text;
 }
 
-LONG StyleOf(HWND hwnd) { return GetWindowLongW(hwnd, GWL_STYLE); }
-
 enum class Key { Enter, Space, Escape, Tab, AltA, AltO, AltF4 };
 
 void PostKeyMessages(HWND target, UINT down, UINT up, UINT vk, LPARAM flags) {
@@ -319,14 +317,6 @@ INSTANTIATE_TEST_SUITE_P(Dialogs, ViewerKeysTest, ::testing::ValuesIn(kViewerKey
 
 // --- Layout ---
 
-struct Place {
-  const char* name;
-  const wchar_t* className;  // empty: the banner, whose class is our own
-  std::wstring caption;
-  RECT rect;
-  bool tabStop;
-};
-
 // In the order the windows hold them, which is also their tab order.
 const Place kAckPlaces[] = {
     {"btnOK", L"Button", W(kAckBtnOK), {16, 280, 121, 305}, true},
@@ -343,28 +333,6 @@ const Place kViewerPlaces[] = {
     {"Command1", L"Button", W(kAgreementCommand1), {400, 336, 473, 361}, true},
     {"Text1", L"Edit", L"", {8, 8, 473, 329}, true},
 };
-
-// Finds each control, checks its place and its tab stop, and that the window holds
-// exactly these, in this order.
-template <std::size_t N>
-std::vector<HWND> ExpectPlaces(HWND window, const Place (&places)[N]) {
-  std::vector<HWND> found;
-  for (const Place& p : places) {
-    SCOPED_TRACE(p.name);
-    HWND c = *p.className == L'\0'
-                 ? FindChildAt(window, L"", POINT{p.rect.left + 2, p.rect.top + 2})
-                 : FindChild(window, p.className, p.caption);
-    EXPECT_NE(c, nullptr);
-    if (c == nullptr) continue;
-    const RECT r = RectInParent(c);
-    EXPECT_EQ((std::vector<LONG>{r.left, r.top, r.right, r.bottom}),
-              (std::vector<LONG>{p.rect.left, p.rect.top, p.rect.right, p.rect.bottom}));
-    EXPECT_EQ((StyleOf(c) & WS_TABSTOP) != 0, p.tabStop);
-    found.push_back(c);
-  }
-  EXPECT_EQ(ChildrenOf(window), found) << "other controls, or another order";
-  return found;
-}
 
 TEST_F(DialogsTest, AcknowledgementLayout) {
   ExpectFixedCentredFrame(ack_, {281, 318});

@@ -72,38 +72,13 @@ TEST_F(StartupTest, SilentNoEndsTheProgramWithoutShowingTheMainWindow) {
 
 // --- The main window as shown ---
 
-struct ControlPlace {
-  const wchar_t* name;
-  const wchar_t* className;  // empty: any class (the banner's is our own)
-  const wchar_t* caption;
-  RECT rect;
+// In the order the window holds them, which is also their tab order.
+const Place kControls[] = {
+    {"btnExit", L"Button", L"E&xit", {704, 32, 849, 57}, true},
+    {"listWork", L"ListBox", L"", {8, 64, 849, 406}, true},
+    {"btnClean", L"Button", L"&Clean PC", {704, 8, 849, 33}, true},
+    {"Picture1", L"", L"", {0, 0, 697, 57}, true},
 };
-
-const ControlPlace kControls[] = {
-    {L"Picture1", L"", L"", {0, 0, 697, 57}},
-    {L"btnClean", L"Button", L"&Clean PC", {704, 8, 849, 33}},
-    {L"listWork", L"ListBox", L"", {8, 64, 849, 406}},
-    {L"btnExit", L"Button", L"E&xit", {704, 32, 849, 57}},
-};
-
-// The controls in table order, each checked at its place; empty when one is missing.
-std::vector<HWND> ExpectControlsAtTheirPlaces(HWND main) {
-  std::vector<HWND> found;
-  for (const ControlPlace& c : kControls) {
-    SCOPED_TRACE(testing::Message() << std::string(c.name, c.name + wcslen(c.name)));
-    const POINT inside{c.rect.left + 2, c.rect.top + 2};
-    HWND control = FindChildAt(main, c.className, inside);
-    EXPECT_NE(control, nullptr);
-    if (control == nullptr) return {};
-    EXPECT_EQ(WindowText(control), c.caption);
-    const RECT r = RectInParent(control);
-    EXPECT_EQ((std::vector<LONG>{r.left, r.top, r.right, r.bottom}),
-              (std::vector<LONG>{c.rect.left, c.rect.top, c.rect.right, c.rect.bottom}));
-    found.push_back(control);
-  }
-  EXPECT_EQ(ChildrenOf(main).size(), std::size(kControls));
-  return found;
-}
 
 // The finished main window as shown, at its size and with its controls in place.
 TEST_F(StartupTest, SilentYesShowsTheFinishedMainWindow) {
@@ -122,12 +97,12 @@ TEST_F(StartupTest, SilentYesShowsTheFinishedMainWindow) {
   EXPECT_EQ(FocusOf(cleaner_.threadId()), Button(L"E&xit"));
   EXPECT_EQ(FindTopWindow(pid(), kAckCaption), nullptr) << "no acknowledgement after a run";
   ExpectFixedCentredFrame(main, {856, 412});
-  const std::vector<HWND> c = ExpectControlsAtTheirPlaces(main);
+  const std::vector<HWND> c = ExpectPlaces(main, kControls);
   ASSERT_EQ(c.size(), 4u);
   // Tab order: "E&xit", the list, (the disabled "&Clean PC" is skipped), the banner.
-  EXPECT_EQ(GetNextDlgTabItem(main, c[3], FALSE), c[2]);
-  EXPECT_EQ(GetNextDlgTabItem(main, c[2], FALSE), c[0]);
-  EXPECT_EQ(GetNextDlgTabItem(main, c[0], FALSE), c[3]);
+  EXPECT_EQ(GetNextDlgTabItem(main, c[0], FALSE), c[1]);
+  EXPECT_EQ(GetNextDlgTabItem(main, c[1], FALSE), c[3]);
+  EXPECT_EQ(GetNextDlgTabItem(main, c[3], FALSE), c[0]);
   EXPECT_TRUE(SaveScreenshot(main, BesideExe(L"e2e-main-window.bmp")));
   ASSERT_TRUE(PressButton(main, L"E&xit"));
   ExpectExit(0);

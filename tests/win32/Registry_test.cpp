@@ -203,7 +203,6 @@ class Vista final : public IOsVersion {
   }
 };
 
-// RegSaveKeyW, which makes the hive file, needs the backup privilege enabled.
 bool EnableBackupPrivilege() {
   UniqueHandle token;
   TOKEN_PRIVILEGES wanted{1, {{{}, SE_PRIVILEGE_ENABLED}}};
@@ -213,29 +212,22 @@ bool EnableBackupPrivilege() {
          GetLastError() == ERROR_SUCCESS;
 }
 
-class SignedOutUser : public RegistryAdapter {
- protected:
-  // A classes hive with the product's ProgID and a decoy, saved to file.
-  void SaveHive(const std::wstring& file) {
-    ASSERT_TRUE(CreateKey(root_ + "\\Hive\\Kelvora.Downloader\\CurVer"));
-    ASSERT_TRUE(CreateKey(root_ + "\\Hive\\Kelvora.DownloaderHelper"));
-    UniqueHKey hive;
-    ASSERT_EQ(
-        RegOpenKeyExW(HKEY_LOCAL_MACHINE, ToW(root_ + "\\Hive").c_str(), 0, KEY_READ, hive.put()),
-        ERROR_SUCCESS);
-    ASSERT_TRUE(EnableBackupPrivilege());
-    ASSERT_EQ(RegSaveKeyW(hive.get(), file.c_str(), nullptr), ERROR_SUCCESS);
-  }
-};
-
 // A signed-out user's classes hive, saved to a profile folder as Windows keeps it: the run
 // loads it, deletes the product's copy inside, leaves the rest and unloads it again.
-TEST_F(SignedOutUser, ClassesHiveIsLoadedCleanedAndUnloaded) {
+TEST_F(RegistryAdapter, SignedOutUsersClassesHiveIsLoadedCleanedAndUnloaded) {
   const std::filesystem::path profile = std::filesystem::temp_directory_path() /
                                         ("qc-profile-" + std::to_string(GetCurrentProcessId()));
   const std::wstring folder = profile.wstring() + L"\\AppData\\Local\\Microsoft\\Windows";
   ASSERT_TRUE(std::filesystem::create_directories(folder));
-  SaveHive(folder + L"\\UsrClass.dat");
+  // The product's ProgID and a decoy; saving the hive needs the backup privilege enabled.
+  ASSERT_TRUE(CreateKey(root_ + "\\Hive\\Kelvora.Downloader\\CurVer"));
+  ASSERT_TRUE(CreateKey(root_ + "\\Hive\\Kelvora.DownloaderHelper"));
+  UniqueHKey saved;
+  ASSERT_EQ(
+      RegOpenKeyExW(HKEY_LOCAL_MACHINE, ToW(root_ + "\\Hive").c_str(), 0, KEY_READ, saved.put()),
+      ERROR_SUCCESS);
+  ASSERT_TRUE(EnableBackupPrivilege());
+  ASSERT_EQ(RegSaveKeyW(saved.get(), (folder + L"\\UsrClass.dat").c_str(), nullptr), ERROR_SUCCESS);
   const std::string sid = "S-1-5-21-7-7-7-" + std::to_string(GetCurrentProcessId());
   UserScope scope;
   scope.everyProfile = true;
