@@ -196,9 +196,10 @@ TEST_F(FileSystemTest, RunningProgramCountsAsInUse) {
 }
 
 // A folder renamed and replaced by a link once the walk has listed it leads the walk
-// nowhere else: it goes on in the renamed folder, and the link's target keeps its files.
+// nowhere else: the link's target keeps its files, and the rest of the folder goes.
 TEST_F(FileSystemTest, FolderSwappedForALinkAfterItsListingLeadsNowhereElse) {
   const std::string product = At("Kelvora Quenzor 6.1");
+  MakeFile(product + "\\readme.txt");
   for (const char* name : {"\\a.dat", "\\b.dat"}) {
     MakeFile(product + "\\data" + name);
     MakeFile(At("target") + name);
@@ -216,6 +217,7 @@ TEST_F(FileSystemTest, FolderSwappedForALinkAfterItsListingLeadsNowhereElse) {
   watched.Close();
   ASSERT_TRUE(swapped);
   EXPECT_EQ(Names(At("target")), (std::vector<std::string>{"a.dat", "b.dat"}));
+  EXPECT_FALSE(Exists(product + "\\readme.txt"));
   // Whatever stayed is reported: nothing claims a deletion that did not happen.
   EXPECT_EQ(deletion.ok(), !Exists(product + "\\moved\\a.dat"));
 }
@@ -319,6 +321,7 @@ TEST_F(FileSystemTest, ASecondNameOfAFileChangesNothingOfIt) {
   MakeFile(file, "data", FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN);
   const DWORD before = GetFileAttributesW(Long(file).c_str());
   ASSERT_TRUE(before & FILE_ATTRIBUTE_READONLY);
+  MakeFile(product + "\\agent.exe");  // goes whatever becomes of the second name
   for (const std::string& folder : {product, shortcuts}) {
     MakeDir(folder);
     ASSERT_TRUE(CreateHardLinkW(Long(folder + "\\hosts").c_str(), Long(file).c_str(), nullptr));
@@ -335,6 +338,7 @@ TEST_F(FileSystemTest, ASecondNameOfAFileChangesNothingOfIt) {
                                          "File Not Deleted: " + shortcuts + "\\hosts"};
   EXPECT_EQ(list_.lines, gone ? deleted : kept);
   EXPECT_EQ(Exists(shortcuts + "\\hosts"), !gone);
+  EXPECT_FALSE(Exists(product + "\\agent.exe"));
   EXPECT_EQ(GetFileAttributesW(Long(file).c_str()), before);
   SetFileAttributesW(Long(file).c_str(), FILE_ATTRIBUTE_NORMAL);  // for TearDown
 }
@@ -362,12 +366,15 @@ struct OplockHolder {
 
 TEST_F(FileSystemTest, AnItemUnderAnOpportunisticLockCountsAsInUse) {
   MakeFile(At("held.dll"));
+  MakeFile(At("free.dll"));
   OplockHolder::name = L"held.dll";
   NtFileCalls locked = NtdllFileCalls();
   locked.createFile = &OplockHolder::Open;
   Win32FileSystem fs(locked);
   EXPECT_FALSE(KillFile(fs, list_, At("held.dll"), noRestart));
-  EXPECT_EQ(list_.lines, std::vector<std::string>{"File Not Deleted: " + At("held.dll")});
+  EXPECT_TRUE(KillFile(fs, list_, At("free.dll"), noRestart));
+  EXPECT_EQ(list_.lines, (std::vector<std::string>{"File Not Deleted: " + At("held.dll"),
+                                                   "File Deleted: " + At("free.dll")}));
   EXPECT_TRUE(Exists(At("held.dll")));
   EXPECT_FALSE(OplockHolder::waited);
 }
