@@ -40,6 +40,8 @@ inline void ExpectBox(HWND box, const MessageBoxInfo& want) {
   EXPECT_EQ(got.buttons, want.buttons);
 }
 
+inline LONG StyleOf(HWND hwnd) { return GetWindowLongW(hwnd, GWL_STYLE); }
+
 // A window of fixed size, centred on the screen, with a caption and a close button, no
 // menu and no owner.
 inline void ExpectFixedCentredFrame(HWND window, SIZE client) {
@@ -56,8 +58,6 @@ inline void ExpectFixedCentredFrame(HWND window, SIZE client) {
   EXPECT_EQ(GetMenu(window), nullptr);
   EXPECT_EQ(GetWindow(window, GW_OWNER), nullptr);
 }
-
-inline LONG StyleOf(HWND hwnd) { return GetWindowLongW(hwnd, GWL_STYLE); }
 
 // A control of a window: where it lies in the window's client area, and its tab stop.
 struct Place {

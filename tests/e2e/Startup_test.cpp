@@ -51,25 +51,6 @@ class StartupTest : public CleanerTest {
 
 // --- Silent start ---
 
-TEST_F(StartupTest, SilentNoEndsTheProgramWithoutShowingTheMainWindow) {
-  Start({.arguments = L"/s"});
-  HWND box = WaitForMessageBox(pid(), kTimeout);
-  ExpectBox(box, kSilentDone);
-  ASSERT_NE(MainWindow(), nullptr) << "the main window exists while loading";
-  EXPECT_FALSE(IsVisible(MainWindow()));
-  ASSERT_TRUE(PressButton(box, L"&No"));
-  bool everShown = false;
-  WaitUntil(
-      [&] {
-        HWND main = MainWindow();
-        everShown = everShown || (main != nullptr && IsVisible(main));
-        return !cleaner_.IsRunning();
-      },
-      kTimeout);
-  EXPECT_FALSE(everShown);
-  ExpectExit(0);
-}
-
 // --- The main window as shown ---
 
 // In the order the window holds them, which is also their tab order.
@@ -109,16 +90,6 @@ TEST_F(StartupTest, SilentYesShowsTheFinishedMainWindow) {
 }
 
 // --- Interactive start and run ---
-
-TEST_F(StartupTest, InteractiveStartShowsReadyMainWindow) {
-  Start({});
-  HWND main = ReachMainWindow();
-  ASSERT_NE(main, nullptr);
-  EXPECT_TRUE(ListLines().empty());
-  EXPECT_TRUE(IsEnabled(Button(L"&Clean PC")));
-  EXPECT_EQ(FocusOf(cleaner_.threadId()), Button(L"E&xit"));
-  EXPECT_EQ(WaitForMessageBox(pid(), 300), nullptr) << "no box before a click";
-}
 
 TEST_F(StartupTest, DeclinedConfirmationChangesNothingAndAsksAgain) {
   Start({});
@@ -220,9 +191,19 @@ TEST_F(StartupTest, CommandLineSelectsTheStart) {
         },
         kTimeout));
     if (c.silent) {
+      // "No" ends the program: its main window exists from the start but is never shown.
       EXPECT_EQ(shown, nullptr);
       ExpectBox(box, kSilentDone);
+      ASSERT_NE(MainWindow(), nullptr) << "the main window exists while loading";
       ASSERT_TRUE(PressButton(box, L"&No"));
+      bool everShown = false;
+      WaitUntil(
+          [&] {
+            everShown = everShown || IsVisible(MainWindow());
+            return !cleaner_.IsRunning();
+          },
+          kTimeout);
+      EXPECT_FALSE(everShown);
       ExpectExit(0);
     } else {
       EXPECT_EQ(box, nullptr);
@@ -301,12 +282,17 @@ const LeaveCase kLeaveCases[] = {
     {"CloseCommand", [](HWND main) { PostClose(main, /*viaSysCommand=*/true); }},
 };
 
-TEST_F(StartupTest, LeavingEndsTheProgramWithCodeZero) {
+TEST_F(StartupTest, ReadyMainWindowAndLeavingItEndsTheProgramWithCodeZero) {
   for (const LeaveCase& c : kLeaveCases) {
     SCOPED_TRACE(c.name);
     Start({});
     HWND main = ReachMainWindow();
     ASSERT_NE(main, nullptr);
+    // Ready: an empty list, "&Clean PC" usable, the focus on "E&xit", no box before a click.
+    EXPECT_TRUE(ListLines().empty());
+    EXPECT_TRUE(IsEnabled(Button(L"&Clean PC")));
+    EXPECT_EQ(FocusOf(cleaner_.threadId()), Button(L"E&xit"));
+    EXPECT_EQ(WaitForMessageBox(pid(), 300), nullptr) << "no box before a click";
     c.leave(main);
     ExpectExit(0);
     EXPECT_TRUE(TopWindowsOf(pid()).empty());

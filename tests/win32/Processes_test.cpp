@@ -90,6 +90,11 @@ bool EndOne(IProcesses& processes, const ProcessInfo& process) {
   return processes.WaitForEnd(all, 5000).at(0);
 }
 
+struct Started {
+  const char* name;
+  const char* line;  // nullptr: a near miss that must survive
+};
+
 class ProcessesOnWine : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -107,6 +112,8 @@ class ProcessesOnWine : public ::testing::Test {
     for (const std::wstring& file : files_) DeleteFileW(file.c_str());
     RemoveDirectoryW(folder_.c_str());
   }
+
+  void EndCast(std::span<const Started> cast, IProcesses& adapter, const char* listing);
 
   // Starts a copy of the idle program under the given file name.
   Child& Start(const std::string& name) {
@@ -132,11 +139,6 @@ class ProcessesOnWine : public ::testing::Test {
   std::vector<Child> children_;
 };
 
-struct Started {
-  const char* name;
-  const char* line;  // nullptr: a near miss that must survive
-};
-
 const Started kCast[] = {
     {"KvAgent.exe", "Process Terminated: Kelvora Quenzor Plexarium"}, {"XKVAGENT.EXE", nullptr},
     {"iexplore.EXE", "Process Terminated: Internet Explorer"},        {"KVAGENTS.EXE", nullptr},
@@ -146,43 +148,38 @@ const Started kCast[] = {
     {"kvassist.Exe", "Process Terminated: Kelvora Quenzor Helvarin"},
 };
 
+// Starts the cast and runs the stage through the adapter: exactly the targets end, with
+// their lines (in the system's order), and the near misses run on.
+void ProcessesOnWine::EndCast(std::span<const Started> cast, IProcesses& adapter,
+                              const char* listing) {
+  std::vector<std::string> lines;
+  std::vector<std::uint32_t> ids;
+  for (const Started& s : cast) {
+    const Child& child = Start(s.name);
+    if (s.line) lines.push_back(s.line);
+    if (s.line) ids.push_back(child.id);
+  }
+  Recorder recorder(adapter);
+  test::RecordingSink list;
+  EXPECT_EQ(TerminateTargetProcesses(recorder, list), ProcessSearch::Found);
+  EXPECT_EQ(recorder.listing, listing);
+  for (auto* v : {&list.lines, &lines}) std::sort(v->begin(), v->end());
+  for (auto* v : {&recorder.terminated, &ids}) std::sort(v->begin(), v->end());
+  EXPECT_EQ(list.lines, lines);
+  EXPECT_EQ(recorder.terminated, ids);
+  for (std::size_t i = 0; i < cast.size(); ++i) {
+    EXPECT_EQ(children_[i].Running(), cast[i].line == nullptr) << cast[i].name;
+  }
+}
+
 TEST_F(ProcessesOnWine, StageEndsExactlyTheTargetsThroughEitherListing) {
-  const struct {
-    const wchar_t* wmiNamespace;
-    const char* listing;
-  } cases[] = {
-      {kLocalCimv2, "WMI"},
-      {kMissingNamespace, "Tool Help"},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(ToUtf8(c.wmiNamespace));
+  for (const auto& [wmiNamespace, listing] :
+       {std::pair{kLocalCimv2, "WMI"}, std::pair{kMissingNamespace, "Tool Help"}}) {
+    SCOPED_TRACE(ToUtf8(wmiNamespace));
     TearDown();
     SetUp();
-    std::vector<std::string> expectedLines;
-    std::vector<std::uint32_t> expectedIds;
-    for (const Started& s : kCast) {
-      const Child& child = Start(s.name);
-      if (s.line) {
-        expectedLines.push_back(s.line);
-        expectedIds.push_back(child.id);
-      }
-    }
-    Win32Processes adapter(c.wmiNamespace);
-    Recorder recorder(adapter);
-    test::RecordingSink list;
-    EXPECT_EQ(TerminateTargetProcesses(recorder, list), ProcessSearch::Found);
-    EXPECT_EQ(recorder.listing, c.listing);
-
-    // The order of the lines is the system's; which lines and which processes is ours.
-    std::sort(list.lines.begin(), list.lines.end());
-    std::sort(expectedLines.begin(), expectedLines.end());
-    EXPECT_EQ(list.lines, expectedLines);
-    std::sort(recorder.terminated.begin(), recorder.terminated.end());
-    std::sort(expectedIds.begin(), expectedIds.end());
-    EXPECT_EQ(recorder.terminated, expectedIds);
-    for (std::size_t i = 0; i < std::size(kCast); ++i) {
-      EXPECT_EQ(children_[i].Running(), kCast[i].line == nullptr) << kCast[i].name;
-    }
+    Win32Processes adapter(wmiNamespace);
+    EndCast(kCast, adapter, listing);
   }
 }
 
@@ -275,20 +272,8 @@ TEST_F(ProcessesOnWine, TargetsEndTogetherAndStuckOnesShareOneBound) {
 // Run in a child process that Wine starts with its WMI provider switched off, so that
 // creating the WMI locator itself fails; the parent test below starts it.
 TEST_F(ProcessesOnWine, DISABLED_ChildWithoutWmiEndsTheTargets) {
-  const std::span<const Started> cast = std::span(kCast).first(4);
-  for (const Started& s : cast) Start(s.name);
   Win32Processes adapter;
-  Recorder recorder(adapter);
-  test::RecordingSink list;
-  EXPECT_EQ(TerminateTargetProcesses(recorder, list), ProcessSearch::Found);
-  EXPECT_EQ(recorder.listing, "Tool Help");
-  std::sort(list.lines.begin(), list.lines.end());
-  EXPECT_EQ(list.lines,
-            (std::vector<std::string>{"Process Terminated: Internet Explorer",
-                                      "Process Terminated: Kelvora Quenzor Plexarium"}));
-  for (std::size_t i = 0; i < cast.size(); ++i) {
-    EXPECT_EQ(children_[i].Running(), cast[i].line == nullptr) << cast[i].name;
-  }
+  EndCast(std::span(kCast).first(4), adapter, "Tool Help");
   const std::wstring marker = EnvironmentValue(L"QC_PROCESS_CHILD_MARKER");
   if (!HasFailure() && !marker.empty()) {
     UniqueHandle file(

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "fakes/FakeResults.h"
 #include "platform/win32/FileSystem_win32.h"
 #include "platform/win32/Owners.h"
 #include "platform/win32/Registry_win32.h"
@@ -20,11 +21,7 @@
 namespace qc::win {
 namespace {
 
-class Lines final : public IResultsSink {
- public:
-  void Add(std::string_view line, Outcome) override { lines.emplace_back(line); }
-  std::vector<std::string> lines;
-};
+using Lines = test::RecordingSink;
 
 bool CreateKey(const std::string& path) {
   UniqueHKey key;

@@ -117,7 +117,8 @@ class TempFolderTest : public ::testing::Test {
   bool Link(const std::string& link, const std::string& target) {
     links_.push_back(link);
     const std::string unixTarget = UnixName(target);
-    if (!unixTarget.empty()) return RunUnix(L"/bin/ln", {"-s", unixTarget, UnixName(link)}, link, true);
+    if (!unixTarget.empty())
+      return RunUnix(L"/bin/ln", {"-s", unixTarget, UnixName(link)}, link, true);
     return CreateSymbolicLinkW(Long(link).c_str(), Long(target).c_str(),
                                SYMBOLIC_LINK_FLAG_DIRECTORY | 0x2 /* unprivileged */) != 0;
   }
