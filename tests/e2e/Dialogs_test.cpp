@@ -75,6 +75,10 @@ class DialogsTest : public ::testing::Test {
     cleaner_ = std::move(*started);
     ack_ = WaitForWindow(pid(), kAckCaption, kTimeout);
     ASSERT_NE(ack_, nullptr) << "no acknowledgement dialog; " << WhatTheCleanerShows();
+    // The main window exists while loading, hidden and disabled; the dialog has no owner.
+    ASSERT_NE(Main(), nullptr);
+    EXPECT_FALSE(IsVisible(Main()) || IsEnabled(Main()));
+    EXPECT_EQ(GetWindow(ack_, GW_OWNER), nullptr);
     ASSERT_TRUE(WaitUntil([&] { return Focus() == AckButton(kAckBtnOK); }, kTimeout))
         << "the focus is not on \"I &Accept\"";
   }
@@ -217,16 +221,6 @@ TEST_F(DialogsTest, TabVisitsAcceptTheBannerAndDeclineOnly) {
 }
 
 // --- Mouse on the acknowledgement dialog ---
-
-TEST_F(DialogsTest, MainWindowIsHiddenAndDisabledWhileTheDialogIsOpen) {
-  HWND main = Main();
-  ASSERT_NE(main, nullptr) << "the main window exists while loading";
-  EXPECT_FALSE(IsVisible(main));
-  EXPECT_FALSE(IsEnabled(main));
-  EXPECT_EQ(GetWindow(ack_, GW_OWNER), nullptr) << "the dialog has no owner";
-  ASSERT_TRUE(PressButton(ack_, W(kAckBtnOK)));
-  ExpectAccepted();
-}
 
 // --- The terms viewer ---
 
@@ -443,7 +437,6 @@ class UntouchedTest : public DialogsTest {
   void SetUp() override {
     std::wstring error;
     ASSERT_TRUE(seed_.LayDown(&error)) << win::ToUtf8(error);
-    ASSERT_NO_FATAL_FAILURE(StartAndWaitForDialog());
   }
   void ExpectAllThere() const {
     for (const Trace& t : seed_.traces()) EXPECT_TRUE(Seeder::Exists(t)) << win::ToUtf8(t.path);
@@ -451,23 +444,25 @@ class UntouchedTest : public DialogsTest {
   Seeder seed_{DefaultSeedOptions()};
 };
 
+// Declined at once with the mouse, or after reading the terms with the keyboard.
 TEST_F(UntouchedTest, DeclineTouchesNothingAndNeverShowsTheMainWindow) {
-  ExpectAllThere();
-  ASSERT_TRUE(PressButton(ack_, W(kAckBtnCANCEL)));
-  ExpectDeclined();
-  ExpectAllThere();
-}
-
-TEST_F(UntouchedTest, DeclineAfterReadingTheTermsTouchesNothing) {
-  ExpectAllThere();
-  HWND viewer = OpenViewer();
-  ASSERT_NE(viewer, nullptr);
-  ASSERT_NO_FATAL_FAILURE(Press({Key::Enter}));
-  ASSERT_TRUE(WaitUntil([&] { return !IsWindow(viewer); }, kTimeout));
-  ASSERT_TRUE(WaitUntil([&] { return Focus() == AckButton(kAckBtnOK); }, kTimeout));
-  ASSERT_NO_FATAL_FAILURE(Press({Key::Tab, Key::Tab, Key::Enter}));
-  ExpectDeclined();
-  ExpectAllThere();
+  for (const bool readFirst : {false, true}) {
+    SCOPED_TRACE(readFirst ? "after reading the terms" : "at once");
+    ASSERT_NO_FATAL_FAILURE(StartAndWaitForDialog());
+    ExpectAllThere();
+    if (readFirst) {
+      HWND viewer = OpenViewer();
+      ASSERT_NE(viewer, nullptr);
+      ASSERT_NO_FATAL_FAILURE(Press({Key::Enter}));
+      ASSERT_TRUE(WaitUntil([&] { return !IsWindow(viewer); }, kTimeout));
+      ASSERT_TRUE(WaitUntil([&] { return Focus() == AckButton(kAckBtnOK); }, kTimeout));
+      ASSERT_NO_FATAL_FAILURE(Press({Key::Tab, Key::Tab, Key::Enter}));
+    } else {
+      ASSERT_TRUE(PressButton(ack_, W(kAckBtnCANCEL)));
+    }
+    ExpectDeclined();
+    ExpectAllThere();
+  }
 }
 
 }  // namespace

@@ -15,6 +15,7 @@
 #include "platform/win32/Utf.h"
 #include "processes/TargetProcesses.h"
 #include "win32/NewerApi.h"
+#include "win32/WineAppDefault.h"
 
 namespace qc::win {
 namespace {
@@ -285,26 +286,6 @@ bool RunningUnderWine() {
   return GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr;
 }
 
-// Wine reads DLL overrides per program name from this key when a program starts;
-// removed again when the test ends.
-class WmiSwitchedOffFor {
- public:
-  explicit WmiSwitchedOffFor(const std::wstring& exeName)
-      : key_(L"Software\\Wine\\AppDefaults\\" + exeName) {
-    UniqueHKey overrides;
-    ok_ = RegCreateKeyExW(HKEY_CURRENT_USER, (key_ + L"\\DllOverrides").c_str(), 0, nullptr, 0,
-                          KEY_SET_VALUE, nullptr, overrides.put(), nullptr) == ERROR_SUCCESS &&
-          RegSetValueExW(overrides.get(), L"wbemprox", 0, REG_SZ,
-                         reinterpret_cast<const BYTE*>(L""), sizeof(wchar_t)) == ERROR_SUCCESS;
-  }
-  ~WmiSwitchedOffFor() { RegDeleteTreeW(HKEY_CURRENT_USER, key_.c_str()); }
-  bool ok() const { return ok_; }
-
- private:
-  std::wstring key_;
-  bool ok_ = false;
-};
-
 TEST_F(ProcessesOnWine, FallbackEndsTheTargetsWhenWmiIsSwitchedOff) {
   if (!RunningUnderWine()) GTEST_SKIP() << "switches WMI off through a Wine DLL override";
   // A copy of this program under its own name, with the idle program beside it.
@@ -317,7 +298,7 @@ TEST_F(ProcessesOnWine, FallbackEndsTheTargetsWhenWmiIsSwitchedOff) {
     ASSERT_TRUE(CopyFileW(from.c_str(), to.c_str(), TRUE));
     files_.push_back(to);
   }
-  const WmiSwitchedOffFor noWmi(childName);
+  const WineAppDefault noWmi(childName, kWithoutWmi, L"wbemprox", L"");
   ASSERT_TRUE(noWmi.ok());
 
   const std::wstring marker = folder_ + L"\\child-passed";
