@@ -148,34 +148,30 @@ TEST_F(ShortcutScanOnDisk, AgentShortcutsGoWhateverTheirNames) {
   EXPECT_TRUE(Exists(desktop_) && Exists(startMenu_) && Exists(startUp_));
 }
 
-TEST_F(ShortcutScanOnDisk, HiddenSystemAndReadOnlyFilesInASelectedFolderGo) {
-  const std::string k = startMenu_ + "\\Kelvora Quenzor Plexarium";
-  ASSERT_TRUE(MakeFile(k + "\\a hidden.txt", "x", FILE_ATTRIBUTE_HIDDEN));
-  ASSERT_TRUE(MakeFile(k + "\\b system.dat", "x", FILE_ATTRIBUTE_SYSTEM));
-  ASSERT_TRUE(MakeFile(k + "\\c readonly.txt", "x", FILE_ATTRIBUTE_READONLY));
-  ASSERT_TRUE(MakeFile(k + "\\Docs\\all.txt", "x",
-                       FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM));
-  EXPECT_EQ(
-      Clean(),
-      (Lines{"Directory Removed: " + k, "File Deleted: " + k + "\\a hidden.txt",
-             "File Deleted: " + k + "\\b system.dat", "File Deleted: " + k + "\\c readonly.txt",
-             "Directory Removed: " + k + "\\Docs", "File Deleted: " + k + "\\Docs\\all.txt"}));
-  EXPECT_FALSE(Exists(k));
-}
-
-TEST_F(ShortcutScanOnDisk, FileHeldOpenIsReportedAndTheRestGoes) {
-  const std::string k = startMenu_ + "\\Kelvora Quenzor Plexarium";
-  ASSERT_TRUE(MakeFile(k + "\\a.txt"));
-  ASSERT_TRUE(MakeFile(k + "\\busy.txt"));
-  ASSERT_TRUE(MakeFile(k + "\\c.txt"));
-  UniqueHandle busy(CreateFileW(Long(k + "\\busy.txt").c_str(), GENERIC_READ, FILE_SHARE_READ,
-                                nullptr, OPEN_EXISTING, 0, nullptr));
-  ASSERT_TRUE(busy);
-  EXPECT_EQ(Clean(),
-            (Lines{"Directory Not Removed: " + k, "File Deleted: " + k + "\\a.txt",
-                   "File Not Deleted: " + k + "\\busy.txt", "File Deleted: " + k + "\\c.txt"}));
-  EXPECT_TRUE(Exists(k + "\\busy.txt"));
-  EXPECT_FALSE(Exists(k + "\\a.txt") || Exists(k + "\\c.txt"));
+// A selected folder goes with its hidden, system and read-only files; a file held open
+// elsewhere is reported and keeps its folder, and the rest goes all the same.
+TEST_F(ShortcutScanOnDisk, SelectedFolderGoesWithEverythingButAFileHeldOpen) {
+  const std::string k = startMenu_ + "\\Kelvora Quenzor Plexarium", file = "File Deleted: " + k;
+  for (const bool held : {false, true}) {
+    SCOPED_TRACE(held ? "a file held open" : "nothing held");
+    ASSERT_TRUE(MakeFile(k + "\\a hidden.txt", "x", FILE_ATTRIBUTE_HIDDEN));
+    ASSERT_TRUE(MakeFile(k + "\\b system.dat", "x", FILE_ATTRIBUTE_SYSTEM));
+    ASSERT_TRUE(MakeFile(k + "\\busy.txt"));
+    ASSERT_TRUE(MakeFile(k + "\\c readonly.txt", "x", FILE_ATTRIBUTE_READONLY));
+    ASSERT_TRUE(MakeFile(k + "\\Docs\\all.txt", "x",
+                         FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM));
+    const UniqueHandle busy(held ? CreateFileW(Long(k + "\\busy.txt").c_str(), GENERIC_READ,
+                                               FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr)
+                                 : INVALID_HANDLE_VALUE);
+    ASSERT_EQ(bool(busy), held);
+    EXPECT_EQ(Clean(), (Lines{(held ? "Directory Not Removed: " : "Directory Removed: ") + k,
+                              file + "\\a hidden.txt", file + "\\b system.dat",
+                              (held ? "File Not Deleted: " : "File Deleted: ") + k + "\\busy.txt",
+                              file + "\\c readonly.txt", "Directory Removed: " + k + "\\Docs",
+                              file + "\\Docs\\all.txt"}));
+    EXPECT_EQ(Exists(k + "\\busy.txt"), held);
+    EXPECT_EQ(Exists(k), held);
+  }
 }
 
 TEST_F(ShortcutScanOnDisk, LinkedFolderKeepsItsContents) {

@@ -45,10 +45,7 @@ class RegistryAdapter : public ::testing::Test {
     RemoveTree(root_);
     ASSERT_TRUE(CreateKey(root_));
   }
-  void TearDown() override {
-    RemoveTree(root_);
-    RegDeleteKeyW(HKEY_LOCAL_MACHINE, ToW(root_).c_str());
-  }
+  void TearDown() override { RemoveTree(root_); }
   std::vector<std::string> Names(const std::string& path, std::uint32_t buffer = 256) {
     std::vector<std::string> names;
     RegKey key = 0;
@@ -313,13 +310,11 @@ TEST(RegistryStage, RemovesTheSeededProductAndLeavesTheDecoys) {
   for (const char* path : kDecoys) {
     EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, path)) << path;
     RemoveTree(path);
-    RegDeleteKeyW(HKEY_LOCAL_MACHINE, ToW(path).c_str());
   }
   // The decoy ProgID's own key was created on the way to its CLSID subkey.
   RegDeleteKeyW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Classes\\Kelvora.DownloadBroker.3");
   if (!hadCodeStore) {
     RemoveTree(kDistributionUnits);
-    RegDeleteKeyW(HKEY_LOCAL_MACHINE, ToW(kDistributionUnits).c_str());
   }
 
   // A second run finds nothing left to report.
