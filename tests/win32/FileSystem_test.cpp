@@ -13,6 +13,7 @@
 #include "fakes/FakeServices.h"
 #include "fakes/ReparseBytes.h"
 #include "fakes/WatchedFolder.h"
+#include "files/FolderWalk.h"
 #include "paths/OpenPath.h"
 #include "platform/win32/NtFile_win32.h"
 #include "win32/TempFolder.h"

@@ -15,6 +15,7 @@
 #include "platform/win32/Utf.h"
 #include "processes/TargetProcesses.h"
 #include "win32/NewerApi.h"
+#include "win32/TempFolder.h"
 #include "win32/WineAppDefault.h"
 
 namespace qc::win {
@@ -28,15 +29,6 @@ std::wstring ExeFolder() {
   const DWORD n = GetModuleFileNameW(nullptr, path.data(), DWORD(path.size()));
   path.resize(n);
   return path.substr(0, path.find_last_of(L'\\'));
-}
-
-std::wstring NewTempFolder() {
-  std::wstring base(MAX_PATH, L'\0');
-  base.resize(GetTempPathW(DWORD(base.size()), base.data()));
-  const std::wstring folder = base + L"qc-proc-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
-                              std::to_wstring(GetTickCount());
-  CreateDirectoryW(folder.c_str(), nullptr);
-  return folder;
 }
 
 std::wstring EnvironmentValue(const wchar_t* name) {
@@ -96,11 +88,11 @@ struct Started {
   const char* line;  // nullptr: a near miss that must survive
 };
 
-class ProcessesOnWine : public ::testing::Test {
+class ProcessesOnWine : public TempFolderTest {
  protected:
   void SetUp() override {
-    folder_ = NewTempFolder();
-    ASSERT_NE(GetFileAttributesW(folder_.c_str()), INVALID_FILE_ATTRIBUTES);
+    TempFolderTest::SetUp();
+    folder_ = ToW(root_);
   }
 
   // Every process this test started is ended here, whatever the test did to it.
@@ -110,8 +102,7 @@ class ProcessesOnWine : public ::testing::Test {
       WaitForSingleObject(c.process.get(), 5000);
     }
     children_.clear();
-    for (const std::wstring& file : files_) DeleteFileW(file.c_str());
-    RemoveDirectoryW(folder_.c_str());
+    TempFolderTest::TearDown();
   }
 
   void EndCast(std::span<const Started> cast, IProcesses& adapter, const char* listing);
@@ -119,9 +110,8 @@ class ProcessesOnWine : public ::testing::Test {
   // Starts a copy of the idle program under the given file name.
   Child& Start(const std::string& name) {
     const std::wstring path = folder_ + L"\\" + ToW(name);
-    if (std::find(files_.begin(), files_.end(), path) == files_.end()) {
+    if (!Exists(ToUtf8(path))) {
       EXPECT_TRUE(CopyFileW((ExeFolder() + L"\\idle.exe").c_str(), path.c_str(), TRUE)) << name;
-      files_.push_back(path);
     }
     STARTUPINFOW si{};
     si.cb = sizeof(si);
@@ -136,7 +126,6 @@ class ProcessesOnWine : public ::testing::Test {
   }
 
   std::wstring folder_;
-  std::vector<std::wstring> files_;
   std::vector<Child> children_;
 };
 
@@ -296,13 +285,11 @@ TEST_F(ProcessesOnWine, FallbackEndsTheTargetsWhenWmiIsSwitchedOff) {
   for (const auto& [from, to] : {std::pair{std::wstring(self), child},
                                  std::pair{ExeFolder() + L"\\idle.exe", folder_ + L"\\idle.exe"}}) {
     ASSERT_TRUE(CopyFileW(from.c_str(), to.c_str(), TRUE));
-    files_.push_back(to);
   }
   const WineAppDefault noWmi(childName, kWithoutWmi, L"wbemprox", L"");
   ASSERT_TRUE(noWmi.ok());
 
   const std::wstring marker = folder_ + L"\\child-passed";
-  files_.push_back(marker);
   SetEnvironmentVariableW(L"QC_PROCESS_CHILD_MARKER", marker.c_str());
   std::wstring commandLine =
       L"\"" + child +

@@ -10,8 +10,9 @@
 #include <string>
 #include <vector>
 
+#include "fakes/FakeMachine.h"
 #include "fakes/FakeResults.h"
-#include "files/FolderWalk.h"
+#include "files/FileCleaner.h"
 #include "platform/win32/FileSystem_win32.h"
 #include "platform/win32/Owners.h"
 #include "platform/win32/Utf.h"
