@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <regex>
 #include <string>
 #include <vector>
@@ -37,6 +38,56 @@ inline void ExpectBox(HWND box, const MessageBoxInfo& want) {
   EXPECT_EQ(got.title, want.title);
   EXPECT_EQ(got.text, want.text);
   EXPECT_EQ(got.buttons, want.buttons);
+}
+
+inline LONG StyleOf(HWND hwnd) { return GetWindowLongW(hwnd, GWL_STYLE); }
+
+// A window of fixed size, centred on the screen, with a caption and a close button, no
+// menu and no owner.
+inline void ExpectFixedCentredFrame(HWND window, SIZE client) {
+  EXPECT_EQ(ClientSize(window).cx, client.cx);
+  EXPECT_EQ(ClientSize(window).cy, client.cy);
+  RECT r{};
+  GetWindowRect(window, &r);
+  EXPECT_LE(std::abs((r.left + r.right) - GetSystemMetrics(SM_CXSCREEN)), 1);
+  EXPECT_LE(std::abs((r.top + r.bottom) - GetSystemMetrics(SM_CYSCREEN)), 1);
+  const LONG style = StyleOf(window);
+  EXPECT_EQ(style & (WS_THICKFRAME | WS_MAXIMIZEBOX | WS_MINIMIZEBOX), 0);
+  EXPECT_EQ(style & WS_CAPTION, WS_CAPTION);
+  EXPECT_NE(style & WS_SYSMENU, 0) << "no close button";
+  EXPECT_EQ(GetMenu(window), nullptr);
+  EXPECT_EQ(GetWindow(window, GW_OWNER), nullptr);
+}
+
+// A control of a window: where it lies in the window's client area, and its tab stop.
+struct Place {
+  const char* name;
+  const wchar_t* className;  // empty: the banner, whose class is our own
+  std::wstring caption;
+  RECT rect;
+  bool tabStop;
+};
+
+// Finds each control, checks its place and its tab stop, and that the window holds
+// exactly these, in this order.
+template <std::size_t N>
+inline std::vector<HWND> ExpectPlaces(HWND window, const Place (&places)[N]) {
+  std::vector<HWND> found;
+  for (const Place& p : places) {
+    SCOPED_TRACE(p.name);
+    HWND c = *p.className == L'\0'
+                 ? FindChildAt(window, L"", POINT{p.rect.left + 2, p.rect.top + 2})
+                 : FindChild(window, p.className, p.caption);
+    EXPECT_NE(c, nullptr);
+    if (c == nullptr) continue;
+    const RECT r = RectInParent(c);
+    EXPECT_EQ((std::vector<LONG>{r.left, r.top, r.right, r.bottom}),
+              (std::vector<LONG>{p.rect.left, p.rect.top, p.rect.right, p.rect.bottom}));
+    EXPECT_EQ((StyleOf(c) & WS_TABSTOP) != 0, p.tabStop);
+    found.push_back(c);
+  }
+  EXPECT_EQ(ChildrenOf(window), found) << "other controls, or another order";
+  return found;
 }
 
 // The log of this account's runs, in %TEMP%.

@@ -5,7 +5,6 @@
 
 #include <algorithm>
 #include <cstdlib>
-#include <cstring>
 #include <optional>
 #include <sstream>
 #include <string>
@@ -13,7 +12,9 @@
 
 #include "app/Form1Texts.h"
 #include "dialogs/TermsText.h"
+#include "tests/e2e/CleanerTest.h"
 #include "tests/e2e/driver/Driver.h"
+#include "tests/e2e/driver/Seed.h"
 
 namespace qc::e2e {
 namespace {
@@ -22,8 +23,6 @@ constexpr DWORD kTimeout = 20000;
 constexpr DWORD kSettleMs = 600;  // time given to a key that should change nothing
 // The dialog texts are plain ASCII.
 std::wstring W(const std::string& s) { return std::wstring(s.begin(), s.end()); }
-
-const std::wstring kMainCaption = W(qc::kMainCaption);
 
 std::wstring EditText(HWND edit) {
   const LRESULT length = SendMessageW(edit, WM_GETTEXTLENGTH, 0, 0);
@@ -34,9 +33,7 @@ std::wstring EditText(HWND edit) {
   return text;
 }
 
-LONG StyleOf(HWND hwnd) { return GetWindowLongW(hwnd, GWL_STYLE); }
-
-enum class Key { Enter, Space, Escape, Tab, AltA, AltO, AltF4 };
+enum class Key { Enter, Space, Escape, Tab, AltA, AltO, AltF4, Close };
 
 void PostKeyMessages(HWND target, UINT down, UINT up, UINT vk, LPARAM flags) {
   const LPARAM scan = static_cast<LPARAM>(MapVirtualKeyW(vk, MAPVK_VK_TO_VSC)) << 16;
@@ -44,25 +41,19 @@ void PostKeyMessages(HWND target, UINT down, UINT up, UINT vk, LPARAM flags) {
   PostMessageW(target, up, vk, 1 | scan | flags | 0xC0000000);
 }
 
-// Delivers one key press to the control that has the focus, as the keyboard would.
+// Delivers one key press to the control that has the focus, as the keyboard would; Close
+// asks its window to close, as its close button does.
 void PressKey(HWND focus, Key key) {
+  if (key == Key::Close) return PostClose(GetAncestor(focus, GA_ROOT), true);
   constexpr LPARAM kAltDown = 1 << 29;
-  switch (key) {
-    case Key::Enter:
-      return PostKeyMessages(focus, WM_KEYDOWN, WM_KEYUP, VK_RETURN, 0);
-    case Key::Space:
-      return PostKeyMessages(focus, WM_KEYDOWN, WM_KEYUP, VK_SPACE, 0);
-    case Key::Escape:
-      return PostKeyMessages(focus, WM_KEYDOWN, WM_KEYUP, VK_ESCAPE, 0);
-    case Key::Tab:
-      return PostKeyMessages(focus, WM_KEYDOWN, WM_KEYUP, VK_TAB, 0);
-    case Key::AltA:
-      return PostKeyMessages(focus, WM_SYSKEYDOWN, WM_SYSKEYUP, 'A', kAltDown);
-    case Key::AltO:
-      return PostKeyMessages(focus, WM_SYSKEYDOWN, WM_SYSKEYUP, 'O', kAltDown);
-    case Key::AltF4:
-      return PostKeyMessages(focus, WM_SYSKEYDOWN, WM_SYSKEYUP, VK_F4, kAltDown);
-  }
+  const struct {
+    UINT vk;
+    bool alt;
+  } kKeys[] = {{VK_RETURN, false}, {VK_SPACE, false}, {VK_ESCAPE, false}, {VK_TAB, false},
+               {'A', true},        {'O', true},       {VK_F4, true}};
+  const auto& k = kKeys[int(key)];
+  PostKeyMessages(focus, k.alt ? WM_SYSKEYDOWN : WM_KEYDOWN, k.alt ? WM_SYSKEYUP : WM_KEYUP, k.vk,
+                  k.alt ? kAltDown : 0);
 }
 
 // A click of the left mouse button in the middle of a control.
@@ -82,8 +73,12 @@ class DialogsTest : public ::testing::Test {
     auto started = StartCleaner({});
     ASSERT_TRUE(started) << "CreateProcessW failed: " << GetLastError();
     cleaner_ = std::move(*started);
-    ack_ = WaitForWindow(pid(), W(kAckCaption), kTimeout);
+    ack_ = WaitForWindow(pid(), kAckCaption, kTimeout);
     ASSERT_NE(ack_, nullptr) << "no acknowledgement dialog; " << WhatTheCleanerShows();
+    // The main window exists while loading, hidden and disabled; the dialog has no owner.
+    ASSERT_NE(Main(), nullptr);
+    EXPECT_FALSE(IsVisible(Main()) || IsEnabled(Main()));
+    EXPECT_EQ(GetWindow(ack_, GW_OWNER), nullptr);
     ASSERT_TRUE(WaitUntil([&] { return Focus() == AckButton(kAckBtnOK); }, kTimeout))
         << "the focus is not on \"I &Accept\"";
   }
@@ -183,6 +178,7 @@ const KeyCase kAckKeyCases[] = {
     {"SpaceAtOnce", {Key::Space}, Outcome::Accepted},
     {"AltA", {Key::AltA}, Outcome::Accepted},
     {"AltF4ActsAsAccept", {Key::AltF4}, Outcome::Accepted},
+    {"CloseRequestActsAsAccept", {Key::Close}, Outcome::Accepted},
     {"EscapeDoesNothing", {Key::Escape}, Outcome::StillOpen},
     {"EscapeThenEnter", {Key::Escape, Key::Enter}, Outcome::Accepted},
     {"EnterOnTheBannerDoesNothing", {Key::Tab, Key::Enter}, Outcome::StillOpen},
@@ -226,21 +222,6 @@ TEST_F(DialogsTest, TabVisitsAcceptTheBannerAndDeclineOnly) {
 
 // --- Mouse on the acknowledgement dialog ---
 
-TEST_F(DialogsTest, CloseRequestsActAsAccept) {
-  PostClose(ack_, true);
-  ExpectAccepted();
-}
-
-TEST_F(DialogsTest, MainWindowIsHiddenAndDisabledWhileTheDialogIsOpen) {
-  HWND main = Main();
-  ASSERT_NE(main, nullptr) << "the main window exists while loading";
-  EXPECT_FALSE(IsVisible(main));
-  EXPECT_FALSE(IsEnabled(main));
-  EXPECT_EQ(GetWindow(ack_, GW_OWNER), nullptr) << "the dialog has no owner";
-  ASSERT_TRUE(PressButton(ack_, W(kAckBtnOK)));
-  ExpectAccepted();
-}
-
 // --- The terms viewer ---
 
 TEST_F(DialogsTest, ViewerClosedWithOkThenDeclineEndsTheProgram) {
@@ -253,18 +234,6 @@ TEST_F(DialogsTest, ViewerClosedWithOkThenDeclineEndsTheProgram) {
   EXPECT_TRUE(IsEnabled(ack_));
   ASSERT_TRUE(PressButton(ack_, W(kAckBtnCANCEL)));
   ExpectDeclined();
-}
-
-TEST_F(DialogsTest, ViewerClosedWithItsCloseButtonThenAcceptShowsTheMainWindow) {
-  HWND viewer = OpenViewer();
-  ASSERT_NE(viewer, nullptr);
-  PostClose(viewer, true);
-  ASSERT_TRUE(WaitUntil([&] { return !IsWindow(viewer); }, kTimeout)) << "viewer stays open";
-  EXPECT_TRUE(IsWindow(ack_) && IsEnabled(ack_));
-  EXPECT_TRUE(WaitUntil([&] { return Focus() == AckButton(kAckBtnOK); }, kTimeout))
-      << "the focus did not come back to \"I &Accept\"";
-  ASSERT_NO_FATAL_FAILURE(Press({Key::Enter}));
-  ExpectAccepted();
 }
 
 TEST_F(DialogsTest, EveryViewerShowsTheWholeTermsFromTheFirstLineWithFocusOnOk) {
@@ -296,6 +265,7 @@ const KeyCase kViewerKeyCases[] = {
     {"Space", {Key::Space}, Outcome::Accepted},
     {"AltO", {Key::AltO}, Outcome::Accepted},
     {"AltF4", {Key::AltF4}, Outcome::Accepted},
+    {"CloseRequest", {Key::Close}, Outcome::Accepted},
     {"EscapeDoesNothing", {Key::Escape}, Outcome::StillOpen},
     {"EnterInTheTextDoesNothing", {Key::Tab, Key::Enter}, Outcome::StillOpen},
     {"EscapeInTheTextDoesNothing", {Key::Tab, Key::Escape}, Outcome::StillOpen},
@@ -304,7 +274,8 @@ const KeyCase kViewerKeyCases[] = {
 
 class ViewerKeysTest : public DialogsTest, public ::testing::WithParamInterface<KeyCase> {};
 
-// Accepted here means: the viewer was closed, and the dialog underneath is usable again.
+// Accepted here means: the viewer was closed, and the dialog underneath is usable again,
+// with the focus back on "I &Accept".
 TEST_P(ViewerKeysTest, OnlyOkClosesTheViewer) {
   HWND viewer = OpenViewer();
   ASSERT_NE(viewer, nullptr);
@@ -315,6 +286,9 @@ TEST_P(ViewerKeysTest, OnlyOkClosesTheViewer) {
     ASSERT_TRUE(WaitUntil([&] { return !IsWindow(viewer); }, kTimeout)) << "viewer stays open";
     EXPECT_TRUE(WaitUntil([&] { return IsEnabled(ack_); }, kTimeout));
     EXPECT_TRUE(IsVisible(ack_));
+    EXPECT_TRUE(WaitUntil([&] { return Focus() == AckButton(kAckBtnOK); }, kTimeout));
+    ASSERT_NO_FATAL_FAILURE(Press({Key::Enter}));
+    ExpectAccepted();
   } else {
     Sleep(kSettleMs);
     EXPECT_TRUE(IsWindow(viewer) && IsVisible(viewer)) << "the viewer was closed";
@@ -327,14 +301,6 @@ INSTANTIATE_TEST_SUITE_P(Dialogs, ViewerKeysTest, ::testing::ValuesIn(kViewerKey
                          [](const auto& info) { return std::string(info.param.name); });
 
 // --- Layout ---
-
-struct Place {
-  const char* name;
-  const wchar_t* className;  // empty: the banner, whose class is our own
-  std::wstring caption;
-  RECT rect;
-  bool tabStop;
-};
 
 // In the order the windows hold them, which is also their tab order.
 const Place kAckPlaces[] = {
@@ -352,43 +318,6 @@ const Place kViewerPlaces[] = {
     {"Command1", L"Button", W(kAgreementCommand1), {400, 336, 473, 361}, true},
     {"Text1", L"Edit", L"", {8, 8, 473, 329}, true},
 };
-
-// Finds each control, checks its place and its tab stop, and that the window holds
-// exactly these, in this order.
-template <std::size_t N>
-std::vector<HWND> ExpectPlaces(HWND window, const Place (&places)[N]) {
-  std::vector<HWND> found;
-  for (const Place& p : places) {
-    SCOPED_TRACE(p.name);
-    HWND c = *p.className == L'\0'
-                 ? FindChildAt(window, L"", POINT{p.rect.left + 2, p.rect.top + 2})
-                 : FindChild(window, p.className, p.caption);
-    EXPECT_NE(c, nullptr);
-    if (c == nullptr) continue;
-    const RECT r = RectInParent(c);
-    EXPECT_EQ((std::vector<LONG>{r.left, r.top, r.right, r.bottom}),
-              (std::vector<LONG>{p.rect.left, p.rect.top, p.rect.right, p.rect.bottom}));
-    EXPECT_EQ((StyleOf(c) & WS_TABSTOP) != 0, p.tabStop);
-    found.push_back(c);
-  }
-  EXPECT_EQ(ChildrenOf(window), found) << "other controls, or another order";
-  return found;
-}
-
-void ExpectFixedCentredFrame(HWND window, SIZE client) {
-  EXPECT_EQ(ClientSize(window).cx, client.cx);
-  EXPECT_EQ(ClientSize(window).cy, client.cy);
-  RECT r{};
-  GetWindowRect(window, &r);
-  EXPECT_LE(std::abs((r.left + r.right) - GetSystemMetrics(SM_CXSCREEN)), 1);
-  EXPECT_LE(std::abs((r.top + r.bottom) - GetSystemMetrics(SM_CYSCREEN)), 1);
-  const LONG style = StyleOf(window);
-  EXPECT_EQ(style & (WS_THICKFRAME | WS_MAXIMIZEBOX | WS_MINIMIZEBOX), 0);
-  EXPECT_EQ(style & WS_CAPTION, WS_CAPTION);
-  EXPECT_NE(style & WS_SYSMENU, 0) << "no close button";
-  EXPECT_EQ(GetMenu(window), nullptr);
-  EXPECT_EQ(GetWindow(window, GW_OWNER), nullptr);
-}
 
 TEST_F(DialogsTest, AcknowledgementLayout) {
   ExpectFixedCentredFrame(ack_, {281, 318});
@@ -461,28 +390,20 @@ TEST_F(DialogsTest, LinkIsUnderlinedInTheActiveTitleBarColour) {
 // they start; it is taken back at the end.
 class WineDrawsFrames {
  public:
-  WineDrawsFrames() {
-    if (GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") == nullptr) return;
-    if (RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\Wine\\X11 Driver", 0, nullptr, 0,
-                        KEY_ALL_ACCESS, nullptr, &key_, nullptr) != ERROR_SUCCESS) {
-      key_ = nullptr;
-      return;
-    }
-    set_ = RegQueryValueExW(key_, kValue, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS;
-    if (set_) RegSetValueExW(key_, kValue, 0, REG_SZ, reinterpret_cast<const BYTE*>(L"N"), 4);
-  }
+  WineDrawsFrames()
+      : set_(RunningUnderWine() &&
+             RegGetValueW(HKEY_CURRENT_USER, kKey, kValue, RRF_RT_ANY, nullptr, nullptr, nullptr) !=
+                 ERROR_SUCCESS &&
+             RegSetKeyValueW(HKEY_CURRENT_USER, kKey, kValue, REG_SZ, L"N", 4) == ERROR_SUCCESS) {}
   WineDrawsFrames(const WineDrawsFrames&) = delete;
   WineDrawsFrames& operator=(const WineDrawsFrames&) = delete;
   ~WineDrawsFrames() {
-    if (key_ == nullptr) return;
-    if (set_) RegDeleteValueW(key_, kValue);
-    RegCloseKey(key_);
+    if (set_) RegDeleteKeyValueW(HKEY_CURRENT_USER, kKey, kValue);
   }
 
  private:
-  static constexpr wchar_t kValue[] = L"Decorated";
-  HKEY key_ = nullptr;
-  bool set_ = false;
+  static constexpr wchar_t kKey[] = L"Software\\Wine\\X11 Driver", kValue[] = L"Decorated";
+  bool set_;
 };
 
 class PicturesTest : public DialogsTest {
@@ -510,107 +431,38 @@ TEST_F(PicturesTest, OfTheThreeWindows) {
 
 // --- Declining touches nothing ---
 
-// Traces of the product in the test prefix: a folder with a file, a registry key, a
-// shortcut in the Start Menu, and a running agent. Only what was created is removed again.
-class PlantedTraces {
- public:
-  PlantedTraces() {
-    for (const std::wstring& dir : {kProductRoot, kProductDir}) {
-      if (CreateDirectoryW(dir.c_str(), nullptr)) createdDirs_.insert(createdDirs_.begin(), dir);
-    }
-    WriteFile(kProductDir + L"\\keep.txt", "data");
-    // In the Start Menu: the prefix's Desktop is a link into the host's home folder.
-    shortcut_ =
-        Profile() + L"\\AppData\\Roaming\\Microsoft\\Windows\\Start Menu\\Quenzor Agent.lnk";
-    WriteFile(shortcut_, "C:\\Program Files\\Norvane Software\\KVAGENT.EXE");
-    DWORD disposition = 0;
-    HKEY key = nullptr;
-    if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, kKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
-                        &disposition) == ERROR_SUCCESS) {
-      RegCloseKey(key);
-      createdKey_ = disposition == REG_CREATED_NEW_KEY;
-    }
-    StartAgent();
-  }
-  ~PlantedTraces() {
-    agent_.reset();
-    DeleteFileW(agentExe_.c_str());
-    RemoveDirectoryW(agentDir_.c_str());
-    DeleteFileW(shortcut_.c_str());
-    DeleteFileW((kProductDir + L"\\keep.txt").c_str());
-    for (const std::wstring& dir : createdDirs_) RemoveDirectoryW(dir.c_str());
-    if (createdKey_) RegDeleteKeyW(HKEY_LOCAL_MACHINE, kKey);
-  }
-
-  void ExpectAllThere() const {
-    EXPECT_NE(GetFileAttributesW((kProductDir + L"\\keep.txt").c_str()), INVALID_FILE_ATTRIBUTES);
-    EXPECT_NE(GetFileAttributesW(shortcut_.c_str()), INVALID_FILE_ATTRIBUTES);
-    HKEY key = nullptr;
-    EXPECT_EQ(RegOpenKeyExW(HKEY_LOCAL_MACHINE, kKey, 0, KEY_READ, &key), ERROR_SUCCESS);
-    if (key != nullptr) RegCloseKey(key);
-    EXPECT_TRUE(agent_ && agent_->IsRunning()) << "the agent was ended";
-  }
-
- private:
-  static inline const std::wstring kProductRoot = L"C:\\Program Files\\Norvane Software";
-  static inline const std::wstring kProductDir = kProductRoot + L"\\Kelvora Quenzor 5.1";
-  static constexpr wchar_t kKey[] = L"SOFTWARE\\Classes\\AppID\\DiVudava.exe";
-
-  static std::wstring Profile() {
-    wchar_t buffer[MAX_PATH]{};
-    GetEnvironmentVariableW(L"USERPROFILE", buffer, MAX_PATH);
-    return buffer;
-  }
-  static void WriteFile(const std::wstring& path, const char* text) {
-    HANDLE f = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    if (f == INVALID_HANDLE_VALUE) return;
-    DWORD written = 0;
-    ::WriteFile(f, text, static_cast<DWORD>(strlen(text)), &written, nullptr);
-    CloseHandle(f);
-  }
-  void StartAgent() {
-    wchar_t temp[MAX_PATH]{};
-    GetTempPathW(MAX_PATH, temp);
-    agentDir_ = std::wstring(temp) + L"qc-e2e-agent-" + std::to_wstring(GetCurrentProcessId());
-    CreateDirectoryW(agentDir_.c_str(), nullptr);
-    agentExe_ = agentDir_ + L"\\KVAGENT.EXE";
-    CopyFileW(BesideExe(L"idle.exe").c_str(), agentExe_.c_str(), FALSE);
-    agent_ = Process::Start(agentExe_, {});
-  }
-
-  std::vector<std::wstring> createdDirs_;  // deepest first
-  std::wstring shortcut_, agentDir_, agentExe_;
-  bool createdKey_ = false;
-  std::optional<Process> agent_;
-};
-
+// The product's traces and decoys as the scenarios seed them, the running agent among them.
 class UntouchedTest : public DialogsTest {
  protected:
   void SetUp() override {
-    traces_.emplace();
-    ASSERT_NO_FATAL_FAILURE(StartAndWaitForDialog());
+    std::wstring error;
+    ASSERT_TRUE(seed_.LayDown(&error)) << win::ToUtf8(error);
   }
-  void TearDown() override { traces_.reset(); }
-  std::optional<PlantedTraces> traces_;
+  void ExpectAllThere() const {
+    for (const Trace& t : seed_.traces()) EXPECT_TRUE(Seeder::Exists(t)) << win::ToUtf8(t.path);
+  }
+  Seeder seed_{DefaultSeedOptions()};
 };
 
+// Declined at once with the mouse, or after reading the terms with the keyboard.
 TEST_F(UntouchedTest, DeclineTouchesNothingAndNeverShowsTheMainWindow) {
-  traces_->ExpectAllThere();
-  ASSERT_TRUE(PressButton(ack_, W(kAckBtnCANCEL)));
-  ExpectDeclined();
-  traces_->ExpectAllThere();
-}
-
-TEST_F(UntouchedTest, DeclineAfterReadingTheTermsTouchesNothing) {
-  traces_->ExpectAllThere();
-  HWND viewer = OpenViewer();
-  ASSERT_NE(viewer, nullptr);
-  ASSERT_NO_FATAL_FAILURE(Press({Key::Enter}));
-  ASSERT_TRUE(WaitUntil([&] { return !IsWindow(viewer); }, kTimeout));
-  ASSERT_TRUE(WaitUntil([&] { return Focus() == AckButton(kAckBtnOK); }, kTimeout));
-  ASSERT_NO_FATAL_FAILURE(Press({Key::Tab, Key::Tab, Key::Enter}));
-  ExpectDeclined();
-  traces_->ExpectAllThere();
+  for (const bool readFirst : {false, true}) {
+    SCOPED_TRACE(readFirst ? "after reading the terms" : "at once");
+    ASSERT_NO_FATAL_FAILURE(StartAndWaitForDialog());
+    ExpectAllThere();
+    if (readFirst) {
+      HWND viewer = OpenViewer();
+      ASSERT_NE(viewer, nullptr);
+      ASSERT_NO_FATAL_FAILURE(Press({Key::Enter}));
+      ASSERT_TRUE(WaitUntil([&] { return !IsWindow(viewer); }, kTimeout));
+      ASSERT_TRUE(WaitUntil([&] { return Focus() == AckButton(kAckBtnOK); }, kTimeout));
+      ASSERT_NO_FATAL_FAILURE(Press({Key::Tab, Key::Tab, Key::Enter}));
+    } else {
+      ASSERT_TRUE(PressButton(ack_, W(kAckBtnCANCEL)));
+    }
+    ExpectDeclined();
+    ExpectAllThere();
+  }
 }
 
 }  // namespace

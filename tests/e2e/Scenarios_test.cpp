@@ -15,6 +15,7 @@
 #include "tests/e2e/driver/Driver.h"
 #include "tests/e2e/driver/Seed.h"
 #include "tests/e2e/driver/SeedExpectation.h"
+#include "win32/WineAppDefault.h"
 
 namespace qc::e2e {
 namespace {
@@ -124,26 +125,15 @@ class ScenarioTest : public CleanerTest {
 // processes must then be found by other means. Gone again with the object.
 class CleanerWithoutWmi {
  public:
-  CleanerWithoutWmi() {
-    ok_ = CopyFileW(CleanerPath().c_str(), path().c_str(), FALSE) &&
-          RegCreateKeyExW(HKEY_CURRENT_USER, (kKey + L"\\DllOverrides").c_str(), 0, nullptr, 0,
-                          KEY_SET_VALUE, nullptr, &key_, nullptr) == ERROR_SUCCESS &&
-          RegSetValueExW(key_, L"wbemprox", 0, REG_SZ, reinterpret_cast<const BYTE*>(L""),
-                         sizeof(wchar_t)) == ERROR_SUCCESS;
-  }
-  ~CleanerWithoutWmi() {
-    if (key_ != nullptr) RegCloseKey(key_);
-    RegDeleteTreeW(HKEY_CURRENT_USER, kKey.c_str());
-    DeleteFileW(path().c_str());
-  }
-  bool ok() const { return ok_; }
+  CleanerWithoutWmi() : copied_(CopyFileW(CleanerPath().c_str(), path().c_str(), FALSE) != 0) {}
+  ~CleanerWithoutWmi() { DeleteFileW(path().c_str()); }
+  bool ok() const { return copied_ && noWmi_.ok(); }
   static std::wstring path() { return BesideExe(kName); }
 
  private:
   static constexpr wchar_t kName[] = L"QuenzorCleanerNoWmi.exe";
-  inline static const std::wstring kKey = std::wstring(L"Software\\Wine\\AppDefaults\\") + kName;
-  HKEY key_ = nullptr;
-  bool ok_ = false;
+  bool copied_;
+  win::WineAppDefault noWmi_{kName, win::kWithoutWmi, L"wbemprox", L""};
 };
 
 // A silent run answered Yes on a machine with something unusual about it.

@@ -3,10 +3,9 @@
 // traces, so a completed run finds nothing but reports that no target process runs.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-
 #include "tests/e2e/CleanerTest.h"
 #include "tests/e2e/driver/Driver.h"
+#include "win32/WineAppDefault.h"
 
 namespace qc::e2e {
 namespace {
@@ -53,25 +52,17 @@ class StartupTest : public CleanerTest {
 
 // --- Silent start ---
 
-TEST_F(StartupTest, SilentNoEndsTheProgramWithoutShowingTheMainWindow) {
-  Start({.arguments = L"/s"});
-  HWND box = WaitForMessageBox(pid(), kTimeout);
-  ExpectBox(box, kSilentDone);
-  ASSERT_NE(MainWindow(), nullptr) << "the main window exists while loading";
-  EXPECT_FALSE(IsVisible(MainWindow()));
-  ASSERT_TRUE(PressButton(box, L"&No"));
-  bool everShown = false;
-  WaitUntil(
-      [&] {
-        HWND main = MainWindow();
-        everShown = everShown || (main != nullptr && IsVisible(main));
-        return !cleaner_.IsRunning();
-      },
-      kTimeout);
-  EXPECT_FALSE(everShown);
-  ExpectExit(0);
-}
+// --- The main window as shown ---
 
+// In the order the window holds them, which is also their tab order.
+const Place kControls[] = {
+    {"btnExit", L"Button", L"E&xit", {704, 32, 849, 57}, true},
+    {"listWork", L"ListBox", L"", {8, 64, 849, 406}, true},
+    {"btnClean", L"Button", L"&Clean PC", {704, 8, 849, 33}, true},
+    {"Picture1", L"", L"", {0, 0, 697, 57}, true},
+};
+
+// The finished main window as shown, at its size and with its controls in place.
 TEST_F(StartupTest, SilentYesShowsTheFinishedMainWindow) {
   Start({.arguments = L"/s"});
   HWND box = WaitForMessageBox(pid(), kTimeout);
@@ -87,89 +78,25 @@ TEST_F(StartupTest, SilentYesShowsTheFinishedMainWindow) {
   EXPECT_TRUE(IsEnabled(Button(L"E&xit")));
   EXPECT_EQ(FocusOf(cleaner_.threadId()), Button(L"E&xit"));
   EXPECT_EQ(FindTopWindow(pid(), kAckCaption), nullptr) << "no acknowledgement after a run";
+  ExpectFixedCentredFrame(main, {856, 412});
+  const std::vector<HWND> c = ExpectPlaces(main, kControls);
+  ASSERT_EQ(c.size(), 4u);
+  // Tab order: "E&xit", the list, (the disabled "&Clean PC" is skipped), the banner.
+  EXPECT_EQ(GetNextDlgTabItem(main, c[0], FALSE), c[1]);
+  EXPECT_EQ(GetNextDlgTabItem(main, c[1], FALSE), c[3]);
+  EXPECT_EQ(GetNextDlgTabItem(main, c[3], FALSE), c[0]);
+  EXPECT_TRUE(SaveScreenshot(main, BesideExe(L"e2e-main-window.bmp")));
   ASSERT_TRUE(PressButton(main, L"E&xit"));
   ExpectExit(0);
 }
 
-// --- The main window as shown ---
-
-struct ControlPlace {
-  const wchar_t* name;
-  const wchar_t* className;  // empty: any class (the banner's is our own)
-  const wchar_t* caption;
-  RECT rect;
-};
-
-const ControlPlace kControls[] = {
-    {L"Picture1", L"", L"", {0, 0, 697, 57}},
-    {L"btnClean", L"Button", L"&Clean PC", {704, 8, 849, 33}},
-    {L"listWork", L"ListBox", L"", {8, 64, 849, 406}},
-    {L"btnExit", L"Button", L"E&xit", {704, 32, 849, 57}},
-};
-
-void ExpectFixedCentredWindow(HWND main) {
-  const SIZE client = ClientSize(main);
-  EXPECT_EQ(client.cx, 856);
-  EXPECT_EQ(client.cy, 412);
-  RECT r{};
-  GetWindowRect(main, &r);
-  EXPECT_LE(std::abs((r.left + r.right) - GetSystemMetrics(SM_CXSCREEN)), 1);
-  EXPECT_LE(std::abs((r.top + r.bottom) - GetSystemMetrics(SM_CYSCREEN)), 1);
-  const LONG style = GetWindowLongW(main, GWL_STYLE);
-  EXPECT_EQ(style & (WS_THICKFRAME | WS_MAXIMIZEBOX | WS_MINIMIZEBOX), 0);
-  EXPECT_NE(style & WS_SYSMENU, 0);
-  EXPECT_EQ(GetMenu(main), nullptr);
-}
-
-// The controls in table order, each checked at its place; empty when one is missing.
-std::vector<HWND> ExpectControlsAtTheirPlaces(HWND main) {
-  std::vector<HWND> found;
-  for (const ControlPlace& c : kControls) {
-    SCOPED_TRACE(testing::Message() << std::string(c.name, c.name + wcslen(c.name)));
-    const POINT inside{c.rect.left + 2, c.rect.top + 2};
-    HWND control = FindChildAt(main, c.className, inside);
-    EXPECT_NE(control, nullptr);
-    if (control == nullptr) return {};
-    EXPECT_EQ(WindowText(control), c.caption);
-    const RECT r = RectInParent(control);
-    EXPECT_EQ((std::vector<LONG>{r.left, r.top, r.right, r.bottom}),
-              (std::vector<LONG>{c.rect.left, c.rect.top, c.rect.right, c.rect.bottom}));
-    found.push_back(control);
-  }
-  EXPECT_EQ(ChildrenOf(main).size(), std::size(kControls));
-  return found;
-}
-
-TEST_F(StartupTest, MainWindowLayout) {
-  Start({.arguments = L"/s"});
-  ASSERT_NO_FATAL_FAILURE(AnswerBox(kSilentDone, L"&Yes"));
-  HWND main = WaitForWindow(pid(), kMainCaption, kTimeout);
-  ASSERT_NE(main, nullptr);
-  ExpectFixedCentredWindow(main);
-  const std::vector<HWND> c = ExpectControlsAtTheirPlaces(main);
-  ASSERT_EQ(c.size(), 4u);
-  // Tab order: "E&xit", the list, (the disabled "&Clean PC" is skipped), the banner.
-  EXPECT_EQ(GetNextDlgTabItem(main, c[3], FALSE), c[2]);
-  EXPECT_EQ(GetNextDlgTabItem(main, c[2], FALSE), c[0]);
-  EXPECT_EQ(GetNextDlgTabItem(main, c[0], FALSE), c[3]);
-  EXPECT_TRUE(SaveScreenshot(main, BesideExe(L"e2e-main-window.bmp")));
-}
-
 // --- Interactive start and run ---
 
-TEST_F(StartupTest, InteractiveStartShowsReadyMainWindow) {
+// A declined confirmation changes nothing and is asked again; an accepted one runs.
+TEST_F(StartupTest, DeclinedConfirmationChangesNothingAndAcceptedRunsAndFinishes) {
   Start({});
   HWND main = ReachMainWindow();
   ASSERT_NE(main, nullptr);
-  EXPECT_TRUE(ListLines().empty());
-  EXPECT_TRUE(IsEnabled(Button(L"&Clean PC")));
-  EXPECT_EQ(FocusOf(cleaner_.threadId()), Button(L"E&xit"));
-  EXPECT_EQ(WaitForMessageBox(pid(), 300), nullptr) << "no box before a click";
-}
-
-TEST_F(StartupTest, DeclinedConfirmationChangesNothingAndAsksAgain) {
-  Start({});
-  ASSERT_NE(ReachMainWindow(), nullptr);
   for (int attempt = 0; attempt < 2; ++attempt) {
     SCOPED_TRACE(attempt);
     ASSERT_NO_FATAL_FAILURE(ClickClean());
@@ -179,14 +106,6 @@ TEST_F(StartupTest, DeclinedConfirmationChangesNothingAndAsksAgain) {
     EXPECT_TRUE(IsEnabled(Button(L"&Clean PC")));
     EXPECT_TRUE(IsEnabled(MainWindow()));
   }
-  ASSERT_TRUE(PressButton(MainWindow(), L"E&xit"));
-  ExpectExit(0);
-}
-
-TEST_F(StartupTest, AcceptedConfirmationRunsAndFinishes) {
-  Start({});
-  HWND main = ReachMainWindow();
-  ASSERT_NE(main, nullptr);
   ASSERT_NO_FATAL_FAILURE(ClickClean());
   ASSERT_NO_FATAL_FAILURE(AnswerBox(kAcknowledge, L"&Yes"));
   // No target process runs here: no "Continue" box, straight on to "Done".
@@ -267,9 +186,19 @@ TEST_F(StartupTest, CommandLineSelectsTheStart) {
         },
         kTimeout));
     if (c.silent) {
+      // "No" ends the program: its main window exists from the start but is never shown.
       EXPECT_EQ(shown, nullptr);
       ExpectBox(box, kSilentDone);
+      ASSERT_NE(MainWindow(), nullptr) << "the main window exists while loading";
       ASSERT_TRUE(PressButton(box, L"&No"));
+      bool everShown = false;
+      WaitUntil(
+          [&] {
+            everShown = everShown || IsVisible(MainWindow());
+            return !cleaner_.IsRunning();
+          },
+          kTimeout);
+      EXPECT_FALSE(everShown);
       ExpectExit(0);
     } else {
       EXPECT_EQ(box, nullptr);
@@ -279,16 +208,6 @@ TEST_F(StartupTest, CommandLineSelectsTheStart) {
 }
 
 // --- Windows versions ---
-
-// The Windows version Wine reports to the cleaner alone, while this lives.
-struct WineVersionOfCleaner {
-  static constexpr wchar_t kKey[] = L"Software\\Wine\\AppDefaults\\QuenzorCleaner.exe";
-  explicit WineVersionOfCleaner(const std::wstring& version)
-      : set(RegSetKeyValueW(HKEY_CURRENT_USER, kKey, L"Version", REG_SZ, version.c_str(),
-                            DWORD((version.size() + 1) * sizeof(wchar_t))) == ERROR_SUCCESS) {}
-  ~WineVersionOfCleaner() { RegDeleteKeyW(HKEY_CURRENT_USER, kKey); }
-  bool set;
-};
 
 // A product entry in one Start Menu folder, made (with the folder if need be) and removed.
 struct StartMenuEntry {
@@ -319,8 +238,8 @@ TEST_F(StartupTest, StartMenuFollowsTheWindowsVersion) {
   ASSERT_GT(GetEnvironmentVariableW(L"USERPROFILE", profile, MAX_PATH), 0u);
   for (const auto& c : cases) {
     SCOPED_TRACE(win::ToUtf8(c.version));
-    WineVersionOfCleaner version(c.version);
-    ASSERT_TRUE(version.set);
+    const win::WineAppDefault version(L"QuenzorCleaner.exe", L"", L"Version", c.version);
+    ASSERT_TRUE(version.ok());
     StartMenuEntry old(std::wstring(profile) + L"\\Start Menu");
     StartMenuEntry appData(std::wstring(profile) +
                            L"\\AppData\\Roaming\\Microsoft\\Windows\\Start Menu");
@@ -348,12 +267,17 @@ const LeaveCase kLeaveCases[] = {
     {"CloseCommand", [](HWND main) { PostClose(main, /*viaSysCommand=*/true); }},
 };
 
-TEST_F(StartupTest, LeavingEndsTheProgramWithCodeZero) {
+TEST_F(StartupTest, ReadyMainWindowAndLeavingItEndsTheProgramWithCodeZero) {
   for (const LeaveCase& c : kLeaveCases) {
     SCOPED_TRACE(c.name);
     Start({});
     HWND main = ReachMainWindow();
     ASSERT_NE(main, nullptr);
+    // Ready: an empty list, "&Clean PC" usable, the focus on "E&xit", no box before a click.
+    EXPECT_TRUE(ListLines().empty());
+    EXPECT_TRUE(IsEnabled(Button(L"&Clean PC")));
+    EXPECT_EQ(FocusOf(cleaner_.threadId()), Button(L"E&xit"));
+    EXPECT_EQ(WaitForMessageBox(pid(), 300), nullptr) << "no box before a click";
     c.leave(main);
     ExpectExit(0);
     EXPECT_TRUE(TopWindowsOf(pid()).empty());

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/ReparseData.h"
+#include "platform/Wtf8.h"
 
 namespace qc::test {
 
@@ -16,21 +17,10 @@ inline void Put16(std::vector<std::uint8_t>& out, std::uint32_t v) {
   out.push_back(std::uint8_t(v >> 8));
 }
 
-// UTF-8 (well formed) as UTF-16LE bytes.
+// UTF-8 as UTF-16LE bytes.
 inline std::vector<std::uint8_t> Utf16Bytes(std::string_view text) {
   std::vector<std::uint8_t> out;
-  for (std::size_t i = 0; i < text.size();) {
-    const auto b = std::uint8_t(text[i]);
-    const int extra = b < 0x80 ? 0 : b < 0xE0 ? 1 : b < 0xF0 ? 2 : 3;
-    std::uint32_t c = extra == 0 ? b : b & (0x3F >> extra);
-    for (int k = 1; k <= extra; ++k) c = c << 6 | (std::uint8_t(text[i + k]) & 0x3F);
-    i += std::size_t(extra) + 1;
-    if (c >= 0x10000) {
-      Put16(out, 0xD800 + ((c - 0x10000) >> 10));
-      c = 0xDC00 + ((c - 0x10000) & 0x3FF);
-    }
-    Put16(out, c);
-  }
+  for (char16_t c : Utf16Of(text)) Put16(out, c);
   return out;
 }
 

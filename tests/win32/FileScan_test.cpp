@@ -10,121 +10,13 @@
 #include <string>
 #include <vector>
 
-#include "fakes/FakeResults.h"
 #include "fakes/FakeServices.h"
-#include "platform/win32/FileSystem_win32.h"
-#include "platform/win32/Owners.h"
-#include "platform/win32/Utf.h"
-#include "win32/NewerApi.h"
+#include "win32/TempFolder.h"
 
 namespace qc::win {
 namespace {
 
 using Lines = std::vector<std::string>;
-
-std::wstring Long(const std::string& path) { return L"\\\\?\\" + ToW(path); }
-
-bool Exists(const std::string& path) {
-  return GetFileAttributesW(Long(path).c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
-// The Unix name of a path when running under Wine; empty on Windows.
-std::string UnixName(const std::string& path) {
-  using Fn = char*(CDECL*)(LPCWSTR);
-  const auto fn = reinterpret_cast<Fn>(reinterpret_cast<void*>(
-      GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
-  if (fn == nullptr) return {};
-  char* name = fn(ToW(path).c_str());
-  if (name == nullptr) return {};
-  std::string out(name);
-  HeapFree(GetProcessHeap(), 0, name);
-  return out;
-}
-
-// Wine starts a Unix program given by its Z: path.
-bool RunUnix(const std::wstring& program, const std::vector<std::string>& args) {
-  std::wstring cmd = program;
-  for (const std::string& a : args) cmd += L" \"" + ToW(a) + L"\"";
-  STARTUPINFOW si{};
-  si.cb = sizeof(si);
-  PROCESS_INFORMATION pi{};
-  if (!CreateProcessW((L"Z:" + program).c_str(), cmd.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                      nullptr, &si, &pi)) {
-    return false;
-  }
-  CloseHandle(pi.hThread);
-  CloseHandle(pi.hProcess);
-  return true;
-}
-
-// Wine does not let a Windows program wait for a Unix one, so callers wait for its effect.
-bool WaitUntil(bool (*done)(const std::string&), const std::string& path) {
-  for (int i = 0; i < 200; ++i) {
-    if (done(path)) return true;
-    Sleep(50);
-  }
-  return false;
-}
-
-bool Gone(const std::string& path) { return !Exists(path); }
-
-// Wine cannot make or remove folder links through Win32, so there the link is a Unix one.
-bool MakeFolderLink(const std::string& link, const std::string& target) {
-  const std::string unixTarget = UnixName(target);
-  if (!unixTarget.empty()) {
-    if (RunUnix(L"/bin/ln", {"-s", unixTarget, UnixName(link)})) WaitUntil(Exists, link);
-  } else {
-    CreateSymbolicLinkW(ToW(link).c_str(), ToW(target).c_str(),
-                        SYMBOLIC_LINK_FLAG_DIRECTORY | 0x2 /* unprivileged create */);
-  }
-  const DWORD attributes = GetFileAttributesW(ToW(link).c_str());
-  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
-}
-
-// Clean-up that never descends into a link.
-void RemoveTree(const std::string& path) {
-  const std::string unixName = UnixName(path);
-  if (!unixName.empty()) {
-    if (RunUnix(L"/bin/rm", {"-rf", unixName})) WaitUntil(Gone, path);
-    return;
-  }
-  WIN32_FIND_DATAW d{};
-  UniqueFind find(FindFirstFileW((Long(path) + L"\\*").c_str(), &d));
-  for (bool more = bool(find); more; more = FindNextFileW(find.get(), &d)) {
-    const std::wstring name = d.cFileName;
-    if (name == L"." || name == L"..") continue;
-    const std::wstring child = Long(path) + L"\\" + name;
-    if ((d.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
-        !(d.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
-      RemoveTree(path + "\\" + ToUtf8(name));
-    } else {
-      SetFileAttributesW(child.c_str(), FILE_ATTRIBUTE_NORMAL);
-      if (!DeleteFileW(child.c_str())) RemoveDirectoryW(child.c_str());
-    }
-  }
-  find.reset();
-  RemoveDirectoryW(Long(path).c_str());
-}
-
-void MakeFolders(const std::string& path) {
-  for (std::size_t pos = path.find('\\', 3); pos != std::string::npos;
-       pos = path.find('\\', pos + 1)) {
-    CreateDirectoryW(Long(path.substr(0, pos)).c_str(), nullptr);
-  }
-  CreateDirectoryW(Long(path).c_str(), nullptr);
-}
-
-bool MakeFile(const std::string& path, const std::string& content = "x", DWORD attributes = 0) {
-  MakeFolders(path.substr(0, path.rfind('\\')));
-  UniqueHandle file(CreateFileW(Long(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                FILE_ATTRIBUTE_NORMAL, nullptr));
-  DWORD written = 0;
-  if (!file || !WriteFile(file.get(), content.data(), DWORD(content.size()), &written, nullptr)) {
-    return false;
-  }
-  file.reset();
-  return attributes == 0 || SetFileAttributesW(Long(path).c_str(), attributes);
-}
 
 bool MakeShortcut(const std::string& lnk, const std::string& target) {
   Microsoft::WRL::ComPtr<IShellLinkW> link;
@@ -135,30 +27,13 @@ bool MakeShortcut(const std::string& lnk, const std::string& target) {
          SUCCEEDED(file->Save(ToW(lnk).c_str(), TRUE));
 }
 
-class TempFolderTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    wchar_t temp[MAX_PATH + 1] = {};
-    ASSERT_GT(GetTempPathW(MAX_PATH + 1, temp), 0u);
-    static int counter = 0;
-    root_ = ToUtf8(temp) + "qc-scan-" + std::to_string(GetCurrentProcessId()) + "-" +
-            std::to_string(++counter);
-    MakeFolders(root_);
-    ASSERT_TRUE(Exists(root_));
-  }
-  void TearDown() override { RemoveTree(root_); }
-
-  Win32FileSystem fs_;
-  std::string root_;
-};
-
 TEST_F(TempFolderTest, ListsEveryEntryWithItsAttributes) {
   const std::string dir = root_ + "\\List";
   ASSERT_TRUE(MakeFile(dir + "\\plain.txt"));
   ASSERT_TRUE(MakeFile(dir + "\\hidden.txt", "x", FILE_ATTRIBUTE_HIDDEN));
   ASSERT_TRUE(MakeFile(dir + "\\system.dat", "x", FILE_ATTRIBUTE_SYSTEM));
   ASSERT_TRUE(MakeFile(dir + "\\readonly.txt", "x", FILE_ATTRIBUTE_READONLY));
-  MakeFolders(dir + "\\Sub");
+  MakeDir(dir + "\\Sub");
   const auto entries = fs_.List(dir + "\\*.*", kListAll);
   ASSERT_TRUE(entries.has_value());
   std::vector<std::pair<std::string, std::uint32_t>> seen;
@@ -204,7 +79,7 @@ TEST_F(TempFolderTest, AttributesRemovalAndReading) {
   EXPECT_EQ(buf[0], 'c');
   EXPECT_EQ(stream->Read(buf, 2), std::optional<std::size_t>(0));
   EXPECT_FALSE(fs_.OpenBase(root_).item->OpenChild("Attr").item->Delete().ok());
-  MakeFolders(dir + "\\Empty");
+  MakeDir(dir + "\\Empty");
   const OpenedItem empty = folder.item->OpenChild("Empty");
   EXPECT_TRUE(empty.item->Delete().ok());
   empty.item->Close();
@@ -241,8 +116,8 @@ class ShortcutScanOnDisk : public TempFolderTest {
     startUp_ = startMenu_ + "\\Programs\\StartUp";
     agent_ = root_ + "\\Program Files\\Norvane\\KVAGENT.EXE";
     viewer_ = root_ + "\\Program Files\\Norvane\\KVVIEW.EXE";
-    MakeFolders(desktop_);
-    MakeFolders(startUp_);
+    MakeDir(desktop_);
+    MakeDir(startUp_);
     ASSERT_TRUE(MakeFile(agent_) && MakeFile(viewer_));
     ASSERT_TRUE(com_.ok());
   }
@@ -273,34 +148,30 @@ TEST_F(ShortcutScanOnDisk, AgentShortcutsGoWhateverTheirNames) {
   EXPECT_TRUE(Exists(desktop_) && Exists(startMenu_) && Exists(startUp_));
 }
 
-TEST_F(ShortcutScanOnDisk, HiddenSystemAndReadOnlyFilesInASelectedFolderGo) {
-  const std::string k = startMenu_ + "\\Kelvora Quenzor Plexarium";
-  ASSERT_TRUE(MakeFile(k + "\\a hidden.txt", "x", FILE_ATTRIBUTE_HIDDEN));
-  ASSERT_TRUE(MakeFile(k + "\\b system.dat", "x", FILE_ATTRIBUTE_SYSTEM));
-  ASSERT_TRUE(MakeFile(k + "\\c readonly.txt", "x", FILE_ATTRIBUTE_READONLY));
-  ASSERT_TRUE(MakeFile(k + "\\Docs\\all.txt", "x",
-                       FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM));
-  EXPECT_EQ(
-      Clean(),
-      (Lines{"Directory Removed: " + k, "File Deleted: " + k + "\\a hidden.txt",
-             "File Deleted: " + k + "\\b system.dat", "File Deleted: " + k + "\\c readonly.txt",
-             "Directory Removed: " + k + "\\Docs", "File Deleted: " + k + "\\Docs\\all.txt"}));
-  EXPECT_FALSE(Exists(k));
-}
-
-TEST_F(ShortcutScanOnDisk, FileHeldOpenIsReportedAndTheRestGoes) {
-  const std::string k = startMenu_ + "\\Kelvora Quenzor Plexarium";
-  ASSERT_TRUE(MakeFile(k + "\\a.txt"));
-  ASSERT_TRUE(MakeFile(k + "\\busy.txt"));
-  ASSERT_TRUE(MakeFile(k + "\\c.txt"));
-  UniqueHandle busy(CreateFileW(Long(k + "\\busy.txt").c_str(), GENERIC_READ, FILE_SHARE_READ,
-                                nullptr, OPEN_EXISTING, 0, nullptr));
-  ASSERT_TRUE(busy);
-  EXPECT_EQ(Clean(),
-            (Lines{"Directory Not Removed: " + k, "File Deleted: " + k + "\\a.txt",
-                   "File Not Deleted: " + k + "\\busy.txt", "File Deleted: " + k + "\\c.txt"}));
-  EXPECT_TRUE(Exists(k + "\\busy.txt"));
-  EXPECT_FALSE(Exists(k + "\\a.txt") || Exists(k + "\\c.txt"));
+// A selected folder goes with its hidden, system and read-only files; a file held open
+// elsewhere is reported and keeps its folder, and the rest goes all the same.
+TEST_F(ShortcutScanOnDisk, SelectedFolderGoesWithEverythingButAFileHeldOpen) {
+  const std::string k = startMenu_ + "\\Kelvora Quenzor Plexarium", file = "File Deleted: " + k;
+  for (const bool held : {false, true}) {
+    SCOPED_TRACE(held ? "a file held open" : "nothing held");
+    ASSERT_TRUE(MakeFile(k + "\\a hidden.txt", "x", FILE_ATTRIBUTE_HIDDEN));
+    ASSERT_TRUE(MakeFile(k + "\\b system.dat", "x", FILE_ATTRIBUTE_SYSTEM));
+    ASSERT_TRUE(MakeFile(k + "\\busy.txt"));
+    ASSERT_TRUE(MakeFile(k + "\\c readonly.txt", "x", FILE_ATTRIBUTE_READONLY));
+    ASSERT_TRUE(MakeFile(k + "\\Docs\\all.txt", "x",
+                         FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM));
+    const UniqueHandle busy(held ? CreateFileW(Long(k + "\\busy.txt").c_str(), GENERIC_READ,
+                                               FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr)
+                                 : INVALID_HANDLE_VALUE);
+    ASSERT_EQ(bool(busy), held);
+    EXPECT_EQ(Clean(), (Lines{(held ? "Directory Not Removed: " : "Directory Removed: ") + k,
+                              file + "\\a hidden.txt", file + "\\b system.dat",
+                              (held ? "File Not Deleted: " : "File Deleted: ") + k + "\\busy.txt",
+                              file + "\\c readonly.txt", "Directory Removed: " + k + "\\Docs",
+                              file + "\\Docs\\all.txt"}));
+    EXPECT_EQ(Exists(k + "\\busy.txt"), held);
+    EXPECT_EQ(Exists(k), held);
+  }
 }
 
 TEST_F(ShortcutScanOnDisk, LinkedFolderKeepsItsContents) {
@@ -310,7 +181,7 @@ TEST_F(ShortcutScanOnDisk, LinkedFolderKeepsItsContents) {
   for (const std::string& f : kept) ASSERT_TRUE(MakeFile(f));
   ASSERT_TRUE(MakeShortcut(target + "\\agent.lnk", agent_));
   const std::string link = startMenu_ + "\\Kelvora Quenzor Plexarium";
-  ASSERT_TRUE(MakeFolderLink(link, target));
+  ASSERT_TRUE(Link(link, target));
   const Lines lines = Clean();
   // Wine cannot remove such a link through Win32; Windows can. Either way the line
   // says what happened and nothing behind the link is touched.

@@ -10,18 +10,13 @@
 #include <string>
 #include <vector>
 
-#include "fakes/FakeResults.h"
 #include "fakes/FakeServices.h"
 #include "fakes/ReparseBytes.h"
 #include "fakes/WatchedFolder.h"
 #include "files/FolderWalk.h"
 #include "paths/OpenPath.h"
-#include "platform/win32/FileSystem_win32.h"
 #include "platform/win32/NtFile_win32.h"
-#include "platform/win32/Owners.h"
-#include "platform/win32/Utf.h"
-#include "win32/NewerApi.h"
-#include "win32/UnixLinks.h"
+#include "win32/TempFolder.h"
 
 namespace qc::win {
 namespace {
@@ -29,50 +24,12 @@ namespace {
 using test::noRestart;
 using test::RecordingSink;
 
-void MakeDir(const std::string& path, DWORD attributes = 0) {
-  ASSERT_TRUE(CreateDirectoryW(Long(path).c_str(), nullptr)) << path << " " << GetLastError();
-  if (attributes) {
-    ASSERT_TRUE(SetFileAttributesW(Long(path).c_str(), attributes));
-  }
-}
-
-void MakeFile(const std::string& path, DWORD attributes = FILE_ATTRIBUTE_NORMAL) {
-  UniqueHandle h(
-      CreateFileW(Long(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, attributes, nullptr));
-  ASSERT_TRUE(h) << path << " " << GetLastError();
-  DWORD written = 0;
-  ASSERT_TRUE(WriteFile(h.get(), "data", 4, &written, nullptr));
-}
-
-std::vector<std::string> Names(const std::string& folder) {
-  std::vector<std::string> names;
-  WIN32_FIND_DATAW data;
-  UniqueFind find(FindFirstFileW((Long(folder) + L"\\*").c_str(), &data));
-  if (!find) return names;
-  do {
-    const std::wstring name = data.cFileName;
-    if (name != L"." && name != L"..") names.push_back(ToUtf8(name));
-  } while (FindNextFileW(find.get(), &data));
-  return names;
-}
-
-class FileSystemTest : public ::testing::Test {
+class FileSystemTest : public TempFolderTest {
  protected:
-  void SetUp() override {
-    wchar_t temp[MAX_PATH + 1];
-    ASSERT_NE(GetTempPathW(MAX_PATH + 1, temp), 0u);
-    static int counter = 0;
-    root_ = ToUtf8(temp) + "qc-fs-" + std::to_string(GetCurrentProcessId()) + "-" +
-            std::to_string(GetTickCount()) + "-" + std::to_string(++counter);
-    MakeDir(root_);
-  }
   void TearDown() override {
-    for (const auto& [folder, name] : links_) RemoveFolderLink(folder, name);
     open_.clear();
-    RecordingSink ignored;
-    KillFolder(fs_, ignored, root_, noRestart);
+    TempFolderTest::TearDown();
   }
-  std::string At(const std::string& relative) const { return root_ + "\\" + relative; }
   // The item name in the temporary folder, opened as the deletions open it.
   OpenedItem Open(const std::string& relative) {
     const std::size_t cut = relative.rfind('\\');
@@ -81,21 +38,14 @@ class FileSystemTest : public ::testing::Test {
     if (!folder.item) return folder;
     return folder.item->OpenChild(cut == std::string::npos ? relative : relative.substr(cut + 1));
   }
-  bool Link(const std::string& relativeFolder, const std::string& name, const std::string& target) {
-    links_.push_back({At(relativeFolder), name});
-    return MakeFolderLink(At(relativeFolder), name, target);
-  }
 
-  std::string root_;
-  Win32FileSystem fs_;
   RecordingSink list_;
-  std::vector<std::pair<std::string, std::string>> links_;
   std::vector<UniqueHandle> open_;
 };
 
 TEST_F(FileSystemTest, PathsOpenAsTheFilesAndFoldersTheyName) {
   MakeDir(At("Dir \xC3\xA9t\xC3\xA9"));  // "Dir été"
-  MakeFile(At("f\xC5\x9C.txt"), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_READONLY);
+  MakeFile(At("f\xC5\x9C.txt"), "data", FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_READONLY);
   const struct {
     std::string path;
     bool folder, file;
@@ -116,18 +66,20 @@ TEST_F(FileSystemTest, PathsOpenAsTheFilesAndFoldersTheyName) {
   }
 }
 
+// Paths deeper than MAX_PATH inside the tree go as well.
 TEST_F(FileSystemTest, NestedTreeWithReadOnlyHiddenAndSystemItemsGoesWhole) {
   const std::string product = At("Kelvora Quenzor 5.1");
-  MakeDir(product);
-  MakeFile(product + "\\agent.exe", FILE_ATTRIBUTE_READONLY);
-  MakeDir(product + "\\sub", FILE_ATTRIBUTE_HIDDEN);
-  MakeFile(product + "\\sub\\hidden.dat", FILE_ATTRIBUTE_HIDDEN);
-  MakeDir(product + "\\sub\\deeper");
-  MakeFile(product + "\\sub\\deeper\\sys.bin",
+  MakeFile(product + "\\agent.exe", "data", FILE_ATTRIBUTE_READONLY);
+  MakeFile(product + "\\sub\\hidden.dat", "data", FILE_ATTRIBUTE_HIDDEN);
+  MakeFile(product + "\\sub\\deeper\\sys.bin", "data",
            FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN);
+  MakeDir(product + "\\sub", FILE_ATTRIBUTE_HIDDEN);
+  MakeFile(product + "\\locked-down\\x.ini", "data", FILE_ATTRIBUTE_READONLY);
   MakeDir(product + "\\locked-down", FILE_ATTRIBUTE_READONLY);
-  MakeFile(product + "\\locked-down\\x.ini", FILE_ATTRIBUTE_READONLY);
   MakeDir(product + "\\empty");
+  std::string deep = product;
+  while (deep.size() < 400) deep += "\\a-rather-long-folder-name-for-depth";
+  MakeFile(deep + "\\bottom.txt", "data", FILE_ATTRIBUTE_READONLY);
 
   EXPECT_TRUE(KillFolder(fs_, list_, product + "\\", noRestart));
   EXPECT_EQ(list_.lines, std::vector<std::string>{"Folder Deleted: " + product});
@@ -135,30 +87,12 @@ TEST_F(FileSystemTest, NestedTreeWithReadOnlyHiddenAndSystemItemsGoesWhole) {
   EXPECT_TRUE(Names(root_).empty());
 }
 
-TEST_F(FileSystemTest, PathsLongerThanMaxPathInsideATreeAreRemoved) {
-  const std::string product = At("Kelvora Quenzor 5.5");
-  MakeDir(product);
-  std::string deep = product;
-  while (deep.size() < 400) {
-    deep += "\\a-rather-long-folder-name-for-depth";
-    MakeDir(deep);
-  }
-  MakeFile(deep + "\\bottom.txt", FILE_ATTRIBUTE_READONLY);
-
-  EXPECT_TRUE(KillFolder(fs_, list_, product, noRestart));
-  EXPECT_EQ(list_.lines, std::vector<std::string>{"Folder Deleted: " + product});
-  EXPECT_FALSE(Exists(product));
-}
-
 TEST_F(FileSystemTest, FileInUseKeepsItsFolderAndEverythingElseGoes) {
   const std::string product = At("Kelvora Quenzor 5.6");
-  MakeDir(product);
-  MakeDir(product + "\\a");
-  MakeFile(product + "\\a\\first.txt", FILE_ATTRIBUTE_READONLY);
-  MakeDir(product + "\\m");
+  MakeFile(product + "\\a\\first.txt", "data", FILE_ATTRIBUTE_READONLY);
   MakeFile(product + "\\m\\in-use.log");
   MakeFile(product + "\\m\\other.log");
-  MakeFile(product + "\\z.txt", FILE_ATTRIBUTE_HIDDEN);
+  MakeFile(product + "\\z.txt", "data", FILE_ATTRIBUTE_HIDDEN);
   // Open without delete sharing, as a running program holds its log.
   open_.emplace_back(CreateFileW(Long(product + "\\m\\in-use.log").c_str(), GENERIC_READ,
                                  FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
@@ -195,7 +129,7 @@ TEST_F(FileSystemTest, KillFileNeverForces) {
   };
   for (const auto& c : cases) {
     RecordingSink list;
-    MakeFile(At(c.name), c.attributes);
+    MakeFile(At(c.name), "data", c.attributes);
     EXPECT_EQ(KillFile(fs_, list, At(c.name), noRestart), !c.stays) << c.name;
     EXPECT_EQ(list.lines, std::vector<std::string>{c.line + At(c.name)}) << c.name;
     EXPECT_EQ(Exists(At(c.name)), c.stays) << c.name;
@@ -205,14 +139,11 @@ TEST_F(FileSystemTest, KillFileNeverForces) {
 }
 
 TEST_F(FileSystemTest, LinkInsideAProductFolderIsNotFollowed) {
-  MakeDir(At("outside"));
   MakeFile(At("outside\\precious.doc"));
-  MakeDir(At("outside\\sub"));
   MakeFile(At("outside\\sub\\more.doc"));
   const std::string product = At("Kelvora Quenzor 5.9");
-  MakeDir(product);
-  MakeFile(product + "\\agent.exe", FILE_ATTRIBUTE_READONLY);
-  if (!Link("Kelvora Quenzor 5.9", "shared", "outside")) GTEST_SKIP() << "no links here";
+  MakeFile(product + "\\agent.exe", "data", FILE_ATTRIBUTE_READONLY);
+  if (!Link(product + "\\shared", At("outside"))) GTEST_SKIP() << "no links here";
 
   const bool result = KillFolder(fs_, list_, product, noRestart);
 
@@ -230,10 +161,9 @@ TEST_F(FileSystemTest, LinkInsideAProductFolderIsNotFollowed) {
 }
 
 TEST_F(FileSystemTest, ListedFolderThatIsALinkLosesOnlyTheLink) {
-  MakeDir(At("real"));
   MakeFile(At("real\\precious.doc"));
   MakeDir(At("profile"));
-  if (!Link("profile", "Norvane", "real")) GTEST_SKIP() << "no links here";
+  if (!Link(At("profile\\Norvane"), At("real"))) GTEST_SKIP() << "no links here";
 
   const OpenedItem link = Open("profile\\Norvane");
   ASSERT_NE(link.item, nullptr);
@@ -267,12 +197,10 @@ TEST_F(FileSystemTest, RunningProgramCountsAsInUse) {
 }
 
 // A folder renamed and replaced by a link once the walk has listed it leads the walk
-// nowhere else: it goes on in the renamed folder, and the link's target keeps its files.
+// nowhere else: the link's target keeps its files, and the rest of the folder goes.
 TEST_F(FileSystemTest, FolderSwappedForALinkAfterItsListingLeadsNowhereElse) {
   const std::string product = At("Kelvora Quenzor 6.1");
-  MakeDir(product);
-  MakeDir(product + "\\data");
-  MakeDir(At("target"));
+  MakeFile(product + "\\readme.txt");
   for (const char* name : {"\\a.dat", "\\b.dat"}) {
     MakeFile(product + "\\data" + name);
     MakeFile(At("target") + name);
@@ -284,12 +212,13 @@ TEST_F(FileSystemTest, FolderSwappedForALinkAfterItsListingLeadsNowhereElse) {
     if (listed != product + "\\data" || swapped) return;
     swapped = true;
     ASSERT_TRUE(MoveFileW(Long(listed).c_str(), Long(product + "\\moved").c_str()));
-    ASSERT_TRUE(Link("Kelvora Quenzor 6.1", "data", "target"));
+    ASSERT_TRUE(Link(listed, At("target")));
   });
   const TreeDeletion deletion = RemoveTree(watched, product);
   watched.Close();
   ASSERT_TRUE(swapped);
   EXPECT_EQ(Names(At("target")), (std::vector<std::string>{"a.dat", "b.dat"}));
+  EXPECT_FALSE(Exists(product + "\\readme.txt"));
   // Whatever stayed is reported: nothing claims a deletion that did not happen.
   EXPECT_EQ(deletion.ok(), !Exists(product + "\\moved\\a.dat"));
 }
@@ -302,13 +231,8 @@ TEST_F(FileSystemTest, ProfileWithNonAsciiLettersIsCleaned) {
     if (Exists(fixed)) GTEST_SKIP() << fixed << " exists on this PC";
   }
   const std::string profile = At("Zo\xC3\xAB \xC5\x9C \xE5\xB1\xB1\xE7\x94\xB0");  // "Zoë Ŝ 山田"
-  for (const char* dir :
-       {"", "\\Norvane", "\\Application Data", "\\Application Data\\Norvane", "\\Local Settings",
-        "\\Local Settings\\Application Data", "\\Local Settings\\Application Data\\Norvane"}) {
-    MakeDir(profile + dir);
-  }
   MakeFile(profile + "\\Norvane\\s\xC3\xB8.dat");
-  MakeFile(profile + "\\Application Data\\Norvane\\c.dat", FILE_ATTRIBUTE_READONLY);
+  MakeFile(profile + "\\Application Data\\Norvane\\c.dat", "data", FILE_ATTRIBUTE_READONLY);
   MakeFile(profile + "\\Local Settings\\Application Data\\Norvane\\d.dat");
   MakeFile(profile + "\\ntuser.dat");
   test::FakeEnvironment env;
@@ -371,11 +295,8 @@ struct ProfileLinkChecker {
 
 TEST_F(FileSystemTest, WindowsProfileLinkIsOpenedOnlyAsWindowsAllowsAndFollowed) {
   const std::string profile = At("profile"), roaming = At("profile\\AppData\\Roaming");
-  for (const std::string& dir : {profile, profile + "\\AppData", roaming, roaming + "\\Norvane"}) {
-    MakeDir(dir);
-  }
   MakeFile(roaming + "\\Norvane\\c.dat");
-  if (!Link("profile", "Application Data", "profile/AppData/Roaming")) GTEST_SKIP() << "no links";
+  if (!Link(profile + "\\Application Data", roaming)) GTEST_SKIP() << "no links";
   ProfileLinkChecker::link = L"Application Data";
   ProfileLinkChecker::target = roaming;
   NtFileCalls checked = NtdllFileCalls();
@@ -398,13 +319,12 @@ TEST_F(FileSystemTest, WindowsProfileLinkIsOpenedOnlyAsWindowsAllowsAndFollowed)
 TEST_F(FileSystemTest, ASecondNameOfAFileChangesNothingOfIt) {
   const std::string file = At("hosts"), product = At("Kelvora Quenzor 5.1");
   const std::string desktop = At("Desktop"), shortcuts = desktop + "\\Kelvora Quenzor Plexarium";
-  MakeFile(file, FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN);
+  MakeFile(file, "data", FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN);
   const DWORD before = GetFileAttributesW(Long(file).c_str());
   ASSERT_TRUE(before & FILE_ATTRIBUTE_READONLY);
-  MakeDir(product);
-  MakeDir(desktop);
-  MakeDir(shortcuts);
+  MakeFile(product + "\\agent.exe");  // goes whatever becomes of the second name
   for (const std::string& folder : {product, shortcuts}) {
+    MakeDir(folder);
     ASSERT_TRUE(CreateHardLinkW(Long(folder + "\\hosts").c_str(), Long(file).c_str(), nullptr));
   }
   KillFolder(fs_, list_, product, noRestart);
@@ -419,6 +339,7 @@ TEST_F(FileSystemTest, ASecondNameOfAFileChangesNothingOfIt) {
                                          "File Not Deleted: " + shortcuts + "\\hosts"};
   EXPECT_EQ(list_.lines, gone ? deleted : kept);
   EXPECT_EQ(Exists(shortcuts + "\\hosts"), !gone);
+  EXPECT_FALSE(Exists(product + "\\agent.exe"));
   EXPECT_EQ(GetFileAttributesW(Long(file).c_str()), before);
   SetFileAttributesW(Long(file).c_str(), FILE_ATTRIBUTE_NORMAL);  // for TearDown
 }
@@ -446,12 +367,15 @@ struct OplockHolder {
 
 TEST_F(FileSystemTest, AnItemUnderAnOpportunisticLockCountsAsInUse) {
   MakeFile(At("held.dll"));
+  MakeFile(At("free.dll"));
   OplockHolder::name = L"held.dll";
   NtFileCalls locked = NtdllFileCalls();
   locked.createFile = &OplockHolder::Open;
   Win32FileSystem fs(locked);
   EXPECT_FALSE(KillFile(fs, list_, At("held.dll"), noRestart));
-  EXPECT_EQ(list_.lines, std::vector<std::string>{"File Not Deleted: " + At("held.dll")});
+  EXPECT_TRUE(KillFile(fs, list_, At("free.dll"), noRestart));
+  EXPECT_EQ(list_.lines, (std::vector<std::string>{"File Not Deleted: " + At("held.dll"),
+                                                   "File Deleted: " + At("free.dll")}));
   EXPECT_TRUE(Exists(At("held.dll")));
   EXPECT_FALSE(OplockHolder::waited);
 }

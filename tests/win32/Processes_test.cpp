@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -14,6 +15,8 @@
 #include "platform/win32/Utf.h"
 #include "processes/TargetProcesses.h"
 #include "win32/NewerApi.h"
+#include "win32/TempFolder.h"
+#include "win32/WineAppDefault.h"
 
 namespace qc::win {
 namespace {
@@ -26,15 +29,6 @@ std::wstring ExeFolder() {
   const DWORD n = GetModuleFileNameW(nullptr, path.data(), DWORD(path.size()));
   path.resize(n);
   return path.substr(0, path.find_last_of(L'\\'));
-}
-
-std::wstring NewTempFolder() {
-  std::wstring base(MAX_PATH, L'\0');
-  base.resize(GetTempPathW(DWORD(base.size()), base.data()));
-  const std::wstring folder = base + L"qc-proc-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
-                              std::to_wstring(GetTickCount());
-  CreateDirectoryW(folder.c_str(), nullptr);
-  return folder;
 }
 
 std::wstring EnvironmentValue(const wchar_t* name) {
@@ -89,11 +83,16 @@ bool EndOne(IProcesses& processes, const ProcessInfo& process) {
   return processes.WaitForEnd(all, 5000).at(0);
 }
 
-class ProcessesOnWine : public ::testing::Test {
+struct Started {
+  const char* name;
+  const char* line;  // nullptr: a near miss that must survive
+};
+
+class ProcessesOnWine : public TempFolderTest {
  protected:
   void SetUp() override {
-    folder_ = NewTempFolder();
-    ASSERT_NE(GetFileAttributesW(folder_.c_str()), INVALID_FILE_ATTRIBUTES);
+    TempFolderTest::SetUp();
+    folder_ = ToW(root_);
   }
 
   // Every process this test started is ended here, whatever the test did to it.
@@ -103,16 +102,16 @@ class ProcessesOnWine : public ::testing::Test {
       WaitForSingleObject(c.process.get(), 5000);
     }
     children_.clear();
-    for (const std::wstring& file : files_) DeleteFileW(file.c_str());
-    RemoveDirectoryW(folder_.c_str());
+    TempFolderTest::TearDown();
   }
+
+  void EndCast(std::span<const Started> cast, IProcesses& adapter, const char* listing);
 
   // Starts a copy of the idle program under the given file name.
   Child& Start(const std::string& name) {
     const std::wstring path = folder_ + L"\\" + ToW(name);
-    if (std::find(files_.begin(), files_.end(), path) == files_.end()) {
+    if (!Exists(ToUtf8(path))) {
       EXPECT_TRUE(CopyFileW((ExeFolder() + L"\\idle.exe").c_str(), path.c_str(), TRUE)) << name;
-      files_.push_back(path);
     }
     STARTUPINFOW si{};
     si.cb = sizeof(si);
@@ -127,13 +126,7 @@ class ProcessesOnWine : public ::testing::Test {
   }
 
   std::wstring folder_;
-  std::vector<std::wstring> files_;
   std::vector<Child> children_;
-};
-
-struct Started {
-  const char* name;
-  const char* line;  // nullptr: a near miss that must survive
 };
 
 const Started kCast[] = {
@@ -145,43 +138,38 @@ const Started kCast[] = {
     {"kvassist.Exe", "Process Terminated: Kelvora Quenzor Helvarin"},
 };
 
+// Starts the cast and runs the stage through the adapter: exactly the targets end, with
+// their lines (in the system's order), and the near misses run on.
+void ProcessesOnWine::EndCast(std::span<const Started> cast, IProcesses& adapter,
+                              const char* listing) {
+  std::vector<std::string> lines;
+  std::vector<std::uint32_t> ids;
+  for (const Started& s : cast) {
+    const Child& child = Start(s.name);
+    if (s.line) lines.push_back(s.line);
+    if (s.line) ids.push_back(child.id);
+  }
+  Recorder recorder(adapter);
+  test::RecordingSink list;
+  EXPECT_EQ(TerminateTargetProcesses(recorder, list), ProcessSearch::Found);
+  EXPECT_EQ(recorder.listing, listing);
+  for (auto* v : {&list.lines, &lines}) std::sort(v->begin(), v->end());
+  for (auto* v : {&recorder.terminated, &ids}) std::sort(v->begin(), v->end());
+  EXPECT_EQ(list.lines, lines);
+  EXPECT_EQ(recorder.terminated, ids);
+  for (std::size_t i = 0; i < cast.size(); ++i) {
+    EXPECT_EQ(children_[i].Running(), cast[i].line == nullptr) << cast[i].name;
+  }
+}
+
 TEST_F(ProcessesOnWine, StageEndsExactlyTheTargetsThroughEitherListing) {
-  const struct {
-    const wchar_t* wmiNamespace;
-    const char* listing;
-  } cases[] = {
-      {kLocalCimv2, "WMI"},
-      {kMissingNamespace, "Tool Help"},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(ToUtf8(c.wmiNamespace));
+  for (const auto& [wmiNamespace, listing] :
+       {std::pair{kLocalCimv2, "WMI"}, std::pair{kMissingNamespace, "Tool Help"}}) {
+    SCOPED_TRACE(ToUtf8(wmiNamespace));
     TearDown();
     SetUp();
-    std::vector<std::string> expectedLines;
-    std::vector<std::uint32_t> expectedIds;
-    for (const Started& s : kCast) {
-      const Child& child = Start(s.name);
-      if (s.line) {
-        expectedLines.push_back(s.line);
-        expectedIds.push_back(child.id);
-      }
-    }
-    Win32Processes adapter(c.wmiNamespace);
-    Recorder recorder(adapter);
-    test::RecordingSink list;
-    EXPECT_EQ(TerminateTargetProcesses(recorder, list), ProcessSearch::Found);
-    EXPECT_EQ(recorder.listing, c.listing);
-
-    // The order of the lines is the system's; which lines and which processes is ours.
-    std::sort(list.lines.begin(), list.lines.end());
-    std::sort(expectedLines.begin(), expectedLines.end());
-    EXPECT_EQ(list.lines, expectedLines);
-    std::sort(recorder.terminated.begin(), recorder.terminated.end());
-    std::sort(expectedIds.begin(), expectedIds.end());
-    EXPECT_EQ(recorder.terminated, expectedIds);
-    for (std::size_t i = 0; i < std::size(kCast); ++i) {
-      EXPECT_EQ(children_[i].Running(), kCast[i].line == nullptr) << kCast[i].name;
-    }
+    Win32Processes adapter(wmiNamespace);
+    EndCast(kCast, adapter, listing);
   }
 }
 
@@ -228,36 +216,23 @@ TEST_F(ProcessesOnWine, WmiPastItsBoundIsLeftBehindAndTheSnapshotEndsTheTargets)
   EXPECT_FALSE(target.Running());
 }
 
-TEST_F(ProcessesOnWine, ProcessThatIsAlreadyGoneCountsAsEnded) {
-  Child& child = Start("KVAGENT.EXE");
-  ASSERT_TRUE(TerminateProcess(child.process.get(), 7));
-  ASSERT_EQ(WaitForSingleObject(child.process.get(), 5000), WAIT_OBJECT_0);
-  const struct {
-    const char* what;
-    std::uint32_t id;
-  } cases[] = {
-      {"exited, handle still held here", child.id},
-      {"no such id", 0xFFFFFFF0u},
-  };
+// Through either adapter a running target ends, and one already gone counts as ended.
+TEST_F(ProcessesOnWine, TerminateWithoutListingFirstEndsTheProcessAndAGoneOneCountsAsEnded) {
+  const DWORD gone = Start("KVAGENT.EXE").id;
+  ASSERT_TRUE(TerminateProcess(children_[0].process.get(), 7));
+  ASSERT_EQ(WaitForSingleObject(children_[0].process.get(), 5000), WAIT_OBJECT_0);
   for (const wchar_t* ns : {kLocalCimv2, kMissingNamespace}) {
     Win32Processes adapter(ns);
-    for (const auto& c : cases) {
-      EXPECT_TRUE(EndOne(adapter, {c.id, "KVAGENT.EXE"})) << c.what;
-    }
-  }
-  // The process kept its own exit code: nothing ended it a second time.
-  DWORD code = 0;
-  GetExitCodeProcess(child.process.get(), &code);
-  EXPECT_EQ(code, 7u);
-}
-
-TEST_F(ProcessesOnWine, TerminateWithoutListingFirstEndsTheProcess) {
-  for (const wchar_t* ns : {kLocalCimv2, kMissingNamespace}) {
-    Child& child = Start("KVASSIST.EXE");
-    Win32Processes adapter(ns);
+    EXPECT_TRUE(EndOne(adapter, {gone, "KVAGENT.EXE"})) << "exited, handle still held here";
+    EXPECT_TRUE(EndOne(adapter, {0xFFFFFFF0u, "KVAGENT.EXE"})) << "no such id";
+    const Child& child = Start("KVASSIST.EXE");
     EXPECT_TRUE(EndOne(adapter, {child.id, child.name}));
     EXPECT_FALSE(child.Running());
   }
+  // The process kept its own exit code: nothing ended it a second time.
+  DWORD code = 0;
+  GetExitCodeProcess(children_[0].process.get(), &code);
+  EXPECT_EQ(code, 7u);
 }
 
 TEST_F(ProcessesOnWine, TargetsEndTogetherAndStuckOnesShareOneBound) {
@@ -287,25 +262,8 @@ TEST_F(ProcessesOnWine, TargetsEndTogetherAndStuckOnesShareOneBound) {
 // Run in a child process that Wine starts with its WMI provider switched off, so that
 // creating the WMI locator itself fails; the parent test below starts it.
 TEST_F(ProcessesOnWine, DISABLED_ChildWithoutWmiEndsTheTargets) {
-  const Started cast[] = {
-      {"KvAgent.exe", "Process Terminated: Kelvora Quenzor Plexarium"},
-      {"XKVAGENT.EXE", nullptr},
-      {"IEXPLORE.exe", "Process Terminated: Internet Explorer"},
-      {"KVAGENTS.EXE", nullptr},
-  };
-  for (const Started& s : cast) Start(s.name);
   Win32Processes adapter;
-  Recorder recorder(adapter);
-  test::RecordingSink list;
-  EXPECT_EQ(TerminateTargetProcesses(recorder, list), ProcessSearch::Found);
-  EXPECT_EQ(recorder.listing, "Tool Help");
-  std::sort(list.lines.begin(), list.lines.end());
-  EXPECT_EQ(list.lines,
-            (std::vector<std::string>{"Process Terminated: Internet Explorer",
-                                      "Process Terminated: Kelvora Quenzor Plexarium"}));
-  for (std::size_t i = 0; i < std::size(cast); ++i) {
-    EXPECT_EQ(children_[i].Running(), cast[i].line == nullptr) << cast[i].name;
-  }
+  EndCast(std::span(kCast).first(4), adapter, "Tool Help");
   const std::wstring marker = EnvironmentValue(L"QC_PROCESS_CHILD_MARKER");
   if (!HasFailure() && !marker.empty()) {
     UniqueHandle file(
@@ -317,26 +275,6 @@ bool RunningUnderWine() {
   return GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr;
 }
 
-// Wine reads DLL overrides per program name from this key when a program starts;
-// removed again when the test ends.
-class WmiSwitchedOffFor {
- public:
-  explicit WmiSwitchedOffFor(const std::wstring& exeName)
-      : key_(L"Software\\Wine\\AppDefaults\\" + exeName) {
-    UniqueHKey overrides;
-    ok_ = RegCreateKeyExW(HKEY_CURRENT_USER, (key_ + L"\\DllOverrides").c_str(), 0, nullptr, 0,
-                          KEY_SET_VALUE, nullptr, overrides.put(), nullptr) == ERROR_SUCCESS &&
-          RegSetValueExW(overrides.get(), L"wbemprox", 0, REG_SZ,
-                         reinterpret_cast<const BYTE*>(L""), sizeof(wchar_t)) == ERROR_SUCCESS;
-  }
-  ~WmiSwitchedOffFor() { RegDeleteTreeW(HKEY_CURRENT_USER, key_.c_str()); }
-  bool ok() const { return ok_; }
-
- private:
-  std::wstring key_;
-  bool ok_ = false;
-};
-
 TEST_F(ProcessesOnWine, FallbackEndsTheTargetsWhenWmiIsSwitchedOff) {
   if (!RunningUnderWine()) GTEST_SKIP() << "switches WMI off through a Wine DLL override";
   // A copy of this program under its own name, with the idle program beside it.
@@ -347,13 +285,11 @@ TEST_F(ProcessesOnWine, FallbackEndsTheTargetsWhenWmiIsSwitchedOff) {
   for (const auto& [from, to] : {std::pair{std::wstring(self), child},
                                  std::pair{ExeFolder() + L"\\idle.exe", folder_ + L"\\idle.exe"}}) {
     ASSERT_TRUE(CopyFileW(from.c_str(), to.c_str(), TRUE));
-    files_.push_back(to);
   }
-  const WmiSwitchedOffFor noWmi(childName);
+  const WineAppDefault noWmi(childName, kWithoutWmi, L"wbemprox", L"");
   ASSERT_TRUE(noWmi.ok());
 
   const std::wstring marker = folder_ + L"\\child-passed";
-  files_.push_back(marker);
   SetEnvironmentVariableW(L"QC_PROCESS_CHILD_MARKER", marker.c_str());
   std::wstring commandLine =
       L"\"" + child +

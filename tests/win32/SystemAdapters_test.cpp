@@ -7,6 +7,7 @@
 #include <windows.h>
 // After windows.h, which it needs.
 #include <aclapi.h>
+#include <sddl.h>
 
 #include <algorithm>
 #include <set>
@@ -154,12 +155,23 @@ TEST(InstanceLockAdapter, OneHolderAtATimeUntilReleasedAndACrashedHolderCountsAs
     EXPECT_EQ(AcquireOnAnotherThread(third), LockOutcome::Acquired);  // its thread ends holding it
     EXPECT_EQ(fourth.Acquire(), LockOutcome::Acquired);
   }
-  // The name taken by an object of another kind.
-  UniqueHandle event(CreateEventW(nullptr, TRUE, FALSE, kInstanceLockName));
-  ASSERT_TRUE(event);
-  Win32InstanceLock fifth;
-  EXPECT_EQ(fifth.Open().object, LockObject::NotAMutex);
-  EXPECT_EQ(fifth.Acquire(), LockOutcome::Failed);
+  {
+    // The name taken by an object of another kind.
+    UniqueHandle event(CreateEventW(nullptr, TRUE, FALSE, kInstanceLockName));
+    ASSERT_TRUE(event);
+    Win32InstanceLock fifth;
+    EXPECT_EQ(fifth.Open().object, LockObject::NotAMutex);
+    EXPECT_EQ(fifth.Acquire(), LockOutcome::Failed);
+  }
+  // A mutex of the name that admits only a stranger, as any user can make one.
+  PSECURITY_DESCRIPTOR descriptor = nullptr;
+  ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorW(
+      L"D:P(A;;GA;;;S-1-5-21-9-9-9-1234)", SDDL_REVISION_1, &descriptor, nullptr));
+  const UniqueLocal held(descriptor);
+  SECURITY_ATTRIBUTES attributes{sizeof(attributes), descriptor, FALSE};
+  const UniqueHandle blocker(CreateMutexW(&attributes, FALSE, kInstanceLockName));
+  ASSERT_TRUE(blocker);
+  EXPECT_EQ(Win32InstanceLock().Open().object, LockObject::Denied);
 }
 
 }  // namespace

@@ -42,13 +42,6 @@ bool PressButton(HWND parent, const std::wstring& caption) {
   return PostMessageW(button, BM_CLICK, 0, 0) != FALSE;
 }
 
-bool AnswerMessageBox(DWORD pid, const std::wstring& title, const std::wstring& button,
-                      DWORD timeoutMs) {
-  HWND box = WaitForMessageBox(pid, timeoutMs, title);
-  if (box == nullptr || !PressButton(box, button)) return false;
-  return WaitUntil([&] { return !IsWindow(box) || !IsWindowVisible(box); }, timeoutMs);
-}
-
 std::vector<std::wstring> ListBoxLines(HWND listBox) {
   std::vector<std::wstring> lines;
   const LRESULT count = SendMessageW(listBox, LB_GETCOUNT, 0, 0);

@@ -203,15 +203,6 @@ HWND WaitForWindow(DWORD pid, const std::wstring& caption, DWORD timeoutMs) {
   return found != nullptr && IsWindowVisible(found) ? found : nullptr;
 }
 
-bool WaitForWindowGone(DWORD pid, const std::wstring& caption, DWORD timeoutMs) {
-  return WaitUntil(
-      [&] {
-        HWND w = FindTopWindow(pid, caption);
-        return w == nullptr || !IsWindowVisible(w);
-      },
-      timeoutMs);
-}
-
 HWND WaitForMessageBox(DWORD pid, DWORD timeoutMs, const std::wstring& title) {
   HWND found = nullptr;
   WaitUntil(
@@ -226,17 +217,6 @@ HWND WaitForMessageBox(DWORD pid, DWORD timeoutMs, const std::wstring& title) {
       },
       timeoutMs);
   return found;
-}
-
-bool WaitForNoMessageBox(DWORD pid, DWORD timeoutMs) {
-  return WaitUntil(
-      [&] {
-        for (HWND w : TopWindowsOf(pid)) {
-          if (IsMessageBox(w) && IsWindowVisible(w)) return false;
-        }
-        return true;
-      },
-      timeoutMs);
 }
 
 // --- Message boxes ---

@@ -71,12 +71,8 @@ std::wstring ClassName(HWND hwnd);
 HWND FindTopWindow(DWORD pid, const std::wstring& caption);
 // Waits up to timeoutMs for a VISIBLE top-level window of pid with this caption.
 HWND WaitForWindow(DWORD pid, const std::wstring& caption, DWORD timeoutMs);
-// Waits until no visible top-level window of pid has this caption any more.
-bool WaitForWindowGone(DWORD pid, const std::wstring& caption, DWORD timeoutMs);
 // Waits for a visible message box (#32770) of pid; with a title, only that one.
 HWND WaitForMessageBox(DWORD pid, DWORD timeoutMs, const std::wstring& title = L"");
-// Waits until pid shows no visible message box; true when none is left.
-bool WaitForNoMessageBox(DWORD pid, DWORD timeoutMs);
 
 // --- Message boxes ---
 struct MessageBoxInfo {
@@ -97,9 +93,6 @@ HWND FindChild(HWND parent, const std::wstring& className, const std::wstring& c
 HWND FindChildAt(HWND parent, const std::wstring& className, POINT clientPoint);
 // Posts BM_CLICK to the push button with this caption; false when there is none.
 bool PressButton(HWND parent, const std::wstring& caption);
-// Waits for the message box with this title, then presses the button; false on timeout.
-bool AnswerMessageBox(DWORD pid, const std::wstring& title, const std::wstring& button,
-                      DWORD timeoutMs);
 std::vector<std::wstring> ListBoxLines(HWND listBox);
 bool IsEnabled(HWND hwnd);
 bool IsVisible(HWND hwnd);

@@ -27,9 +27,9 @@ TEST(SeedTest, LaysDownEveryTraceAndTakesItAway) {
     ASSERT_TRUE(seeder.LayDown(&error)) << N(error);
     traces = seeder.traces();
     for (const Trace& t : traces) EXPECT_TRUE(Seeder::Exists(t)) << N(t.path);
-    // 13 keys (the list's duplicates seeded once) and a user's own copy of one, 13 folders, 5 component files,
-    // 2 agent links plus the Desktop and Start Menu product folders and the link inside
-    // the latter, and the five programs.
+    // 13 keys (the list's duplicates seeded once) and a user's own copy of one, 13 folders, 5
+    // component files, 2 agent links plus the Desktop and Start Menu product folders and the link
+    // inside the latter, and the five programs.
     EXPECT_EQ(Count(traces, TraceKind::RegistryKey, false), 14u);
     EXPECT_EQ(Count(traces, TraceKind::Folder, false), 15u);
     EXPECT_EQ(Count(traces, TraceKind::File, false), 8u);
