@@ -279,7 +279,6 @@ std::vector<std::string> FakeFileSystem::Tree(const std::string& root) {
 
 std::optional<std::vector<DirEntry>> FakeFileSystem::List(const std::string& pattern,
                                                           std::uint32_t) {
-  if (throwIn == "list") throw std::bad_alloc();
   log.push_back("list " + pattern);
   const std::string suffix = "\\*.*";
   if (!pattern.ends_with(suffix)) return std::nullopt;
@@ -344,7 +343,8 @@ class FakeItem final : public IFileItem {
     holding_ = false;
   }
   bool ChildGone(const std::string& name) override {
-    return node_->children.count(ToUpperAscii(name)) == 0;
+    const auto it = node_->children.find(ToUpperAscii(name));
+    return it == node_->children.end() || it->second->pending;
   }
   std::optional<LinkData> LinkTarget() override {
     if (node_->reparseData.empty()) return std::nullopt;
@@ -376,6 +376,7 @@ OpenedItem FakeItem::Open(const std::string& name, bool hold) {
   if (it == node_->children.end()) return {Status::Fail(StatusCode::NotFound, 2), nullptr};
   const Node& child = *it->second;
   if (child.refuseOpen) return {*child.refuseOpen, nullptr};
+  if (child.pending) return {Status::Fail(StatusCode::Denied, 5, "NtCreateFile"), nullptr};
   std::optional<Name> via;
   if (child.parent != node_.get() || ToUpperAscii(child.name) != key) {
     via = Name{node_.get(), NameIn(child, *node_, key)};
@@ -406,7 +407,7 @@ Status FakeItem::Remove(bool ignoreReadOnly) {
   const bool link = IsLinkNode(n);
   if (!link && n.dir && !n.children.empty()) return Status::Fail(StatusCode::Failed, 145, "Delete");
   fs_.log.push_back((link ? "rmlink " : n.dir ? "rmdir " : "rmfile ") + Path());
-  Unname();
+  if (!n.deletionUndone) Unname();
   return {};
 }
 
