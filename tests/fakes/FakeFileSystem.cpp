@@ -48,11 +48,7 @@ std::optional<Parts> Split(const std::string& absolute) {
 }
 
 std::shared_ptr<Node> NewFolder(const std::string& name) {
-  auto folder = std::make_shared<Node>();
-  folder->name = name;
-  folder->dir = true;
-  folder->attributes = kAttrDirectory;
-  return folder;
+  return std::make_shared<Node>(Node{.name = name, .dir = true, .attributes = kAttrDirectory});
 }
 
 bool IsLinkNode(const Node& node) { return !node.reparseData.empty() && IsLinkTag(node.Tag()); }
@@ -174,25 +170,18 @@ FakeFileSystem::Node* FakeFileSystem::Place(const std::string& path, const Node&
 }
 
 void FakeFileSystem::AddFolder(const std::string& path, std::uint32_t attributes) {
-  Node made;
-  made.dir = true;
-  made.attributes = attributes | kAttrDirectory;
-  Place(path, made);
+  Place(path, Node{.dir = true, .attributes = attributes | kAttrDirectory});
 }
 
 void FakeFileSystem::AddFile(const std::string& path, const std::string& content,
                              std::uint32_t attributes) {
-  Node made;
-  made.content = content;
-  made.attributes = attributes;
-  Place(path, made);
+  Place(path, Node{.attributes = attributes, .content = content});
 }
 
 void FakeFileSystem::AddLink(const std::string& path, const std::string& target) {
   Node made;
   made.dir = true;
   made.attributes = kAttrDirectory | kAttrReparsePoint;
-  made.linkTarget = target;
   const bool absolute = target.starts_with("\\\\") || (target.size() > 1 && target[1] == ':');
   made.reparseData = absolute
                          ? MountPointBytes(target)

@@ -47,7 +47,6 @@ class FakeFileSystem final : public IFileSystem {
     bool dir = false;
     std::uint32_t attributes = 0;
     std::string content;
-    std::string linkTarget;                 // a link's target as made
     std::vector<std::uint8_t> reparseData;  // empty: no reparse point
     bool locked = false;                    // held open elsewhere: cannot be deleted
     bool denied = false;                    // its deletion is denied

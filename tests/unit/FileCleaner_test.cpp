@@ -158,29 +158,16 @@ TEST(KillFolder, AnItemLeftDespiteItsDeletionKeepsTheFolderFromTheRestart) {
 // profile: never into another whose name begins with this one's.
 TEST(OpenPath, FollowsOnlyWindowsOwnProfileLinksIntoTheSameProfile) {
   const std::string p = "C:\\Users\\Ann";
-  for (const std::string link : {"Application Data",
-                                 "Cookies",
-                                 "Local Settings",
-                                 "My Documents",
-                                 "NetHood",
-                                 "PrintHood",
-                                 "Recent",
-                                 "SendTo",
-                                 "Start Menu",
-                                 "Templates",
-                                 "Local Settings\\Application Data",
-                                 "Local Settings\\History",
-                                 "Local Settings\\Temporary Internet Files",
-                                 "My Documents\\My Music",
-                                 "My Documents\\My Pictures",
-                                 "My Documents\\My Videos",
-                                 "Documents\\My Music",
-                                 "Documents\\My Pictures",
-                                 "Documents\\My Videos",
-                                 "AppData\\Local\\Application Data",
-                                 "AppData\\Local\\History",
-                                 "AppData\\Local\\Temporary Internet Files",
-                                 "Desktop"}) {
+  // clang-format off
+  const char* const links[] = {"Application Data", "Cookies", "Local Settings", "My Documents",
+      "NetHood", "PrintHood", "Recent", "SendTo", "Start Menu", "Templates",
+      "Local Settings\\Application Data", "Local Settings\\History",
+      "Local Settings\\Temporary Internet Files", "My Documents\\My Music",
+      "My Documents\\My Pictures", "My Documents\\My Videos", "Documents\\My Music",
+      "Documents\\My Pictures", "Documents\\My Videos", "AppData\\Local\\Application Data",
+      "AppData\\Local\\History", "AppData\\Local\\Temporary Internet Files", "Desktop"};
+  // clang-format on
+  for (const std::string link : links) {
     for (const std::string& target : {p + "\\Real", p + "2\\Real"}) {
       FakeFileSystem fs;
       fs.AddFile(target + "\\Norvane\\x.dat");

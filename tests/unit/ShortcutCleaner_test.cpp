@@ -169,9 +169,8 @@ TEST(ShortcutScan, FailuresAreReportedAndTheScanGoesOn) {
   rig.fs.AddFile(k + "\\Viewer.lnk", kOtherLink);
   rig.fs.AddFile(k + "\\z.txt");
   // A deletion that says it is done but leaves its item, and a name that will not open.
-  rig.fs.AddFile(k + "\\Back.txt");
+  for (const char* name : {"\\Back.txt", "\\Shut.txt"}) rig.fs.AddFile(k + name);
   rig.fs.Find(k + "\\Back.txt")->deletionUndone = true;
-  rig.fs.AddFile(k + "\\Shut.txt");
   rig.fs.Find(k + "\\Shut.txt")->refuseOpen = Status::Fail(StatusCode::Denied, 5);
   rig.fs.AddFile(kStartMenu + "\\Kelvora Quenzor Plexarium.txt");
   rig.fs.Find(kStartMenu + "\\Kelvora Quenzor Plexarium.txt")->locked = true;
