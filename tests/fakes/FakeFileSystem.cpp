@@ -179,31 +179,27 @@ void FakeFileSystem::AddFile(const std::string& path, const std::string& content
 }
 
 void FakeFileSystem::AddLink(const std::string& path, const std::string& target) {
-  Node made;
-  made.dir = true;
-  made.attributes = kAttrDirectory | kAttrReparsePoint;
   const bool absolute = target.starts_with("\\\\") || (target.size() > 1 && target[1] == ':');
-  made.reparseData = absolute
-                         ? MountPointBytes(target)
-                         : ReparseBytes(kReparseTagSymlink, target, target, kSymlinkFlagRelative);
-  Place(path, made);
+  Place(path, Node{.dir = true,
+                   .attributes = kAttrDirectory | kAttrReparsePoint,
+                   .reparseData = absolute ? MountPointBytes(target)
+                                           : ReparseBytes(kReparseTagSymlink, target, target,
+                                                          kSymlinkFlagRelative)});
 }
 
 void FakeFileSystem::AddProfileLink(const std::string& path, const std::string& target) {
   AddLink(path, target);
-  Node* link = Find(path);
-  link->attributes |= kAttrHidden | kAttrSystem;
-  link->denyListAndSynchronize = true;
+  Find(path)->attributes |= kAttrHidden | kAttrSystem;
+  Find(path)->denyListAndSynchronize = true;
 }
 
 void FakeFileSystem::AddReparsePoint(const std::string& path, std::uint32_t tag, bool folder) {
-  Node made;
-  made.dir = folder;
-  made.attributes = (folder ? kAttrDirectory : 0) | kAttrReparsePoint;
-  made.reparseData = ReparseBytes(tag, "", "");
-  made.reparseData.resize(8);  // the tag's own data is nobody's business here
-  made.reparseData[4] = made.reparseData[5] = 0;
-  Place(path, made);
+  std::vector<std::uint8_t> data = ReparseBytes(tag, "", "");
+  data.resize(8);  // the tag's own data is nobody's business here
+  data[4] = data[5] = 0;
+  Place(path, Node{.dir = folder,
+                   .attributes = (folder ? kAttrDirectory : 0) | kAttrReparsePoint,
+                   .reparseData = data});
 }
 
 void FakeFileSystem::AddHardLink(const std::string& path, const std::string& existing) {
