@@ -215,9 +215,6 @@ class RemoveAll final : public WalkRule {
     Note(item.path, item.folder, item.keptByContents, item.status);
     return {{}, Outcome::Failure};
   }
-  // Only the root's line is written, and it is confirmed; what went inside is taken at
-  // its word, since a deletion that did not happen keeps its folder, which is confirmed.
-  bool ConfirmEach() const override { return false; }
   // A folder that is not empty stays because of what is inside it, noted itself; one that
   // is not empty although nothing inside it was noted is noted itself.
   void Note(const std::string& path, bool folder, bool keptByContents, const Status& status) {

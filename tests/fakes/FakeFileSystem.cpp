@@ -48,11 +48,7 @@ std::optional<Parts> Split(const std::string& absolute) {
 }
 
 std::shared_ptr<Node> NewFolder(const std::string& name) {
-  auto folder = std::make_shared<Node>();
-  folder->name = name;
-  folder->dir = true;
-  folder->attributes = kAttrDirectory;
-  return folder;
+  return std::make_shared<Node>(Node{.name = name, .dir = true, .attributes = kAttrDirectory});
 }
 
 bool IsLinkNode(const Node& node) { return !node.reparseData.empty() && IsLinkTag(node.Tag()); }
@@ -174,47 +170,36 @@ FakeFileSystem::Node* FakeFileSystem::Place(const std::string& path, const Node&
 }
 
 void FakeFileSystem::AddFolder(const std::string& path, std::uint32_t attributes) {
-  Node made;
-  made.dir = true;
-  made.attributes = attributes | kAttrDirectory;
-  Place(path, made);
+  Place(path, Node{.dir = true, .attributes = attributes | kAttrDirectory});
 }
 
 void FakeFileSystem::AddFile(const std::string& path, const std::string& content,
                              std::uint32_t attributes) {
-  Node made;
-  made.content = content;
-  made.attributes = attributes;
-  Place(path, made);
+  Place(path, Node{.attributes = attributes, .content = content});
 }
 
 void FakeFileSystem::AddLink(const std::string& path, const std::string& target) {
-  Node made;
-  made.dir = true;
-  made.attributes = kAttrDirectory | kAttrReparsePoint;
-  made.linkTarget = target;
   const bool absolute = target.starts_with("\\\\") || (target.size() > 1 && target[1] == ':');
-  made.reparseData = absolute
-                         ? MountPointBytes(target)
-                         : ReparseBytes(kReparseTagSymlink, target, target, kSymlinkFlagRelative);
-  Place(path, made);
+  Place(path, Node{.dir = true,
+                   .attributes = kAttrDirectory | kAttrReparsePoint,
+                   .reparseData = absolute ? MountPointBytes(target)
+                                           : ReparseBytes(kReparseTagSymlink, target, target,
+                                                          kSymlinkFlagRelative)});
 }
 
 void FakeFileSystem::AddProfileLink(const std::string& path, const std::string& target) {
   AddLink(path, target);
-  Node* link = Find(path);
-  link->attributes |= kAttrHidden | kAttrSystem;
-  link->denyListAndSynchronize = true;
+  Find(path)->attributes |= kAttrHidden | kAttrSystem;
+  Find(path)->denyListAndSynchronize = true;
 }
 
 void FakeFileSystem::AddReparsePoint(const std::string& path, std::uint32_t tag, bool folder) {
-  Node made;
-  made.dir = folder;
-  made.attributes = (folder ? kAttrDirectory : 0) | kAttrReparsePoint;
-  made.reparseData = ReparseBytes(tag, "", "");
-  made.reparseData.resize(8);  // the tag's own data is nobody's business here
-  made.reparseData[4] = made.reparseData[5] = 0;
-  Place(path, made);
+  std::vector<std::uint8_t> data = ReparseBytes(tag, "", "");
+  data.resize(8);  // the tag's own data is nobody's business here
+  data[4] = data[5] = 0;
+  Place(path, Node{.dir = folder,
+                   .attributes = (folder ? kAttrDirectory : 0) | kAttrReparsePoint,
+                   .reparseData = data});
 }
 
 void FakeFileSystem::AddHardLink(const std::string& path, const std::string& existing) {
@@ -279,7 +264,6 @@ std::vector<std::string> FakeFileSystem::Tree(const std::string& root) {
 
 std::optional<std::vector<DirEntry>> FakeFileSystem::List(const std::string& pattern,
                                                           std::uint32_t) {
-  if (throwIn == "list") throw std::bad_alloc();
   log.push_back("list " + pattern);
   const std::string suffix = "\\*.*";
   if (!pattern.ends_with(suffix)) return std::nullopt;
@@ -344,7 +328,8 @@ class FakeItem final : public IFileItem {
     holding_ = false;
   }
   bool ChildGone(const std::string& name) override {
-    return node_->children.count(ToUpperAscii(name)) == 0;
+    const auto it = node_->children.find(ToUpperAscii(name));
+    return it == node_->children.end() || it->second->pending;
   }
   std::optional<LinkData> LinkTarget() override {
     if (node_->reparseData.empty()) return std::nullopt;
@@ -376,6 +361,7 @@ OpenedItem FakeItem::Open(const std::string& name, bool hold) {
   if (it == node_->children.end()) return {Status::Fail(StatusCode::NotFound, 2), nullptr};
   const Node& child = *it->second;
   if (child.refuseOpen) return {*child.refuseOpen, nullptr};
+  if (child.pending) return {Status::Fail(StatusCode::Denied, 5, "NtCreateFile"), nullptr};
   std::optional<Name> via;
   if (child.parent != node_.get() || ToUpperAscii(child.name) != key) {
     via = Name{node_.get(), NameIn(child, *node_, key)};
@@ -406,7 +392,7 @@ Status FakeItem::Remove(bool ignoreReadOnly) {
   const bool link = IsLinkNode(n);
   if (!link && n.dir && !n.children.empty()) return Status::Fail(StatusCode::Failed, 145, "Delete");
   fs_.log.push_back((link ? "rmlink " : n.dir ? "rmdir " : "rmfile ") + Path());
-  Unname();
+  if (!n.deletionUndone) Unname();
   return {};
 }
 

@@ -16,7 +16,9 @@
 //   link for its attributes only: its attributes, tag and target, nothing else.
 // - A read-only file or folder, a folder that is not empty, an item in use (locked) and
 //   one whose deletion is denied are not deleted; any open of an item can be refused with
-//   a status of its own (refuseOpen).
+//   a status of its own (refuseOpen). An item deleted while another program has it open
+//   stays listed, refuses every open and keeps its folder from being deleted until that
+//   program closes it (pending); ChildGone counts it gone, as the Windows adapter does.
 // - A file may have more than one name (AddHardLink): its attributes belong to the file,
 //   so a change through one name shows through every other; a deletion takes away the
 //   name it was opened by. Only deleteIgnoresReadOnly (Windows 10 1809 and later) deletes
@@ -45,10 +47,11 @@ class FakeFileSystem final : public IFileSystem {
     bool dir = false;
     std::uint32_t attributes = 0;
     std::string content;
-    std::string linkTarget;                 // a link's target as made
     std::vector<std::uint8_t> reparseData;  // empty: no reparse point
     bool locked = false;                    // held open elsewhere: cannot be deleted
     bool denied = false;                    // its deletion is denied
+    bool pending = false;                   // deleted, still open in another program
+    bool deletionUndone = false;  // another program takes its deletion back: done, it stays
     bool unreadable = false;
     bool unlistable = false;
     bool denyListAndSynchronize = false;  // Everyone:(DENY)(S,RD) on the item itself
@@ -94,7 +97,7 @@ class FakeFileSystem final : public IFileSystem {
   std::vector<std::string> log;  // "list X\*.*", "rmfile X", "rmdir X", "rmlink X", "attr X", ...
   int openStreams = 0;           // streams currently open
   int maxOpenStreams = 0;
-  // A path: opening it throws, as a failed allocation would; "list": that call.
+  // A path: opening it throws, as a failed allocation would.
   std::string throwIn;
   bool deleteIgnoresReadOnly = true;  // FileDispositionInformationEx: Windows 10 1809 and later
 

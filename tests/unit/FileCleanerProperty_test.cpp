@@ -28,7 +28,8 @@ std::map<std::string, std::string> Snapshot(FakeFileSystem& fs) {
   std::map<std::string, std::string> out;
   for (const std::string& path : fs.Tree("C:\\")) {
     const FakeFileSystem::Node* n = fs.Find(path);
-    out[Upper(path)] = std::to_string(n->attributes) + "|" + n->content + "|" + n->linkTarget;
+    out[Upper(path)] = std::to_string(n->attributes) + "|" + n->content + "|" +
+                       std::string(n->reparseData.begin(), n->reparseData.end());
   }
   return out;
 }

@@ -9,6 +9,7 @@
 #include "fakes/FakeServices.h"
 #include "fakes/WatchedFolder.h"
 #include "files/FolderWalk.h"
+#include "paths/OpenPath.h"
 #include "platform/FolderPath.h"
 
 namespace qc::test {
@@ -49,43 +50,10 @@ using Item = StrictMock<MockItem>;
 
 OpenedItem Hand(std::unique_ptr<Item>& item) { return {Status::Success(), std::move(item)}; }
 
-// The drive's root C:\, whose folder `name` (a folder with attributes, or nothing) is
-// deleted with `deletion` and then gone or not.
-void ExpectDeletion(MockFileSystem& fs, const std::vector<std::string>& names,
-                    std::uint32_t attributes, Status deletion, bool gone) {
-  auto root = std::make_unique<Item>();
-  Item* parent = root.get();
-  EXPECT_CALL(fs, OpenBase("C:\\")).WillOnce([r = std::move(root)]() mutable { return Hand(r); });
-  for (std::size_t i = 0; i < names.size(); ++i) {
-    auto child = std::make_unique<Item>();
-    Item* next = child.get();
-    const bool last = i + 1 == names.size();
-    EXPECT_CALL(*next, Attributes()).WillRepeatedly(Return(last ? attributes : kAttrDirectory));
-    EXPECT_CALL(*parent, OpenChild(names[i])).WillOnce([c = std::move(child)]() mutable {
-      return Hand(c);
-    });
-    if (last) {
-      if (attributes & kAttrDirectory) {
-        EXPECT_CALL(*next, List()).WillOnce(Return(std::vector<DirEntry>{}));
-      }
-      EXPECT_CALL(*next, Delete()).WillOnce(Return(deletion));
-      EXPECT_CALL(*next, Close());
-      EXPECT_CALL(*parent, ChildGone(names[i])).WillOnce(Return(gone));
-    }
-    parent = next;
-  }
-}
-
 class MockEnvironment : public IEnvironment {
  public:
   MOCK_METHOD(std::optional<std::string>, Get, (const std::string&), (override));
 };
-
-const Status kOk = Status::Success();
-const Status kInUse = Status::Fail(StatusCode::InUse, 32, "DeleteFileW");
-const Attributes kGone{Status::Fail(StatusCode::NotFound, 3)};
-const Attributes kThere{Status::Success(), kAttrDirectory};
-const Attributes kUnreadable{Status::Fail(StatusCode::Denied, 5)};
 
 const std::vector<std::string> kFixedFolders = {
     "C:\\Kelvora Quenzor 5.1",
@@ -111,10 +79,6 @@ const std::vector<std::string> kFiles = {
 const char* kErrorLine =
     "Error: The user profile folder is unknown; the per-user folders were not cleaned";
 
-std::string LinkElsewhere(const std::string& path) {
-  return "Error: A link on the way to " + path + " leads elsewhere; it was not cleaned";
-}
-
 // Every item of the list, each with content: read-only and hidden files, sub-folders.
 void AddEverything(FakeFileSystem& fs, const std::string& profile) {
   for (const auto& folder : kFixedFolders) {
@@ -133,47 +97,87 @@ std::vector<std::string> AllLines(const std::string& profile) {
   return lines;
 }
 
-TEST(KillFolder, LineAndResultFollowWhatIsLeft) {
+// The line says what is left, whatever the deletion said: an item that another program
+// deleted first and still holds open is gone, one whose deletion was taken back or whose
+// name is there but will not open is not. A component file is never forced.
+TEST(KillFileAndFolder, LineAndResultFollowWhatIsLeft) {
+  using Node = FakeFileSystem::Node;
   const struct {
-    Status deletion;
-    Attributes after;
-    const char* line;
-    bool result;
+    const char* what;
+    bool folder;
+    void (*make)(Node&);
+    bool gone, result;
   } cases[] = {
-      {kOk, kGone, "Folder Deleted: C:\\P", true},
-      {kInUse, kGone, "Folder Deleted: C:\\P", false},
-      {kInUse, kThere, "Folder Not Deleted: C:\\P", false},
-      {kOk, kThere, "Folder Not Deleted: C:\\P", false},       // a deletion that claims success
-      {kOk, kUnreadable, "Folder Not Deleted: C:\\P", false},  // unreadable is not gone
+      {"deleted", true, [](Node&) {}, true, true},
+      {"deleted", false, [](Node&) {}, true, true},
+      {"a read-only folder", true, [](Node& n) { n.attributes |= kAttrReadOnly; }, true, true},
+      {"deleted first elsewhere", true, [](Node& n) { n.pending = true; }, true, false},
+      {"deleted first elsewhere", false, [](Node& n) { n.pending = true; }, true, false},
+      {"deletion taken back", true, [](Node& n) { n.deletionUndone = true; }, false, false},
+      {"deletion taken back", false, [](Node& n) { n.deletionUndone = true; }, false, false},
+      {"will not open", true, [](Node& n) { n.refuseOpen = Status::Fail(StatusCode::Denied); },
+       false, false},
+      {"in use", false, [](Node& n) { n.refuseOpen = Status::Fail(StatusCode::InUse); }, false,
+       false},
+      {"in use", true, [](Node& n) { n.locked = true; }, false, false},
+      {"denied", false, [](Node& n) { n.denied = true; }, false, false},
+      {"read-only", false, [](Node& n) { n.attributes |= kAttrReadOnly; }, false, false},
   };
   for (const auto& c : cases) {
-    StrictMock<MockFileSystem> fs;
+    FakeFileSystem fs;
     RecordingSink list;
-    ExpectDeletion(fs, {"P"}, kAttrDirectory, c.deletion, c.after.gone());
-    EXPECT_EQ(KillFolder(fs, list, "C:\\P", noRestart), c.result) << c.line;
-    EXPECT_EQ(list.lines, std::vector<std::string>{c.line});
+    const std::string path = c.folder ? "C:\\D\\P" : "C:\\D\\a.exe";
+    fs.AddFile(c.folder ? path + "\\x.dat" : path);
+    c.make(*fs.Find(path));
+    const bool result =
+        c.folder ? KillFolder(fs, list, path, noRestart) : KillFile(fs, list, path, noRestart);
+    EXPECT_EQ(result, c.result) << c.what;
+    EXPECT_EQ(list.lines,
+              std::vector<std::string>{(c.folder ? "Folder " : "File ") +
+                                       std::string(c.gone ? "" : "Not ") + "Deleted: " + path})
+        << c.what;
   }
 }
 
-TEST(KillFile, LineFollowsWhatIsLeftAndNeverForces) {
-  const struct {
-    Status deletion;
-    Attributes after;
-    const char* line;
-    bool result;
-  } cases[] = {
-      {kOk, kGone, "File Deleted: C:\\D\\a.exe", true},
-      {kInUse, kGone, "File Deleted: C:\\D\\a.exe", false},
-      {Status::Fail(StatusCode::Denied, 5), kThere, "File Not Deleted: C:\\D\\a.exe", false},
-      {kOk, kThere, "File Not Deleted: C:\\D\\a.exe", false},
-      {kInUse, kUnreadable, "File Not Deleted: C:\\D\\a.exe", false},
-  };
-  for (const auto& c : cases) {
-    StrictMock<MockFileSystem> fs;
-    RecordingSink list;
-    ExpectDeletion(fs, {"D", "a.exe"}, 0, c.deletion, c.after.gone());
-    EXPECT_EQ(KillFile(fs, list, "C:\\D\\a.exe", noRestart), c.result) << c.line;
-    EXPECT_EQ(list.lines, std::vector<std::string>{c.line});
+// A deletion inside the tree that reported success but left its item proves nothing: the
+// folder is not left to the next restart as if only a file in use kept it.
+TEST(KillFolder, AnItemLeftDespiteItsDeletionKeepsTheFolderFromTheRestart) {
+  FakeFileSystem fs;
+  FakeRestartRemoval restart;
+  RecordingSink list;
+  fs.AddFile("C:\\P\\held.dll");
+  fs.Find("C:\\P\\held.dll")->locked = true;
+  fs.AddFile("C:\\P\\back.txt");
+  fs.Find("C:\\P\\back.txt")->deletionUndone = true;
+  EXPECT_FALSE(KillFolder(fs, list, "C:\\P", restart));
+  EXPECT_EQ(list.lines, std::vector<std::string>{"Folder Not Deleted: C:\\P"});
+  EXPECT_TRUE(restart.scheduled.empty());
+}
+
+// Only Windows' own profile links are followed, and only where they lead inside the same
+// profile: never into another whose name begins with this one's.
+TEST(OpenPath, FollowsOnlyWindowsOwnProfileLinksIntoTheSameProfile) {
+  const std::string p = "C:\\Users\\Ann";
+  // clang-format off
+  const char* const links[] = {"Application Data", "Cookies", "Local Settings", "My Documents",
+      "NetHood", "PrintHood", "Recent", "SendTo", "Start Menu", "Templates",
+      "Local Settings\\Application Data", "Local Settings\\History",
+      "Local Settings\\Temporary Internet Files", "My Documents\\My Music",
+      "My Documents\\My Pictures", "My Documents\\My Videos", "Documents\\My Music",
+      "Documents\\My Pictures", "Documents\\My Videos", "AppData\\Local\\Application Data",
+      "AppData\\Local\\History", "AppData\\Local\\Temporary Internet Files", "Desktop"};
+  // clang-format on
+  for (const std::string link : links) {
+    for (const std::string& target : {p + "\\Real", p + "2\\Real"}) {
+      FakeFileSystem fs;
+      fs.AddFile(target + "\\Norvane\\x.dat");
+      fs.AddProfileLink(p + "\\" + link, target);
+      const bool follows = link != "Desktop" && target.starts_with(p + "\\");
+      EXPECT_EQ(OpenPath(fs, p + "\\" + link + "\\Norvane", p, false).state,
+                follows ? PathState::Opened : PathState::LinkElsewhere)
+          << link << " to " << target;
+      EXPECT_EQ(OpenPath(fs, target + "\\Norvane", p, false).state, PathState::Opened) << target;
+    }
   }
 }
 
@@ -344,8 +348,8 @@ TEST(CleanFiles, LinksInsideATreeAreRemovedNotFollowed) {
 
 // On Vista and later the data folders are reached through Windows' own profile links,
 // which refuse everything but reading their target, or, where the profile's links have
-// other names (a Czech profile has "Data aplikací"), where Windows keeps them; a link
-// that leads elsewhere is never followed. XP has the folders of the list's names only.
+// other names (a Czech profile has "Data aplikací"), where Windows keeps them. XP has the
+// folders of the list's names only.
 TEST(CleanFiles, ProfileDataIsFoundThroughWindowsLinksOrWhereWindowsKeepsIt) {
   const std::string p = "C:\\Users\\Eva", roaming = p + "\\AppData\\Roaming";
   const std::string local = p + "\\AppData\\Local", czech = "Data aplikac\xC3\xAD";
@@ -367,11 +371,6 @@ TEST(CleanFiles, ProfileDataIsFoundThroughWindowsLinksOrWhereWindowsKeepsIt) {
        {{czech, roaming}, {"Local Settings", local}, {"AppData\\Local\\" + czech, local}},
        win7,
        {"Folder Deleted: " + roaming + "\\Norvane", "Folder Deleted: " + local + "\\Norvane"}},
-      {"a link elsewhere",
-       {{"Application Data", "D:\\Elsewhere"}},
-       win7,
-       {LinkElsewhere(p + "\\Application Data\\Norvane"),
-        "Folder Deleted: " + local + "\\Norvane"}},
       {"XP", {}, xp, {}},
   };
   for (const auto& c : cases) {
@@ -382,13 +381,10 @@ TEST(CleanFiles, ProfileDataIsFoundThroughWindowsLinksOrWhereWindowsKeepsIt) {
     RecordingSink list;
     env.vars["USERPROFILE"] = p;
     os.version = c.version;
-    for (const std::string& data : {roaming, local, std::string("D:\\Elsewhere")}) {
-      fs.AddFile(data + "\\Norvane\\x.dat");
-    }
+    for (const std::string& data : {roaming, local}) fs.AddFile(data + "\\Norvane\\x.dat");
     for (const auto& [name, target] : c.links) fs.AddProfileLink(p + "\\" + name, target);
     CleanFiles(fs, env, os, list);
     EXPECT_EQ(list.lines, c.lines);
-    EXPECT_TRUE(fs.Exists("D:\\Elsewhere\\Norvane\\x.dat"));
     for (const auto& [name, target] : c.links) EXPECT_TRUE(fs.Exists(p + "\\" + name)) << name;
   }
 }

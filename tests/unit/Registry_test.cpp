@@ -471,7 +471,9 @@ TEST(CleanUserRegistrations, EachUsersCopiesInListOrderNamedWhereTheUserHasThem)
     other.AddKey(kHkeyCurrentUser, "Software\\Classes\\Kelvora.Downloader.2");
     other.AddKey(kHkeyUsers, "S-ann_Classes\\" + clsid);
     FakeFileSystem fs;
-    for (const char* user : {"bob", "dan"}) fs.AddFile("C:\\Users\\" + std::string(user) + hive);
+    // carl's hive is gone by the time it is loaded: as if he had never signed in.
+    for (const char* user : {"bob", "carl", "dan"})
+      fs.AddFile("C:\\Users\\" + std::string(user) + hive);
     UserScope user;
     RecordingSink userLines;
     CleanUserRegistrations(reg, user, hives, fs, os, userLines, &other);
@@ -501,6 +503,10 @@ TEST(CleanUserRegistrations, EachUsersCopiesInListOrderNamedWhereTheUserHasThem)
                 ElementsAre("HKU\\QuenzorCleaner S-bob_Classes\\CLSID",
                             "HKU\\QuenzorCleaner S-bob_Classes\\Kelvora.Downloader.3"));
     EXPECT_TRUE(reg.Exists(kHkeyCurrentUser, "Software\\Classes\\Kelvora.DownloaderHelper"));
+    // A failure that ends the run inside a loaded hive unloads it all the same.
+    hives.onCall = [&] { reg.throwOnOpen = hives.calls.back().starts_with("load"); };
+    EXPECT_THROW(CleanUserRegistrations(reg, every, hives, fs, os, lines), std::bad_alloc);
+    EXPECT_THAT(hives.loaded, IsEmpty());
     ExpectAllHandlesClosed(reg);
     ExpectAllHandlesClosed(other);
   }

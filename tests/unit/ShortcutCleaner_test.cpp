@@ -168,16 +168,23 @@ TEST(ShortcutScan, FailuresAreReportedAndTheScanGoesOn) {
   rig.fs.Find(k + "\\In Use.txt")->locked = true;
   rig.fs.AddFile(k + "\\Viewer.lnk", kOtherLink);
   rig.fs.AddFile(k + "\\z.txt");
+  // A deletion that says it is done but leaves its item, and a name that will not open.
+  for (const char* name : {"\\Back.txt", "\\Shut.txt"}) rig.fs.AddFile(k + name);
+  rig.fs.Find(k + "\\Back.txt")->deletionUndone = true;
+  rig.fs.Find(k + "\\Shut.txt")->refuseOpen = Status::Fail(StatusCode::Denied, 5);
   rig.fs.AddFile(kStartMenu + "\\Kelvora Quenzor Plexarium.txt");
   rig.fs.Find(kStartMenu + "\\Kelvora Quenzor Plexarium.txt")->locked = true;
   rig.fs.AddFile(kStartMenu + "\\Kelvora Quenzor Plexarium.url");
   rig.Clean();
-  EXPECT_EQ(rig.list.lines,
-            (Lines{"Directory Not Removed: " + k, "File Deleted: " + k + "\\a.txt",
-                   "File Not Deleted: " + k + "\\In Use.txt", "File Deleted: " + k + "\\z.txt",
-                   "File Not Deleted: " + kStartMenu + "\\Kelvora Quenzor Plexarium.txt",
-                   "File Deleted: " + kStartMenu + "\\Kelvora Quenzor Plexarium.url"}));
-  EXPECT_EQ(rig.fs.Tree(k), (Lines{k, k + "\\In Use.txt", k + "\\Viewer.lnk"}));
+  EXPECT_EQ(
+      rig.list.lines,
+      (Lines{"Directory Not Removed: " + k, "File Deleted: " + k + "\\a.txt",
+             "File Not Deleted: " + k + "\\Back.txt", "File Not Deleted: " + k + "\\In Use.txt",
+             "File Not Deleted: " + k + "\\Shut.txt", "File Deleted: " + k + "\\z.txt",
+             "File Not Deleted: " + kStartMenu + "\\Kelvora Quenzor Plexarium.txt",
+             "File Deleted: " + kStartMenu + "\\Kelvora Quenzor Plexarium.url"}));
+  EXPECT_EQ(rig.fs.Tree(k),
+            (Lines{k, k + "\\Back.txt", k + "\\In Use.txt", k + "\\Shut.txt", k + "\\Viewer.lnk"}));
 }
 
 TEST(ShortcutScan, LinksAreRemovedNeverFollowed) {

@@ -205,7 +205,8 @@ Snapshot Take(FakeFileSystem& fs) {
   Snapshot s;
   for (const std::string& path : fs.Tree("C:\\")) {
     const FakeFileSystem::Node* n = fs.Find(path);
-    s[Upper(path)] = std::to_string(n->attributes) + "|" + n->content + "|" + n->linkTarget;
+    s[Upper(path)] = std::to_string(n->attributes) + "|" + n->content + "|" +
+                     std::string(n->reparseData.begin(), n->reparseData.end());
   }
   return s;
 }
