@@ -2,6 +2,7 @@
 #include "files/FileCleaner.h"
 
 #include <array>
+#include <memory>
 #include <optional>
 #include <string_view>
 #include <vector>
@@ -80,8 +81,8 @@ FolderRemoval RemoveFolder(IFileSystem& fs, IResultsSink& listWork, const std::s
   if (opened->item) {
     // A listed folder that is itself a link: the link goes, what it points to stays.
     const bool link = IsLink(*opened->item);
-    deletion = link ? TreeDeletion(opened->item->Delete()) : RemoveTree(*opened->item, path);
-    opened->item->Close();
+    deletion = link ? TreeDeletion(DeleteItem(std::move(opened->item)))
+                    : RemoveTree(std::move(opened->item), path);
   }
   // Gone only when the name no longer opens: an unreadable folder may still be there.
   const bool gone = opened->parent->ChildGone(opened->name);
@@ -136,13 +137,12 @@ bool KillFile(IFileSystem& fs, IResultsSink& listWork, const std::string& delfil
   std::optional<OpenedPath> opened = OpenToDelete(fs, listWork, delfile, {});
   if (!opened || !IsFolder(*opened, false)) return false;
   Status removal = opened->status;
-  if (opened->item) {
+  if (std::unique_ptr<IFileItem> item = std::move(opened->item)) {
     // Not forced: a read-only component file is left alone and reported.
-    removal = (opened->item->Attributes() & kAttrReadOnly) != 0
+    removal = (item->Attributes() & kAttrReadOnly) != 0
                   ? Status::Fail(StatusCode::Denied, 5, "DeleteFile")
-                  : opened->item->Delete();
-    opened->item->Close();
-  }
+                  : DeleteItem(std::move(item));
+  }  // closed here either way, before its folder is asked whether the name is gone
   const bool gone = opened->parent->ChildGone(opened->name);
   if (!gone && ScheduledAtRestart(restart, removal, delfile)) {
     listWork.Add(std::string(kFileAtRestart) + delfile, Outcome::ScheduledAtRestart);

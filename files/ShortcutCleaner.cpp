@@ -171,8 +171,7 @@ void SearchDirDel(IFileSystem& fs, IResultsSink& listWork, const std::string& di
   }
   if (!opened.item || (opened.item->Attributes() & kAttrDirectory) == 0) return;
   ShortcutRule rule(tofind, restart);
-  const Status walked =
-      WalkFolder(*opened.item, dirname, rule.RootMarks(dirname), false, rule, listWork);
+  const Status walked = WalkFolder(*opened.item, dirname, rule.RootMarks(dirname), rule, listWork);
   if (!walked.ok()) listWork.Add(UnreadableFolderLine(dirname), Outcome::Failure);
 }
 

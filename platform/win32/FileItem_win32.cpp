@@ -221,9 +221,10 @@ class Win32FileItem final : public IFileItem {
     if (status.ok()) attributes_ = (attributes_ & FILE_ATTRIBUTE_DIRECTORY) | attributes;
     return status;
   }
-  Status Delete() override;
-  Status DeleteIgnoringReadOnly() override;
-  void Close() override { handle_.reset(); }
+  Status MarkForDeletion(const DeletionKey&, bool ignoringReadOnly) override {
+    if (!deleteRefused_.ok()) return deleteRefused_;
+    return ignoringReadOnly ? MarkIgnoringReadOnly() : Mark();
+  }
   bool ChildGone(const std::string& name) override {
     UniqueHandle child;
     return NameGone(OpenRelative(nt_, handle_.get(), ToW(name), 0, child.put()));
@@ -234,6 +235,8 @@ class Win32FileItem final : public IFileItem {
 
  private:
   OpenedItem OpenLinkOnly(const std::wstring& name, const Status& refused);
+  Status Mark();
+  Status MarkIgnoringReadOnly();
   Status Disposed(LONG status, bool readOnlyRefuses) const;
   const NtFileCalls& nt_;
   UniqueHandle handle_;
@@ -323,8 +326,7 @@ OpenedItem Win32FileItem::OpenLinkOnly(const std::wstring& name, const Status& r
   return {Status::Success(), std::move(item)};
 }
 
-Status Win32FileItem::Delete() {
-  if (!deleteRefused_.ok()) return deleteRefused_;
+Status Win32FileItem::Mark() {
   BOOLEAN deleteFile = TRUE;  // FILE_DISPOSITION_INFORMATION
   IO_STATUS_BLOCK io{};
   return Disposed(nt_.setInformation(handle_.get(), &io, &deleteFile, sizeof deleteFile,
@@ -332,8 +334,7 @@ Status Win32FileItem::Delete() {
                   (attributes_ & FILE_ATTRIBUTE_READONLY) != 0);
 }
 
-Status Win32FileItem::DeleteIgnoringReadOnly() {
-  if (!deleteRefused_.ok()) return deleteRefused_;
+Status Win32FileItem::MarkIgnoringReadOnly() {
   ULONG flags = kDispositionDelete | kDispositionIgnoreReadOnly;  // FILE_DISPOSITION_INFORMATION_EX
   IO_STATUS_BLOCK io{};
   const LONG status =

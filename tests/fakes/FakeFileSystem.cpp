@@ -309,7 +309,9 @@ class FakeItem final : public IFileItem {
     holding_ = mode_ == Mode::Held;
     if (holding_) ++node_->holds;
   }
-  ~FakeItem() override { Close(); }
+  ~FakeItem() override {
+    if (holding_) --node_->holds;
+  }
   std::uint32_t Attributes() const override { return node_->attributes; }
   std::uint32_t ReparseTag() const override { return node_->Tag(); }
   std::uint32_t LinkCount() const override {
@@ -337,11 +339,8 @@ class FakeItem final : public IFileItem {
     node_->attributes = (node_->attributes & (kAttrDirectory | kAttrReparsePoint)) | attributes;
     return {};
   }
-  Status Delete() override { return Remove(false); }
-  Status DeleteIgnoringReadOnly() override { return Remove(true); }
-  void Close() override {
-    if (holding_) --node_->holds;
-    holding_ = false;
+  Status MarkForDeletion(const DeletionKey&, bool ignoringReadOnly) override {
+    return Remove(ignoringReadOnly);
   }
   bool ChildGone(const std::string& name) override {
     return node_->children.count(ToUpperAscii(name)) == 0;

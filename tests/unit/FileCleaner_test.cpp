@@ -14,6 +14,7 @@
 namespace qc::test {
 namespace {
 
+using ::testing::_;
 using ::testing::ByMove;
 using ::testing::InSequence;
 using ::testing::Return;
@@ -38,9 +39,7 @@ class MockItem : public IFileItem {
   MOCK_METHOD(OpenedItem, HoldChild, (const std::string&), (override));
   MOCK_METHOD(std::unique_ptr<IByteStream>, Read, (), (override));
   MOCK_METHOD(Status, SetAttributes, (std::uint32_t), (override));
-  MOCK_METHOD(Status, Delete, (), (override));
-  MOCK_METHOD(Status, DeleteIgnoringReadOnly, (), (override));
-  MOCK_METHOD(void, Close, (), (override));
+  MOCK_METHOD(Status, MarkForDeletion, (const DeletionKey&, bool), (override));
   MOCK_METHOD(bool, ChildGone, (const std::string&), (override));
   MOCK_METHOD(std::optional<LinkData>, LinkTarget, (), (override));
 };
@@ -68,8 +67,7 @@ void ExpectDeletion(MockFileSystem& fs, const std::vector<std::string>& names,
       if (attributes & kAttrDirectory) {
         EXPECT_CALL(*next, List()).WillOnce(Return(std::vector<DirEntry>{}));
       }
-      EXPECT_CALL(*next, Delete()).WillOnce(Return(deletion));
-      EXPECT_CALL(*next, Close());
+      EXPECT_CALL(*next, MarkForDeletion(_, false)).WillOnce(Return(deletion));
       EXPECT_CALL(*parent, ChildGone(names[i])).WillOnce(Return(gone));
     }
     parent = next;
@@ -402,12 +400,13 @@ TEST(RemoveTree, FolderSwappedForALinkAfterItsListingLeadsNowhereElse) {
   fs.AddFile("C:\\Target\\a.dat");
   OpenedItem folder = fs.OpenBase(product);
   ASSERT_NE(folder.item, nullptr);
-  WatchedFolder watched(std::move(folder.item), product, [&](const std::string& listed) {
-    if (listed != product + "\\data") return;
-    ASSERT_TRUE(fs.Rename(listed, product + "\\moved"));
-    fs.AddLink(listed, "C:\\Target");
-  });
-  const TreeDeletion deletion = RemoveTree(watched, product);
+  auto watched = std::make_unique<WatchedFolder>(
+      std::move(folder.item), product, [&](const std::string& listed) {
+        if (listed != product + "\\data") return;
+        ASSERT_TRUE(fs.Rename(listed, product + "\\moved"));
+        fs.AddLink(listed, "C:\\Target");
+      });
+  const TreeDeletion deletion = RemoveTree(std::move(watched), product);
   EXPECT_TRUE(fs.Exists("C:\\Target\\a.dat"));
   EXPECT_FALSE(fs.Exists(product + "\\moved"));
   EXPECT_FALSE(deletion.ok());  // the link stays in the folder
