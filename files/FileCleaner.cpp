@@ -140,7 +140,7 @@ bool KillFile(IFileSystem& fs, IResultsSink& listWork, const std::string& delfil
   if (std::unique_ptr<IFileItem> item = std::move(opened->item)) {
     // Not forced: a read-only component file is left alone and reported.
     removal = (item->Attributes() & kAttrReadOnly) != 0
-                  ? Status::Fail(StatusCode::Denied, 5, "DeleteFile")
+                  ? Status::Refused(StatusCode::Denied, "read-only")
                   : DeleteItem(std::move(item));
   }  // closed here either way, before its folder is asked whether the name is gone
   const bool gone = opened->parent->ChildGone(opened->name);

@@ -9,8 +9,6 @@
 namespace qc {
 namespace {
 
-constexpr std::uint32_t kErrorDirNotEmpty = 145;
-
 struct Selected {
   std::string name;
   std::uint32_t listedAttributes;  // for the line when the entry no longer opens
@@ -211,8 +209,7 @@ class RemoveAll final : public WalkRule {
   // A folder that is not empty stays because of what is inside it, noted itself; one that
   // is not empty although nothing inside it was noted is noted itself.
   void Note(const std::string& path, bool folder, bool keptByContents, const Status& status) {
-    if (folder && keptByContents && status.code == StatusCode::Failed &&
-        status.error == kErrorDirNotEmpty) {
+    if (folder && keptByContents && status.code == StatusCode::NotEmpty) {
       return;
     }
     // A deletion that reported success and left the item is a failure all the same.

@@ -52,16 +52,16 @@ std::optional<std::vector<std::string>> Steps(const std::string& path) {
 
 Status GuardedRestartRemoval::ScheduleDelete(const std::string& path) {
   const std::optional<std::vector<std::string>> steps = Steps(path);
-  if (!steps) return Status::Fail(StatusCode::Denied, 0, "path not checkable");
+  if (!steps) return Status::Refused(StatusCode::Denied, "path not checkable");
   // From the top down: once a folder is safe, nobody else can swap what lies below it
   // between its check and the next. The root goes first: whoever may rename its children
   // could move the whole path aside.
   if (!OnlyTrustedMayChange(security_.Read(path.substr(0, 3)), kRootChangeRights)) {
-    return Status::Fail(StatusCode::Denied, 0, "drive root changeable by others");
+    return Status::Refused(StatusCode::Denied, "drive root changeable by others");
   }
   for (const std::string& step : *steps) {
     if (!OnlyTrustedMayChange(security_.Read(step), kChangeRights)) {
-      return Status::Fail(StatusCode::Denied, 0, "path changeable by others");
+      return Status::Refused(StatusCode::Denied, "path changeable by others");
     }
   }
   return inner_.ScheduleDelete(path);

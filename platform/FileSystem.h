@@ -140,11 +140,10 @@ inline bool IsLink(const IFileItem& item) {
 // read-only item then too).
 inline Status DeleteItem(std::unique_ptr<IFileItem>&& item, bool ignoringReadOnly = false,
                          std::optional<std::uint32_t> putBack = std::nullopt) {
-  constexpr std::uint32_t kErrorDirNotEmpty = 145;
   const std::unique_ptr<IFileItem> taken = std::move(item);
   const Status removal = taken->MarkForDeletion(DeletionKey(), ignoringReadOnly);
   const bool mayGoAtRestart =
-      removal.code == StatusCode::InUse || removal.error == kErrorDirNotEmpty;
+      removal.code == StatusCode::InUse || removal.code == StatusCode::NotEmpty;
   if (putBack && !removal.ok() && !mayGoAtRestart) taken->SetAttributes(*putBack);
   return removal;
 }

@@ -356,7 +356,7 @@ Status Win32FileItem::Disposed(LONG status, bool readOnlyRefuses) const {
     return Status::Fail(StatusCode::InUse, ERROR_ACCESS_DENIED, "NtSetInformationFile");
   }
   if (status == kStatusNotEmpty) {
-    return Status::Fail(StatusCode::Failed, ERROR_DIR_NOT_EMPTY, "NtSetInformationFile");
+    return Status::Fail(StatusCode::NotEmpty, ERROR_DIR_NOT_EMPTY, "NtSetInformationFile");
   }
   return FromNt(nt_, status, "NtSetInformationFile");
 }

@@ -403,7 +403,7 @@ Status FakeItem::Remove(bool ignoreReadOnly) {
       (n.attributes & kAttrReadOnly) && !(ignoreReadOnly && fs_.deleteIgnoresReadOnly);
   if (n.denied || readOnly) return Status::Fail(StatusCode::Denied, 5, "Delete");
   const bool link = IsLinkNode(n);
-  if (!link && n.dir && !n.children.empty()) return Status::Fail(StatusCode::Failed, 145, "Delete");
+  if (!link && n.dir && !n.children.empty()) return Status::Fail(StatusCode::NotEmpty, 145, "Delete");
   fs_.log.push_back((link ? "rmlink " : n.dir ? "rmdir " : "rmfile ") + Path());
   Unname();
   return {};

@@ -402,7 +402,7 @@ class FolderChain final : public IFileSystem {
     Status SetAttributes(std::uint32_t) override { return {}; }
     Status MarkForDeletion(const DeletionKey&, bool) override {
       if (level_ < chain_.depth_ && !chain_.removed_[level_ + 1]) {
-        return Status::Fail(StatusCode::Failed, 145);
+        return Status::Fail(StatusCode::NotEmpty, 145);
       }
       chain_.removed_[level_] = true;
       return {};
