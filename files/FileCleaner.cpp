@@ -39,12 +39,8 @@ void AddLine(IResultsSink& listWork, bool done, std::string_view doneText,
 std::optional<OpenedPath> OpenToDelete(IFileSystem& fs, IResultsSink& listWork,
                                        const std::string& path, std::string_view profile) {
   OpenedPath opened = OpenPath(fs, path, profile, false);
-  if (opened.state == PathState::LinkElsewhere) {
-    listWork.Add(LinkElsewhereLine(path), Outcome::Failure);
-    return std::nullopt;
-  }
-  if (opened.state == PathState::Unreachable) {
-    listWork.Add(UnreachableLine(path), Outcome::Failure);
+  if (const std::optional<std::string> refused = RefusedWayLine(opened.state, path)) {
+    listWork.Add(*refused, Outcome::Failure);
     return std::nullopt;
   }
   return opened;
@@ -86,10 +82,7 @@ FolderRemoval RemoveFolder(IFileSystem& fs, IResultsSink& listWork, const std::s
   }
   // Gone only when the name no longer opens: an unreadable folder may still be there.
   const bool gone = opened->parent->ChildGone(opened->name);
-  if (!gone && ScheduleTreeAtRestart(restart, listWork, path, deletion.stayed,
-                                     "Folder Deleted at Restart: ")) {
-    return {};
-  }
+  if (!gone && ScheduleTreeAtRestart(restart, listWork, path, deletion.stayed)) return {};
   AddLine(listWork, gone, "Folder Deleted: ", "Folder Not Deleted: ", path);
   return {deletion.ok() && gone, false};
 }
@@ -144,8 +137,9 @@ bool KillFile(IFileSystem& fs, IResultsSink& listWork, const std::string& delfil
                   : DeleteItem(std::move(item));
   }  // closed here either way, before its folder is asked whether the name is gone
   const bool gone = opened->parent->ChildGone(opened->name);
-  if (!gone && ScheduledAtRestart(restart, removal, delfile)) {
-    listWork.Add(std::string(kFileAtRestart) + delfile, Outcome::ScheduledAtRestart);
+  if (const std::optional<std::string> line =
+          gone ? std::nullopt : FileAtRestart(restart, removal, delfile)) {
+    listWork.Add(*line, Outcome::ScheduledAtRestart);
     return false;
   }
   AddLine(listWork, gone, "File Deleted: ", "File Not Deleted: ", delfile);

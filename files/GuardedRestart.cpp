@@ -3,7 +3,10 @@
 
 #include <algorithm>
 #include <optional>
+#include <string_view>
 #include <vector>
+
+#include "platform/FolderPath.h"
 
 namespace qc {
 namespace {
@@ -35,15 +38,14 @@ std::optional<std::vector<std::string>> Steps(const std::string& path) {
   const auto isLetter = [](char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); };
   if (path.size() < 4 || !isLetter(path[0]) || path.compare(1, 2, ":\\") != 0) return std::nullopt;
   std::vector<std::string> steps;
-  for (std::size_t start = 3; start <= path.size();) {
-    const std::size_t end = std::min(path.find('\\', start), path.size());
-    const std::string part = path.substr(start, end - start);
+  std::size_t end = 2;
+  for (std::string_view part : PathParts(std::string_view(path).substr(3))) {
     if (part.empty() || part == "." || part == ".." ||
-        part.find_first_of("/:*?\"<>|") != std::string::npos) {
+        part.find_first_of("/:*?\"<>|") != std::string_view::npos) {
       return std::nullopt;
     }
+    end += 1 + part.size();
     steps.push_back(path.substr(0, end));
-    start = end + 1;
   }
   return steps;
 }

@@ -42,17 +42,10 @@ constexpr std::array<std::string_view, 22> kProfileLinks = {
 // of links ends here.
 constexpr int kMaxLinks = 8;
 
-bool SameAscii(std::string_view a, std::string_view b) {
-  return a.size() == b.size() && ToUpperAscii(a) == ToUpperAscii(b);
-}
-
 std::vector<std::string> Names(std::string_view rest) {
   std::vector<std::string> names;
-  for (std::size_t start = 0; start <= rest.size();) {
-    std::size_t end = rest.find('\\', start);
-    if (end == std::string_view::npos) end = rest.size();
-    if (end > start) names.emplace_back(rest.substr(start, end - start));
-    start = end + 1;
+  for (std::string_view part : PathParts(rest)) {
+    if (!part.empty()) names.emplace_back(part);
   }
   return names;
 }
@@ -87,11 +80,9 @@ std::optional<std::string> InsideProfile(const LinkData& target, const std::stri
     full = NormaliseFolder(folder + "\\" + target.path);
   }
   if (!full) return std::nullopt;
-  const std::string upper = ToUpperAscii(*full);
-  const std::string base = ToUpperAscii(profile);
-  if (upper == base) return std::string();
-  if (!upper.starts_with(base + "\\")) return std::nullopt;
-  return full->substr(base.size() + 1);
+  if (SameAscii(*full, profile)) return std::string();
+  if (!StartsWithAscii(*full, profile) || (*full)[profile.size()] != '\\') return std::nullopt;
+  return full->substr(profile.size() + 1);
 }
 
 OpenedPath Ended(PathState state, Status status = {}) {
@@ -116,12 +107,14 @@ bool IsProfileLink(std::string_view relative) {
 
 }  // namespace
 
-std::string LinkElsewhereLine(const std::string& path) {
-  return "Error: A link on the way to " + path + " leads elsewhere; it was not cleaned";
-}
-
-std::string UnreachableLine(const std::string& path) {
-  return "Error: A folder on the way to " + path + " could not be opened; it was not cleaned";
+std::optional<std::string> RefusedWayLine(PathState state, const std::string& path) {
+  if (state == PathState::LinkElsewhere) {
+    return "Error: A link on the way to " + path + " leads elsewhere; it was not cleaned";
+  }
+  if (state == PathState::Unreachable) {
+    return "Error: A folder on the way to " + path + " could not be opened; it was not cleaned";
+  }
+  return std::nullopt;
 }
 
 std::string UnreadableFolderLine(const std::string& path) {
@@ -138,7 +131,8 @@ struct Start {
 };
 
 Start StartOf(const std::string& path, std::string_view profile) {
-  if (!profile.empty() && ToUpperAscii(path).starts_with(ToUpperAscii(profile) + "\\")) {
+  if (!profile.empty() && path.size() > profile.size() && StartsWithAscii(path, profile) &&
+      path[profile.size()] == '\\') {
     return {std::string(profile), Names(std::string_view(path).substr(profile.size())), profile};
   }
   if (const auto root = RootLength(path)) {

@@ -13,6 +13,7 @@
 #include "platform/win32/NtFile_win32.h"
 #include "platform/win32/Owners.h"
 #include "platform/win32/Paths_win32.h"
+#include "platform/win32/SystemFunction.h"
 #include "platform/win32/Utf.h"
 
 namespace qc::win {
@@ -75,12 +76,6 @@ struct StandardInformation {
   ULONG links;
   BOOLEAN deletePending, directory;
 };
-
-template <typename Fn>
-Fn NtdllFunction(const char* name) {
-  return reinterpret_cast<Fn>(
-      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"ntdll.dll"), name)));
-}
 
 Status FromNt(const NtFileCalls& nt, LONG status, const char* call) {
   if (status >= 0) return Status::Success();
@@ -384,12 +379,13 @@ std::optional<LinkData> Win32FileItem::LinkTarget() {
 }  // namespace
 
 const NtFileCalls& NtdllFileCalls() {
-  static const NtFileCalls nt{NtdllFunction<NtCreateFileFn>("NtCreateFile"),
-                              NtdllFunction<NtQueryDirectoryFileFn>("NtQueryDirectoryFile"),
-                              NtdllFunction<NtSetInformationFileFn>("NtSetInformationFile"),
-                              NtdllFunction<NtQueryInformationFileFn>("NtQueryInformationFile"),
-                              NtdllFunction<NtFsControlFileFn>("NtFsControlFile"),
-                              NtdllFunction<RtlNtStatusToDosErrorFn>("RtlNtStatusToDosError")};
+  static const NtFileCalls nt{
+      SystemFunction<NtCreateFileFn>(L"ntdll.dll", "NtCreateFile"),
+      SystemFunction<NtQueryDirectoryFileFn>(L"ntdll.dll", "NtQueryDirectoryFile"),
+      SystemFunction<NtSetInformationFileFn>(L"ntdll.dll", "NtSetInformationFile"),
+      SystemFunction<NtQueryInformationFileFn>(L"ntdll.dll", "NtQueryInformationFile"),
+      SystemFunction<NtFsControlFileFn>(L"ntdll.dll", "NtFsControlFile"),
+      SystemFunction<RtlNtStatusToDosErrorFn>(L"ntdll.dll", "RtlNtStatusToDosError")};
   return nt;
 }
 
