@@ -5,8 +5,8 @@
 #include <optional>
 
 #include "app/RunLog.h"
-#include "platform/AsciiCase.h"
-#include "platform/FolderPath.h"
+#include "base/AsciiCase.h"
+#include "base/FolderPath.h"
 
 namespace qc {
 namespace {

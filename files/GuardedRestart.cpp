@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/FolderPath.h"
+#include "base/FolderPath.h"
 
 namespace qc {
 namespace {

@@ -12,8 +12,8 @@
 #include "files/AtRestart.h"
 #include "files/FolderWalk.h"
 #include "paths/OpenPath.h"
-#include "platform/AsciiCase.h"
-#include "platform/FolderPath.h"
+#include "base/AsciiCase.h"
+#include "base/FolderPath.h"
 
 namespace qc {
 namespace {

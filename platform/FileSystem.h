@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/ReparseData.h"
+#include "base/ReparseData.h"
 #include "platform/Status.h"
 
 namespace qc {

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/AsciiCase.h"
+#include "base/AsciiCase.h"
 
 namespace qc {
 namespace {

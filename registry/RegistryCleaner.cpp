@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "platform/AsciiCase.h"
+#include "base/AsciiCase.h"
 #include "registry/HiveFile.h"
 #include "registry/LoadedHive.h"
 #include "registry/OpenKey.h"

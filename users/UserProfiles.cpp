@@ -4,8 +4,8 @@
 #include <algorithm>
 #include <optional>
 
-#include "platform/AsciiCase.h"
-#include "platform/FolderPath.h"
+#include "base/AsciiCase.h"
+#include "base/FolderPath.h"
 
 namespace qc {
 namespace {

@@ -7,8 +7,8 @@
 #include <memory>
 #include <vector>
 
-#include "platform/FolderPath.h"
-#include "platform/ReparseData.h"
+#include "base/FolderPath.h"
+#include "base/ReparseData.h"
 #include "platform/win32/FileSystem_win32.h"
 #include "platform/win32/NtFile_win32.h"
 #include "platform/win32/Owners.h"

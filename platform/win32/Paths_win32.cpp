@@ -5,7 +5,7 @@
 
 #include <optional>
 
-#include "platform/FolderPath.h"
+#include "base/FolderPath.h"
 #include "platform/win32/Utf.h"
 
 namespace qc::win {

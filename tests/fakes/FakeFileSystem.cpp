@@ -8,8 +8,8 @@
 #include <tuple>
 
 #include "fakes/ReparseBytes.h"
-#include "platform/AsciiCase.h"
-#include "platform/ReparseData.h"
+#include "base/AsciiCase.h"
+#include "base/ReparseData.h"
 
 namespace qc::test {
 namespace {

@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/ReparseData.h"
+#include "base/ReparseData.h"
 
 namespace qc::test {
 

@@ -9,7 +9,7 @@
 #include "fakes/FakeServices.h"
 #include "fakes/WatchedFolder.h"
 #include "files/FolderWalk.h"
-#include "platform/FolderPath.h"
+#include "base/FolderPath.h"
 
 namespace qc::test {
 namespace {

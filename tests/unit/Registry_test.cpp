@@ -10,7 +10,7 @@
 #include "fakes/FakeRegistry.h"
 #include "fakes/FakeResults.h"
 #include "fakes/FakeSystem.h"
-#include "platform/AsciiCase.h"
+#include "base/AsciiCase.h"
 #include "registry/RegistryCleaner.h"
 #include "registry/RegistryKeys.h"
 
