@@ -4,9 +4,9 @@
 #include <algorithm>
 #include <string_view>
 
-#include "files/FileCleaner.h"
 #include "base/AsciiCase.h"
 #include "base/FolderPath.h"
+#include "files/FileCleaner.h"
 
 namespace qc {
 namespace {

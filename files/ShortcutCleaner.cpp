@@ -8,12 +8,12 @@
 #include <utility>
 #include <vector>
 
+#include "base/AsciiCase.h"
+#include "base/FolderPath.h"
 #include "files/AgentSearch.h"
 #include "files/AtRestart.h"
 #include "files/FolderWalk.h"
 #include "paths/OpenPath.h"
-#include "base/AsciiCase.h"
-#include "base/FolderPath.h"
 
 namespace qc {
 namespace {

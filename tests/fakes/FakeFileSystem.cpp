@@ -7,9 +7,9 @@
 #include <new>
 #include <tuple>
 
-#include "fakes/ReparseBytes.h"
 #include "base/AsciiCase.h"
 #include "base/ReparseData.h"
+#include "fakes/ReparseBytes.h"
 
 namespace qc::test {
 namespace {
@@ -403,7 +403,8 @@ Status FakeItem::Remove(bool ignoreReadOnly) {
       (n.attributes & kAttrReadOnly) && !(ignoreReadOnly && fs_.deleteIgnoresReadOnly);
   if (n.denied || readOnly) return Status::Fail(StatusCode::Denied, 5, "Delete");
   const bool link = IsLinkNode(n);
-  if (!link && n.dir && !n.children.empty()) return Status::Fail(StatusCode::NotEmpty, 145, "Delete");
+  if (!link && n.dir && !n.children.empty())
+    return Status::Fail(StatusCode::NotEmpty, 145, "Delete");
   fs_.log.push_back((link ? "rmlink " : n.dir ? "rmdir " : "rmfile ") + Path());
   Unname();
   return {};

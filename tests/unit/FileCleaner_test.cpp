@@ -5,11 +5,11 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include "base/FolderPath.h"
 #include "fakes/FakeResults.h"
 #include "fakes/FakeServices.h"
 #include "fakes/WatchedFolder.h"
 #include "files/FolderWalk.h"
-#include "base/FolderPath.h"
 
 namespace qc::test {
 namespace {

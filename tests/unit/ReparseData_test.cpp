@@ -4,8 +4,8 @@
 
 #include <gtest/gtest.h>
 
-#include "fakes/ReparseBytes.h"
 #include "base/FolderPath.h"
+#include "fakes/ReparseBytes.h"
 
 namespace qc::test {
 namespace {

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "fakes/FakeResults.h"
 #include "base/AsciiCase.h"
+#include "fakes/FakeResults.h"
 #include "platform/win32/Owners.h"
 #include "platform/win32/Processes_win32.h"
 #include "platform/win32/Utf.h"
