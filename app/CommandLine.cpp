@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "platform/AsciiCase.h"
+#include "base/AsciiCase.h"
 
 namespace qc {
 

@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <utility>
 
-#include "platform/FolderPath.h"
+#include "base/FolderPath.h"
 
 namespace qc {
 namespace {

@@ -5,8 +5,8 @@
 #include <optional>
 
 #include "app/RunLog.h"
-#include "platform/AsciiCase.h"
-#include "platform/FolderPath.h"
+#include "base/AsciiCase.h"
+#include "base/FolderPath.h"
 
 namespace qc {
 namespace {
@@ -58,7 +58,7 @@ bool RunRecord::SourceReady() {
   if (!windows || !s_.events.FileExists(*windows + "\\System32\\EventCreate.exe")) return false;
   const std::optional<std::string> registered =
       s_.keys.ReadText(kEventSourceKey, "EventMessageFile");
-  if (registered && ToUpperAscii(*registered) == ToUpperAscii(kEventMessageFile)) return true;
+  if (registered && SameAscii(*registered, kEventMessageFile)) return true;
   if (!s_.machine.IsAdministrator()) return false;
   // TypesSupported: error, warning and information. CustomSource marks the source as
   // eventcreate marks its own, so that eventcreate also accepts it.

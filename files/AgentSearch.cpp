@@ -5,7 +5,7 @@
 #include <cstring>
 #include <string_view>
 
-#include "platform/AsciiCase.h"
+#include "base/AsciiCase.h"
 
 namespace qc {
 

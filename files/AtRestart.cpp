@@ -3,9 +3,19 @@
 
 #include <algorithm>
 #include <optional>
+#include <string_view>
 
 namespace qc {
 namespace {
+
+// The lines of what the next restart deletes, all built here.
+constexpr std::string_view kFileAtRestart = "File Deleted at Restart: ";
+constexpr std::string_view kFolderAtRestart = "Folder Deleted at Restart: ";
+constexpr std::string_view kScannedFolderAtRestart = "Directory Removed at Restart: ";
+
+std::string Line(std::string_view text, const std::string& path) {
+  return std::string(text) + path;
+}
 
 // The files to schedule and then the folders, each folder after everything inside it,
 // so that each is empty when Windows comes to it. nullopt when something other than a
@@ -37,13 +47,20 @@ std::optional<std::vector<std::string>> RestartOrder(const std::string& root,
 
 }  // namespace
 
-bool ScheduledAtRestart(IRestartRemoval& restart, const Status& removal, const std::string& path) {
-  return removal.code == StatusCode::InUse && restart.ScheduleDelete(path).ok();
+std::optional<std::string> FileAtRestart(IRestartRemoval& restart, const Status& removal,
+                                         const std::string& path) {
+  if (removal.code != StatusCode::InUse || !restart.ScheduleDelete(path).ok()) return std::nullopt;
+  return Line(kFileAtRestart, path);
+}
+
+std::optional<std::string> ScannedFolderAtRestart(IRestartRemoval& restart,
+                                                  const std::string& path) {
+  if (!restart.ScheduleDelete(path).ok()) return std::nullopt;
+  return Line(kScannedFolderAtRestart, path);
 }
 
 bool ScheduleTreeAtRestart(IRestartRemoval& restart, IResultsSink& listWork,
-                           const std::string& root, const std::vector<Leftover>& stayed,
-                           std::string_view folderLine) {
+                           const std::string& root, const std::vector<Leftover>& stayed) {
   const std::optional<std::vector<std::string>> order = RestartOrder(root, stayed);
   if (!order) return false;
   std::size_t scheduled = 0;
@@ -53,10 +70,10 @@ bool ScheduleTreeAtRestart(IRestartRemoval& restart, IResultsSink& listWork,
   // A refusal part-way (a folder inside that a user may change) leaves the files scheduled
   // before it to the restart, the first ones of the order: each still gets its line.
   for (std::size_t i = 0; i < stayed.size() && i < scheduled; ++i) {
-    listWork.Add(std::string(kFileAtRestart) + stayed[i].path, Outcome::ScheduledAtRestart);
+    listWork.Add(Line(kFileAtRestart, stayed[i].path), Outcome::ScheduledAtRestart);
   }
   if (scheduled < order->size()) return false;
-  listWork.Add(std::string(folderLine) + root, Outcome::ScheduledAtRestart);
+  listWork.Add(Line(kFolderAtRestart, root), Outcome::ScheduledAtRestart);
   return true;
 }
 

@@ -2,6 +2,7 @@
 #include "files/FileCleaner.h"
 
 #include <array>
+#include <memory>
 #include <optional>
 #include <string_view>
 #include <vector>
@@ -38,12 +39,8 @@ void AddLine(IResultsSink& listWork, bool done, std::string_view doneText,
 std::optional<OpenedPath> OpenToDelete(IFileSystem& fs, IResultsSink& listWork,
                                        const std::string& path, std::string_view profile) {
   OpenedPath opened = OpenPath(fs, path, profile, false);
-  if (opened.state == PathState::LinkElsewhere) {
-    listWork.Add(LinkElsewhereLine(path), Outcome::Failure);
-    return std::nullopt;
-  }
-  if (opened.state == PathState::Unreachable) {
-    listWork.Add(UnreachableLine(path), Outcome::Failure);
+  if (const std::optional<std::string> refused = RefusedWayLine(opened.state, path)) {
+    listWork.Add(*refused, Outcome::Failure);
     return std::nullopt;
   }
   return opened;
@@ -80,15 +77,12 @@ FolderRemoval RemoveFolder(IFileSystem& fs, IResultsSink& listWork, const std::s
   if (opened->item) {
     // A listed folder that is itself a link: the link goes, what it points to stays.
     const bool link = IsLink(*opened->item);
-    deletion = link ? TreeDeletion(opened->item->Delete()) : RemoveTree(*opened->item, path);
-    opened->item->Close();
+    deletion = link ? TreeDeletion(DeleteItem(std::move(opened->item)))
+                    : RemoveTree(std::move(opened->item), path);
   }
   // Gone only when the name no longer opens: an unreadable folder may still be there.
   const bool gone = opened->parent->ChildGone(opened->name);
-  if (!gone && ScheduleTreeAtRestart(restart, listWork, path, deletion.stayed,
-                                     "Folder Deleted at Restart: ")) {
-    return {};
-  }
+  if (!gone && ScheduleTreeAtRestart(restart, listWork, path, deletion.stayed)) return {};
   AddLine(listWork, gone, "Folder Deleted: ", "Folder Not Deleted: ", path);
   return {deletion.ok() && gone, false};
 }
@@ -136,16 +130,16 @@ bool KillFile(IFileSystem& fs, IResultsSink& listWork, const std::string& delfil
   std::optional<OpenedPath> opened = OpenToDelete(fs, listWork, delfile, {});
   if (!opened || !IsFolder(*opened, false)) return false;
   Status removal = opened->status;
-  if (opened->item) {
+  if (std::unique_ptr<IFileItem> item = std::move(opened->item)) {
     // Not forced: a read-only component file is left alone and reported.
-    removal = (opened->item->Attributes() & kAttrReadOnly) != 0
-                  ? Status::Fail(StatusCode::Denied, 5, "DeleteFile")
-                  : opened->item->Delete();
-    opened->item->Close();
-  }
+    removal = (item->Attributes() & kAttrReadOnly) != 0
+                  ? Status::Refused(StatusCode::Denied, "read-only")
+                  : DeleteItem(std::move(item));
+  }  // closed here either way, before its folder is asked whether the name is gone
   const bool gone = opened->parent->ChildGone(opened->name);
-  if (!gone && ScheduledAtRestart(restart, removal, delfile)) {
-    listWork.Add(std::string(kFileAtRestart) + delfile, Outcome::ScheduledAtRestart);
+  if (const std::optional<std::string> line =
+          gone ? std::nullopt : FileAtRestart(restart, removal, delfile)) {
+    listWork.Add(*line, Outcome::ScheduledAtRestart);
     return false;
   }
   AddLine(listWork, gone, "File Deleted: ", "File Not Deleted: ", delfile);

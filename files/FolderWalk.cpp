@@ -9,8 +9,6 @@
 namespace qc {
 namespace {
 
-constexpr std::uint32_t kErrorDirNotEmpty = 145;
-
 struct Selected {
   std::string name;
   std::uint32_t listedAttributes;  // for the line when the entry no longer opens
@@ -41,16 +39,12 @@ class Walk {
  public:
   Walk(WalkRule& rule, IResultsSink& listWork, std::string path)
       : rule_(rule), listWork_(listWork), path_(std::move(path)) {}
-  Status Run(IFileItem& root, std::uint32_t rootMarks, bool removeRoot);
+  Status Run(IFileItem& root, std::uint32_t rootMarks);
 
  private:
   Frame Enter(std::unique_ptr<IFileItem> owned, IFileItem& item, std::string name,
               std::uint32_t marks, std::size_t lineSlot);
   void ActOn(const Selected& entry);
-  Status Remove(IFileItem& item, bool folder);
-  bool Gone(IFileItem& folder, const std::string& name, const Status& removal) {
-    return (removal.ok() && !rule_.ConfirmEach()) || folder.ChildGone(name);
-  }
   void Write(WalkLine line);
   void Mark(Outcome outcome);
 
@@ -91,28 +85,22 @@ Frame Walk::Enter(std::unique_ptr<IFileItem> owned, IFileItem& item, std::string
 // a file with more than one name belong to every name (a user may plant a second name of
 // a file they cannot change): they stay as they are, and such a file, read-only, goes
 // only where Windows can delete it regardless. Attributes changed for a deletion that
-// then fails are put back, unless the next restart may yet delete the item (in use, or a
-// folder kept by what is inside it): Windows does so by its name alone, and refuses a
-// read-only item then too.
-Status Walk::Remove(IFileItem& item, bool folder) {
-  const std::uint32_t attributes = item.Attributes();
-  const std::optional<std::uint32_t> wanted = rule_.BeforeDelete(attributes, folder);
-  if (!folder && item.LinkCount() != 1) {
+// then fails are put back, unless the next restart may yet delete the item.
+Status Remove(std::unique_ptr<IFileItem>&& item, bool folder, WalkRule& rule) {
+  const std::uint32_t attributes = item->Attributes();
+  const std::optional<std::uint32_t> wanted = rule.BeforeDelete(attributes, folder);
+  if (!folder && item->LinkCount() != 1) {
     const bool force =
         wanted && (attributes & kAttrReadOnly) != 0 && (*wanted & kAttrReadOnly) == 0;
-    return force ? item.DeleteIgnoringReadOnly() : item.Delete();
+    return DeleteItem(std::move(item), force);
   }
-  const bool changed = wanted && item.SetAttributes(*wanted).ok();
-  const Status removal = item.Delete();
-  const bool mayGoAtRestart =
-      removal.code == StatusCode::InUse || (folder && removal.error == kErrorDirNotEmpty);
-  if (changed && !removal.ok() && !mayGoAtRestart) {
-    item.SetAttributes(attributes & ~(kAttrDirectory | kAttrReparsePoint));
-  }
-  return removal;
+  const bool changed = wanted && item->SetAttributes(*wanted).ok();
+  return DeleteItem(
+      std::move(item), false,
+      changed ? std::optional(attributes & ~(kAttrDirectory | kAttrReparsePoint)) : std::nullopt);
 }
 
-Status Walk::Run(IFileItem& root, std::uint32_t rootMarks, bool removeRoot) {
+Status Walk::Run(IFileItem& root, std::uint32_t rootMarks) {
   stack_.push_back(Enter(nullptr, root, {}, rootMarks, 0));
   while (true) {
     Frame& frame = stack_.back();
@@ -123,19 +111,16 @@ Status Walk::Run(IFileItem& root, std::uint32_t rootMarks, bool removeRoot) {
       continue;
     }
     if (stack_.size() == 1) {
-      if (removeRoot) return Remove(root, true);
       // Nothing in a root that could not be listed was looked at: the caller says so.
       return frame.listed ? Status::Success() : Status::Fail(StatusCode::Denied);
     }
-    const Status removal = Remove(*frame.item, true);
+    const Status removal = Remove(std::move(frame.owned), true, rule_);
     const bool onlyAtRestart = frame.atRestart && !frame.keepsSome;
     const bool keptByContents = frame.keepsSome;
     const std::size_t slot = frame.lineSlot;
-    const std::unique_ptr<IFileItem> folder = std::move(frame.owned);
     const std::string name = std::move(frame.name);
     stack_.pop_back();
-    folder->Close();  // the deletion is done at the close
-    const bool gone = Gone(*stack_.back().item, name, removal);
+    const bool gone = stack_.back().item->ChildGone(name);
     held_[slot] = rule_.Settled({path_, true, false, removal, gone, onlyAtRestart, keptByContents});
     Mark(held_[slot].outcome);
     if (stack_.size() == 1) {
@@ -170,9 +155,9 @@ void Walk::ActOn(const Selected& entry) {
     return;
   }
   // A link is deleted itself, attributes untouched: setting them could reach its target.
-  const Status removal = link ? opened.item->Delete() : Remove(*opened.item, false);
-  opened.item->Close();
-  const bool gone = Gone(folder, entry.name, removal);
+  const Status removal =
+      link ? DeleteItem(std::move(opened.item)) : Remove(std::move(opened.item), false, rule_);
+  const bool gone = folder.ChildGone(entry.name);
   Write(rule_.Settled({path_, isFolder, link, removal, gone, false}));
 }
 
@@ -218,8 +203,7 @@ class RemoveAll final : public WalkRule {
   // A folder that is not empty stays because of what is inside it, noted itself; one that
   // is not empty although nothing inside it was noted is noted itself.
   void Note(const std::string& path, bool folder, bool keptByContents, const Status& status) {
-    if (folder && keptByContents && status.code == StatusCode::Failed &&
-        status.error == kErrorDirNotEmpty) {
+    if (folder && keptByContents && status.code == StatusCode::NotEmpty) {
       return;
     }
     // A deletion that reported success and left the item is a failure all the same.
@@ -234,16 +218,18 @@ class RemoveAll final : public WalkRule {
 
 }  // namespace
 
-Status WalkFolder(IFileItem& root, const std::string& path, std::uint32_t rootMarks,
-                  bool removeRoot, WalkRule& rule, IResultsSink& listWork) {
-  return Walk(rule, listWork, path).Run(root, rootMarks, removeRoot);
+Status WalkFolder(IFileItem& root, const std::string& path, std::uint32_t rootMarks, WalkRule& rule,
+                  IResultsSink& listWork) {
+  return Walk(rule, listWork, path).Run(root, rootMarks);
 }
 
-TreeDeletion RemoveTree(IFileItem& folder, const std::string& path) {
+TreeDeletion RemoveTree(std::unique_ptr<IFileItem>&& folder, const std::string& path) {
   TreeDeletion result;
   RemoveAll rule(result);
   NullSink none;
-  const Status removal = WalkFolder(folder, path, 0, true, rule, none);
+  // A folder that could not be listed is still deleted when it is empty.
+  WalkFolder(*folder, path, 0, rule, none);
+  const Status removal = Remove(std::move(folder), true, rule);
   if (!removal.ok()) rule.Note(path, true, !result.stayed.empty(), removal);
   return result;
 }

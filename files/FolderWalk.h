@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -44,21 +45,17 @@ class WalkRule {
   // and should lose it is deleted regardless where Windows can.
   virtual std::optional<std::uint32_t> BeforeDelete(std::uint32_t attributes, bool folder) = 0;
   virtual WalkLine Settled(const WalkItem& item) = 0;
-  // Whether a deletion that reported success is confirmed by the name no longer opening
-  // (always, where a line says so). Without, a failed one still is.
-  virtual bool ConfirmEach() const { return true; }
 };
 
 // Walks the open folder at path: a selected folder is entered, its entries handled in
 // listing order, each completely before the next, and deleted at the end; a link is
 // deleted itself, never entered. A folder's line comes before its contents' lines. The
-// root is deleted at the end only with removeRoot, and settled by the caller: the status
-// is that of its deletion, or without removeRoot a failure when it could not be listed.
-Status WalkFolder(IFileItem& root, const std::string& path, std::uint32_t rootMarks,
-                  bool removeRoot, WalkRule& rule, IResultsSink& listWork);
+// root itself stays, and a failure says it could not be listed.
+Status WalkFolder(IFileItem& root, const std::string& path, std::uint32_t rootMarks, WalkRule& rule,
+                  IResultsSink& listWork);
 
-// Deletes everything inside the open folder at path, and the folder itself (done when the
-// caller closes it): the first failure and what stayed for a reason of its own.
-TreeDeletion RemoveTree(IFileItem& folder, const std::string& path);
+// Deletes everything inside the open folder at path, and the folder itself, which it
+// takes: the first failure and what stayed for a reason of its own.
+TreeDeletion RemoveTree(std::unique_ptr<IFileItem>&& folder, const std::string& path);
 
 }  // namespace qc

@@ -3,7 +3,10 @@
 
 #include <algorithm>
 #include <optional>
+#include <string_view>
 #include <vector>
+
+#include "base/FolderPath.h"
 
 namespace qc {
 namespace {
@@ -35,15 +38,14 @@ std::optional<std::vector<std::string>> Steps(const std::string& path) {
   const auto isLetter = [](char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); };
   if (path.size() < 4 || !isLetter(path[0]) || path.compare(1, 2, ":\\") != 0) return std::nullopt;
   std::vector<std::string> steps;
-  for (std::size_t start = 3; start <= path.size();) {
-    const std::size_t end = std::min(path.find('\\', start), path.size());
-    const std::string part = path.substr(start, end - start);
+  std::size_t end = 2;
+  for (std::string_view part : PathParts(std::string_view(path).substr(3))) {
     if (part.empty() || part == "." || part == ".." ||
-        part.find_first_of("/:*?\"<>|") != std::string::npos) {
+        part.find_first_of("/:*?\"<>|") != std::string_view::npos) {
       return std::nullopt;
     }
+    end += 1 + part.size();
     steps.push_back(path.substr(0, end));
-    start = end + 1;
   }
   return steps;
 }
@@ -52,16 +54,16 @@ std::optional<std::vector<std::string>> Steps(const std::string& path) {
 
 Status GuardedRestartRemoval::ScheduleDelete(const std::string& path) {
   const std::optional<std::vector<std::string>> steps = Steps(path);
-  if (!steps) return Status::Fail(StatusCode::Denied, 0, "path not checkable");
+  if (!steps) return Status::Refused(StatusCode::Denied, "path not checkable");
   // From the top down: once a folder is safe, nobody else can swap what lies below it
   // between its check and the next. The root goes first: whoever may rename its children
   // could move the whole path aside.
   if (!OnlyTrustedMayChange(security_.Read(path.substr(0, 3)), kRootChangeRights)) {
-    return Status::Fail(StatusCode::Denied, 0, "drive root changeable by others");
+    return Status::Refused(StatusCode::Denied, "drive root changeable by others");
   }
   for (const std::string& step : *steps) {
     if (!OnlyTrustedMayChange(security_.Read(step), kChangeRights)) {
-      return Status::Fail(StatusCode::Denied, 0, "path changeable by others");
+      return Status::Refused(StatusCode::Denied, "path changeable by others");
     }
   }
   return inner_.ScheduleDelete(path);

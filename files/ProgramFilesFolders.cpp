@@ -4,9 +4,9 @@
 #include <algorithm>
 #include <string_view>
 
+#include "base/AsciiCase.h"
+#include "base/FolderPath.h"
 #include "files/FileCleaner.h"
-#include "platform/AsciiCase.h"
-#include "platform/FolderPath.h"
 
 namespace qc {
 namespace {
@@ -18,17 +18,16 @@ constexpr std::string_view kLiteralRoot = "C:\\Program Files";
 std::vector<std::string> ExtraProgramFilesRoots(
     const std::vector<std::optional<std::string>>& values) {
   std::vector<std::string> roots;
-  std::vector<std::string> seen = {ToUpperAscii(kLiteralRoot)};
+  std::vector<std::string> seen = {std::string(kLiteralRoot)};
   for (const auto& value : values) {
     // Taken apart like every base folder; only a drive's folder is trusted, as a share
     // is not where Windows installs programs.
     const std::optional<std::string> folder = NormaliseFolder(value.value_or(""));
     if (!folder || (*folder)[1] != ':') continue;
-    const std::string root = *folder;
-    const std::string key = ToUpperAscii(root);
-    if (std::find(seen.begin(), seen.end(), key) != seen.end()) continue;
-    seen.push_back(key);
-    roots.push_back(root);
+    const auto same = [&](const std::string& s) { return SameAscii(s, *folder); };
+    if (std::any_of(seen.begin(), seen.end(), same)) continue;
+    seen.push_back(*folder);
+    roots.push_back(*folder);
   }
   return roots;
 }

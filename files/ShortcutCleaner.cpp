@@ -8,12 +8,12 @@
 #include <utility>
 #include <vector>
 
+#include "base/AsciiCase.h"
+#include "base/FolderPath.h"
 #include "files/AgentSearch.h"
 #include "files/AtRestart.h"
 #include "files/FolderWalk.h"
 #include "paths/OpenPath.h"
-#include "platform/AsciiCase.h"
-#include "platform/FolderPath.h"
 
 namespace qc {
 namespace {
@@ -80,14 +80,16 @@ class ShortcutRule final : public WalkRule {
       if (item.gone) return {"Directory Removed: " + item.path, Outcome::Success};
       // A folder that stays only because of items deleted at the next restart goes then
       // too (never a link).
-      if (item.onlyAtRestart && !item.link && restart_.ScheduleDelete(item.path).ok()) {
-        return {"Directory Removed at Restart: " + item.path, Outcome::ScheduledAtRestart};
+      if (item.onlyAtRestart && !item.link) {
+        if (std::optional<std::string> line = ScannedFolderAtRestart(restart_, item.path)) {
+          return {std::move(*line), Outcome::ScheduledAtRestart};
+        }
       }
       return {"Directory Not Removed: " + item.path, Outcome::Failure};
     }
     if (item.gone) return {"File Deleted: " + item.path, Outcome::Success};
-    if (ScheduledAtRestart(restart_, item.status, item.path)) {
-      return {std::string(kFileAtRestart) + item.path, Outcome::ScheduledAtRestart};
+    if (std::optional<std::string> line = FileAtRestart(restart_, item.status, item.path)) {
+      return {std::move(*line), Outcome::ScheduledAtRestart};
     }
     return {"File Not Deleted: " + item.path, Outcome::Failure};
   }
@@ -113,7 +115,7 @@ std::optional<std::string> ReportedFolder(IShellFolders& shell, ShellFolder fold
 }
 
 bool SameFolder(const std::optional<std::string>& a, const std::string& b) {
-  return a && ToUpperAscii(*a) == ToUpperAscii(b);
+  return a && SameAscii(*a, b);
 }
 
 // The Desktop, Start Menu and StartUp scans of one profile. For the process's own account,
@@ -154,10 +156,8 @@ bool IsNtVersion6(IOsVersion& os) {
 void SearchDirDel(IFileSystem& fs, IResultsSink& listWork, const std::string& dirname,
                   const std::string& tofind, IRestartRemoval& restart, std::string_view profile) {
   OpenedPath opened = OpenPath(fs, dirname, profile, true);
-  if (opened.state == PathState::LinkElsewhere || opened.state == PathState::Unreachable) {
-    const bool elsewhere = opened.state == PathState::LinkElsewhere;
-    listWork.Add(elsewhere ? LinkElsewhereLine(dirname) : UnreachableLine(dirname),
-                 Outcome::Failure);
+  if (const std::optional<std::string> refused = RefusedWayLine(opened.state, dirname)) {
+    listWork.Add(*refused, Outcome::Failure);
     return;
   }
   // A folder that is there but refuses to open is said to be so; a missing one, or a
@@ -171,8 +171,7 @@ void SearchDirDel(IFileSystem& fs, IResultsSink& listWork, const std::string& di
   }
   if (!opened.item || (opened.item->Attributes() & kAttrDirectory) == 0) return;
   ShortcutRule rule(tofind, restart);
-  const Status walked =
-      WalkFolder(*opened.item, dirname, rule.RootMarks(dirname), false, rule, listWork);
+  const Status walked = WalkFolder(*opened.item, dirname, rule.RootMarks(dirname), rule, listWork);
   if (!walked.ok()) listWork.Add(UnreadableFolderLine(dirname), Outcome::Failure);
 }
 

@@ -5,8 +5,8 @@
 #include <variant>
 #include <vector>
 
-#include "platform/AsciiCase.h"
-#include "platform/FolderPath.h"
+#include "base/AsciiCase.h"
+#include "base/FolderPath.h"
 
 namespace qc {
 namespace {
@@ -42,17 +42,10 @@ constexpr std::array<std::string_view, 22> kProfileLinks = {
 // of links ends here.
 constexpr int kMaxLinks = 8;
 
-bool SameAscii(std::string_view a, std::string_view b) {
-  return a.size() == b.size() && ToUpperAscii(a) == ToUpperAscii(b);
-}
-
 std::vector<std::string> Names(std::string_view rest) {
   std::vector<std::string> names;
-  for (std::size_t start = 0; start <= rest.size();) {
-    std::size_t end = rest.find('\\', start);
-    if (end == std::string_view::npos) end = rest.size();
-    if (end > start) names.emplace_back(rest.substr(start, end - start));
-    start = end + 1;
+  for (std::string_view part : PathParts(rest)) {
+    if (!part.empty()) names.emplace_back(part);
   }
   return names;
 }
@@ -87,11 +80,9 @@ std::optional<std::string> InsideProfile(const LinkData& target, const std::stri
     full = NormaliseFolder(folder + "\\" + target.path);
   }
   if (!full) return std::nullopt;
-  const std::string upper = ToUpperAscii(*full);
-  const std::string base = ToUpperAscii(profile);
-  if (upper == base) return std::string();
-  if (!upper.starts_with(base + "\\")) return std::nullopt;
-  return full->substr(base.size() + 1);
+  if (SameAscii(*full, profile)) return std::string();
+  if (!StartsWithAscii(*full, profile) || (*full)[profile.size()] != '\\') return std::nullopt;
+  return full->substr(profile.size() + 1);
 }
 
 OpenedPath Ended(PathState state, Status status = {}) {
@@ -116,12 +107,14 @@ bool IsProfileLink(std::string_view relative) {
 
 }  // namespace
 
-std::string LinkElsewhereLine(const std::string& path) {
-  return "Error: A link on the way to " + path + " leads elsewhere; it was not cleaned";
-}
-
-std::string UnreachableLine(const std::string& path) {
-  return "Error: A folder on the way to " + path + " could not be opened; it was not cleaned";
+std::optional<std::string> RefusedWayLine(PathState state, const std::string& path) {
+  if (state == PathState::LinkElsewhere) {
+    return "Error: A link on the way to " + path + " leads elsewhere; it was not cleaned";
+  }
+  if (state == PathState::Unreachable) {
+    return "Error: A folder on the way to " + path + " could not be opened; it was not cleaned";
+  }
+  return std::nullopt;
 }
 
 std::string UnreadableFolderLine(const std::string& path) {
@@ -138,7 +131,8 @@ struct Start {
 };
 
 Start StartOf(const std::string& path, std::string_view profile) {
-  if (!profile.empty() && ToUpperAscii(path).starts_with(ToUpperAscii(profile) + "\\")) {
+  if (!profile.empty() && path.size() > profile.size() && StartsWithAscii(path, profile) &&
+      path[profile.size()] == '\\') {
     return {std::string(profile), Names(std::string_view(path).substr(profile.size())), profile};
   }
   if (const auto root = RootLength(path)) {
@@ -147,11 +141,13 @@ Start StartOf(const std::string& path, std::string_view profile) {
   return {};
 }
 
-// Where child, the link at relative (its path inside the start folder), leads: the names
-// inside the profile to go on along, or how the path ends.
-std::variant<std::vector<std::string>, OpenedPath> AlongLink(IFileItem& child,
-                                                             const std::string& relative,
-                                                             const Start& start) {
+// How one pass down the names ends: the path's end, or the names to go on along from the
+// start folder again, once a link on the way was followed.
+using Onward = std::variant<OpenedPath, std::vector<std::string>>;
+
+// Where child, the link names[i] at relative (its path inside the start folder), leads:
+// the names inside the profile to go on along, followed by the rest, or how the path ends.
+Onward AlongLink(IFileItem& child, const std::string& relative, const Start& start, std::size_t i) {
   if (start.profile.empty() || !IsProfileLink(relative)) return Ended(PathState::LinkElsewhere);
   const std::optional<LinkData> target = child.LinkTarget();
   if (!target) return Ended(PathState::Unreachable);
@@ -160,7 +156,9 @@ std::variant<std::vector<std::string>, OpenedPath> AlongLink(IFileItem& child,
       cut == std::string::npos ? start.folder : start.folder + "\\" + relative.substr(0, cut);
   const std::optional<std::string> inside = InsideProfile(*target, folder, start.profile);
   if (!inside) return Ended(PathState::LinkElsewhere);
-  return Names(*inside);
+  std::vector<std::string> names = Names(*inside);
+  names.insert(names.end(), start.names.begin() + std::ptrdiff_t(i) + 1, start.names.end());
+  return names;
 }
 
 std::string Joined(const std::string& folder, const std::vector<std::string>& names) {
@@ -169,54 +167,61 @@ std::string Joined(const std::string& folder, const std::vector<std::string>& na
   return path;
 }
 
+// The folder reached so far on one pass, and what it holds on the way.
+struct Reached {
+  std::unique_ptr<IFileItem> folder;
+  std::string relative;  // its path inside the start folder
+  std::vector<std::unique_ptr<IFileItem>> way;
+};
+
+// The last name, opened in its folder.
+OpenedPath Arrived(Reached& at, OpenedItem child, const Start& start) {
+  const std::string& name = start.names.back();
+  const PathState state = child.item ? PathState::Opened : PathState::Missing;
+  std::string walked = child.item ? Joined(start.folder, start.names) : std::string();
+  return {state, child.status,      std::move(at.folder), std::move(child.item),
+          name,  std::move(walked), std::move(at.way)};
+}
+
+// One pass from the start folder down its names, until the path ends or a link on the way
+// is followed. With hold, every folder passed stays held (the ones before a link do not
+// belong to the path).
+Onward OnePass(IFileSystem& fs, const Start& start, bool followLast, bool hold) {
+  const std::string base = AbsoluteBase(start.folder);
+  OpenedItem opened = hold ? fs.HoldBase(base) : fs.OpenBase(base);
+  if (!opened.item) return NotOpened(opened.status);
+  Reached at{std::move(opened.item), {}, {}};
+  for (std::size_t i = 0;; ++i) {
+    const std::string& name = start.names[i];
+    const bool last = i + 1 == start.names.size();
+    if (name == "." || name == "..") return OpenedPath{};
+    OpenedItem child = hold ? at.folder->HoldChild(name) : at.folder->OpenChild(name);
+    if (!child.item && !last) return NotOpened(child.status);
+    const std::string childPath = at.relative.empty() ? name : at.relative + "\\" + name;
+    if (child.item && IsLink(*child.item) && (!last || followLast)) {
+      return AlongLink(*child.item, childPath, start, i);
+    }
+    if (last) return Arrived(at, std::move(child), start);
+    // A file where a folder should be: Windows says the path is not found.
+    if ((child.item->Attributes() & kAttrDirectory) == 0) return OpenedPath{};
+    if (hold) at.way.push_back(std::move(at.folder));
+    at.folder = std::move(child.item);
+    at.relative = childPath;
+  }
+}
+
 }  // namespace
 
 OpenedPath OpenPath(IFileSystem& fs, const std::string& path, std::string_view userProfile,
                     bool followLast, bool hold) {
   Start start = StartOf(path, userProfile);
-  std::vector<std::string>& names = start.names;
-  std::vector<std::unique_ptr<IFileItem>> way;
-  for (int links = 0; links <= kMaxLinks && !names.empty(); ++links) {
-    const std::string base = AbsoluteBase(start.folder);
-    OpenedItem opened = hold ? fs.HoldBase(base) : fs.OpenBase(base);
-    if (!opened.item) return NotOpened(opened.status);
-    std::unique_ptr<IFileItem> folder = std::move(opened.item);
-    way.clear();           // what was held on the way to a link is no folder of the path
-    std::string relative;  // folder's path inside the start folder
-    for (std::size_t i = 0;; ++i) {
-      const bool last = i + 1 == names.size();
-      if (names[i] == "." || names[i] == "..") return {};
-      OpenedItem child = hold ? folder->HoldChild(names[i]) : folder->OpenChild(names[i]);
-      if (!child.item && last) {
-        return {PathState::Missing, child.status, std::move(folder), nullptr,
-                names[i],           {},           std::move(way)};
-      }
-      if (!child.item) return NotOpened(child.status);
-      const std::string childPath = relative.empty() ? names[i] : relative + "\\" + names[i];
-      const std::uint32_t attributes = child.item->Attributes();
-      if (IsLink(*child.item) && (!last || followLast)) {
-        auto along = AlongLink(*child.item, childPath, start);
-        if (auto* ended = std::get_if<OpenedPath>(&along)) return std::move(*ended);
-        // Along the link's target, from the base again, by the same rule.
-        std::vector<std::string> rest = std::get<std::vector<std::string>>(std::move(along));
-        rest.insert(rest.end(), names.begin() + std::ptrdiff_t(i) + 1, names.end());
-        names = std::move(rest);
-        break;
-      }
-      if (last) {
-        return {PathState::Opened,     child.status, std::move(folder),
-                std::move(child.item), names[i],     Joined(start.folder, names),
-                std::move(way)};
-      }
-      // A file where a folder should be: Windows says the path is not found.
-      if ((attributes & kAttrDirectory) == 0) return {};
-      if (hold) way.push_back(std::move(folder));
-      folder = std::move(child.item);
-      relative = childPath;
-    }
+  for (int links = 0; links <= kMaxLinks && !start.names.empty(); ++links) {
+    Onward pass = OnePass(fs, start, followLast, hold);
+    if (auto* ended = std::get_if<OpenedPath>(&pass)) return std::move(*ended);
+    start.names = std::get<std::vector<std::string>>(std::move(pass));
   }
   // Too many links in a row: a loop, or a chain no profile of Windows' own makes.
-  return names.empty() ? OpenedPath{} : Ended(PathState::LinkElsewhere);
+  return start.names.empty() ? OpenedPath{} : Ended(PathState::LinkElsewhere);
 }
 
 std::optional<std::uint32_t> ListedAttributes(IFileItem& folder, const std::string& name) {

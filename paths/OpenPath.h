@@ -27,10 +27,9 @@ struct OpenedPath {
   std::vector<std::unique_ptr<IFileItem>> way;  // held: every folder above parent, from the base
 };
 
-// The line for a path reached through a link that leads elsewhere.
-std::string LinkElsewhereLine(const std::string& path);
-// The line for a path with a folder on the way that is there but could not be opened.
-std::string UnreachableLine(const std::string& path);
+// The "Error: " line of a path whose way was refused: a link on it leads elsewhere, or a
+// folder on it is there but could not be opened; nullopt in any other state.
+std::optional<std::string> RefusedWayLine(PathState state, const std::string& path);
 // The line for a folder to scan that is there but could not be opened or listed.
 std::string UnreadableFolderLine(const std::string& path);
 

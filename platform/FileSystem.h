@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/ReparseData.h"
+#include "base/ReparseData.h"
 #include "platform/Status.h"
 
 namespace qc {
@@ -69,6 +69,15 @@ class IByteStream {
 
 class IFileItem;
 
+// What only DeleteItem can make: an item is marked for deletion by nothing else, so that
+// no caller can mark one and forget to close it, or use it after.
+class DeletionKey {
+ private:
+  DeletionKey() {}
+  friend Status DeleteItem(std::unique_ptr<IFileItem>&& item, bool ignoringReadOnly,
+                           std::optional<std::uint32_t> putBack);
+};
+
 // An item opened, or why it could not be: NotFound when no such name is there.
 struct OpenedItem {
   Status status;
@@ -105,13 +114,11 @@ class IFileItem {
   virtual std::unique_ptr<IByteStream> Read() = 0;
   // Sets the attribute bits (0: none at all).
   virtual Status SetAttributes(std::uint32_t attributes) = 0;
-  // Marks the item for deletion, done when it is closed: a link goes, never its target;
-  // a read-only item, a folder that is not empty and a running program are refused.
-  virtual Status Delete() = 0;
-  // The same for a read-only file, without changing its attributes: where Windows can
-  // (Windows 10 1809 and later, on NTFS); elsewhere a read-only file is refused.
-  virtual Status DeleteIgnoringReadOnly() = 0;
-  virtual void Close() = 0;
+  // Marks the item for deletion, done when it is closed (see DeleteItem): a link goes,
+  // never its target; a read-only item, a folder that is not empty and a running program
+  // are refused. ignoringReadOnly: a read-only file goes too, its attributes unchanged,
+  // where Windows can (Windows 10 1809 and later, on NTFS); elsewhere it is refused.
+  virtual Status MarkForDeletion(const DeletionKey& key, bool ignoringReadOnly) = 0;
   // True only when name no longer opens in this folder (a deletion still pending counts).
   virtual bool ChildGone(const std::string& name) = 0;
   // A junction's or symbolic link's target as stored in it; nullopt when this is no link
@@ -123,6 +130,22 @@ class IFileItem {
 // Whether an open item names another item; its tag is asked for only of a reparse point.
 inline bool IsLink(const IFileItem& item) {
   return (item.Attributes() & kAttrReparsePoint) != 0 && IsLinkTag(item.ReparseTag());
+}
+
+// Deletes an open item: marks it and closes it, which is when Windows deletes it. The item
+// is taken, so that nothing uses it after its deletion and none stays open; whether its
+// name is gone is asked of its folder. putBack: the attributes it gets back when the
+// deletion is refused for a reason the next restart would not overcome (anything but in
+// use or a folder not empty: Windows deletes at the restart by name and refuses a
+// read-only item then too).
+inline Status DeleteItem(std::unique_ptr<IFileItem>&& item, bool ignoringReadOnly = false,
+                         std::optional<std::uint32_t> putBack = std::nullopt) {
+  const std::unique_ptr<IFileItem> taken = std::move(item);
+  const Status removal = taken->MarkForDeletion(DeletionKey(), ignoringReadOnly);
+  const bool mayGoAtRestart =
+      removal.code == StatusCode::InUse || removal.code == StatusCode::NotEmpty;
+  if (putBack && !removal.ok() && !mayGoAtRestart) taken->SetAttributes(*putBack);
+  return removal;
 }
 
 class IFileSystem {

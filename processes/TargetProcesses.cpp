@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/AsciiCase.h"
+#include "base/AsciiCase.h"
 
 namespace qc {
 namespace {
@@ -51,7 +51,7 @@ Identity IdentityOf(IProcesses& processes, const Target& target) {
   if (!image) return Identity::Unknown;
   const std::size_t slash = image->rfind('\\');
   const std::string name = slash == std::string::npos ? *image : image->substr(slash + 1);
-  return ToUpperAscii(name) == target.row->imageName ? Identity::Listed : Identity::Replaced;
+  return SameAscii(name, target.row->imageName) ? Identity::Listed : Identity::Replaced;
 }
 
 // All are asked first and then waited for together, so stuck processes cost one bound in

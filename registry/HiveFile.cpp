@@ -18,7 +18,6 @@ Look LookAt(IFileItem& folder, const std::string& name) {
   const std::uint32_t attributes = opened.item->Attributes();
   const bool plain =
       (attributes & (kAttrReparsePoint | kAttrDirectory)) == 0 && opened.item->LinkCount() == 1;
-  opened.item->Close();
   return plain ? Look::Plain : Look::Refused;
 }
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "platform/AsciiCase.h"
+#include "base/AsciiCase.h"
 #include "registry/HiveFile.h"
 #include "registry/LoadedHive.h"
 #include "registry/OpenKey.h"
@@ -63,7 +63,7 @@ std::optional<std::string> ClassesName(const RegistryLocation& entry) {
   const std::string path = entry.keyPath;
   if (entry.hive == kHkeyClassesRoot) return path;
   const std::string prefix = kMachineClasses;
-  if (entry.hive == kHkeyLocalMachine && ToUpperAscii(path).starts_with(ToUpperAscii(prefix))) {
+  if (entry.hive == kHkeyLocalMachine && StartsWithAscii(path, prefix)) {
     return path.substr(prefix.size());
   }
   return std::nullopt;

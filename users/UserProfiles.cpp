@@ -4,8 +4,8 @@
 #include <algorithm>
 #include <optional>
 
-#include "platform/AsciiCase.h"
-#include "platform/FolderPath.h"
+#include "base/AsciiCase.h"
+#include "base/FolderPath.h"
 
 namespace qc {
 namespace {
@@ -14,8 +14,7 @@ namespace {
 // account may have run the client: local and domain accounts (S-1-5-21-...) and cloud
 // accounts (S-1-12-1-...) alike.
 bool IsServiceAccount(const std::string& sid) {
-  const std::string upper = ToUpperAscii(sid);
-  return upper == "S-1-5-18" || upper == "S-1-5-19" || upper == "S-1-5-20";
+  return SameAscii(sid, "S-1-5-18") || SameAscii(sid, "S-1-5-19") || SameAscii(sid, "S-1-5-20");
 }
 
 // nullopt: no folder there, a stale entry, which Windows keeps for long. A folder that is
@@ -39,9 +38,8 @@ std::vector<UserAccount> AccountsToClean(const std::vector<ProfileEntry>& entrie
     if (IsServiceAccount(entry.sid) || !folder || folder->size() <= 2) continue;
     // Windows keeps a "<SID>.bak" copy of a damaged profile's entry naming the same
     // folder; that folder is cleaned once.
-    const std::string key = ToUpperAscii(*folder);
     const bool seen = std::any_of(chosen.begin(), chosen.end(), [&](const UserAccount& c) {
-      return ToUpperAscii(c.profile) == key;
+      return SameAscii(c.profile, *folder);
     });
     if (seen) continue;
     if (const std::optional<bool> readable = FolderReadable(fs, *folder)) {

@@ -1,7 +1,7 @@
 // Whose per-user folders and shortcuts a run cleans.
 #include "users/UserScope.h"
 
-#include "platform/FolderPath.h"
+#include "base/FolderPath.h"
 #include "users/UserProfiles.h"
 
 namespace qc {

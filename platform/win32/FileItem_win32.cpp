@@ -7,12 +7,13 @@
 #include <memory>
 #include <vector>
 
-#include "platform/FolderPath.h"
-#include "platform/ReparseData.h"
+#include "base/FolderPath.h"
+#include "base/ReparseData.h"
 #include "platform/win32/FileSystem_win32.h"
 #include "platform/win32/NtFile_win32.h"
 #include "platform/win32/Owners.h"
 #include "platform/win32/Paths_win32.h"
+#include "platform/win32/SystemFunction.h"
 #include "platform/win32/Utf.h"
 
 namespace qc::win {
@@ -75,12 +76,6 @@ struct StandardInformation {
   ULONG links;
   BOOLEAN deletePending, directory;
 };
-
-template <typename Fn>
-Fn NtdllFunction(const char* name) {
-  return reinterpret_cast<Fn>(
-      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"ntdll.dll"), name)));
-}
 
 Status FromNt(const NtFileCalls& nt, LONG status, const char* call) {
   if (status >= 0) return Status::Success();
@@ -221,9 +216,10 @@ class Win32FileItem final : public IFileItem {
     if (status.ok()) attributes_ = (attributes_ & FILE_ATTRIBUTE_DIRECTORY) | attributes;
     return status;
   }
-  Status Delete() override;
-  Status DeleteIgnoringReadOnly() override;
-  void Close() override { handle_.reset(); }
+  Status MarkForDeletion(const DeletionKey&, bool ignoringReadOnly) override {
+    if (!deleteRefused_.ok()) return deleteRefused_;
+    return ignoringReadOnly ? MarkIgnoringReadOnly() : Mark();
+  }
   bool ChildGone(const std::string& name) override {
     UniqueHandle child;
     return NameGone(OpenRelative(nt_, handle_.get(), ToW(name), 0, child.put()));
@@ -234,6 +230,8 @@ class Win32FileItem final : public IFileItem {
 
  private:
   OpenedItem OpenLinkOnly(const std::wstring& name, const Status& refused);
+  Status Mark();
+  Status MarkIgnoringReadOnly();
   Status Disposed(LONG status, bool readOnlyRefuses) const;
   const NtFileCalls& nt_;
   UniqueHandle handle_;
@@ -323,8 +321,7 @@ OpenedItem Win32FileItem::OpenLinkOnly(const std::wstring& name, const Status& r
   return {Status::Success(), std::move(item)};
 }
 
-Status Win32FileItem::Delete() {
-  if (!deleteRefused_.ok()) return deleteRefused_;
+Status Win32FileItem::Mark() {
   BOOLEAN deleteFile = TRUE;  // FILE_DISPOSITION_INFORMATION
   IO_STATUS_BLOCK io{};
   return Disposed(nt_.setInformation(handle_.get(), &io, &deleteFile, sizeof deleteFile,
@@ -332,8 +329,7 @@ Status Win32FileItem::Delete() {
                   (attributes_ & FILE_ATTRIBUTE_READONLY) != 0);
 }
 
-Status Win32FileItem::DeleteIgnoringReadOnly() {
-  if (!deleteRefused_.ok()) return deleteRefused_;
+Status Win32FileItem::MarkIgnoringReadOnly() {
   ULONG flags = kDispositionDelete | kDispositionIgnoreReadOnly;  // FILE_DISPOSITION_INFORMATION_EX
   IO_STATUS_BLOCK io{};
   const LONG status =
@@ -355,7 +351,7 @@ Status Win32FileItem::Disposed(LONG status, bool readOnlyRefuses) const {
     return Status::Fail(StatusCode::InUse, ERROR_ACCESS_DENIED, "NtSetInformationFile");
   }
   if (status == kStatusNotEmpty) {
-    return Status::Fail(StatusCode::Failed, ERROR_DIR_NOT_EMPTY, "NtSetInformationFile");
+    return Status::Fail(StatusCode::NotEmpty, ERROR_DIR_NOT_EMPTY, "NtSetInformationFile");
   }
   return FromNt(nt_, status, "NtSetInformationFile");
 }
@@ -383,12 +379,13 @@ std::optional<LinkData> Win32FileItem::LinkTarget() {
 }  // namespace
 
 const NtFileCalls& NtdllFileCalls() {
-  static const NtFileCalls nt{NtdllFunction<NtCreateFileFn>("NtCreateFile"),
-                              NtdllFunction<NtQueryDirectoryFileFn>("NtQueryDirectoryFile"),
-                              NtdllFunction<NtSetInformationFileFn>("NtSetInformationFile"),
-                              NtdllFunction<NtQueryInformationFileFn>("NtQueryInformationFile"),
-                              NtdllFunction<NtFsControlFileFn>("NtFsControlFile"),
-                              NtdllFunction<RtlNtStatusToDosErrorFn>("RtlNtStatusToDosError")};
+  static const NtFileCalls nt{
+      SystemFunction<NtCreateFileFn>(L"ntdll.dll", "NtCreateFile"),
+      SystemFunction<NtQueryDirectoryFileFn>(L"ntdll.dll", "NtQueryDirectoryFile"),
+      SystemFunction<NtSetInformationFileFn>(L"ntdll.dll", "NtSetInformationFile"),
+      SystemFunction<NtQueryInformationFileFn>(L"ntdll.dll", "NtQueryInformationFile"),
+      SystemFunction<NtFsControlFileFn>(L"ntdll.dll", "NtFsControlFile"),
+      SystemFunction<RtlNtStatusToDosErrorFn>(L"ntdll.dll", "RtlNtStatusToDosError")};
   return nt;
 }
 

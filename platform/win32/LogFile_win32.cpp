@@ -5,7 +5,7 @@
 
 #include <windows.h>
 
-#include "platform/Wtf8.h"
+#include "base/Wtf8.h"
 #include "platform/win32/Owners.h"
 #include "platform/win32/Paths_win32.h"
 #include "platform/win32/Security_win32.h"

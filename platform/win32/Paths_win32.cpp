@@ -5,7 +5,7 @@
 
 #include <optional>
 
-#include "platform/FolderPath.h"
+#include "base/FolderPath.h"
 #include "platform/win32/Utf.h"
 
 namespace qc::win {
@@ -39,6 +39,8 @@ StatusCode CodeOf(unsigned long error) {
     case ERROR_SHARING_VIOLATION:
     case ERROR_LOCK_VIOLATION:
       return StatusCode::InUse;
+    case ERROR_DIR_NOT_EMPTY:
+      return StatusCode::NotEmpty;
     default:
       return StatusCode::Failed;
   }

@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "platform/Wtf8.h"
+#include "base/Wtf8.h"
 
 namespace qc::win {
 

@@ -7,9 +7,9 @@
 #include <new>
 #include <tuple>
 
+#include "base/AsciiCase.h"
+#include "base/ReparseData.h"
 #include "fakes/ReparseBytes.h"
-#include "platform/AsciiCase.h"
-#include "platform/ReparseData.h"
 
 namespace qc::test {
 namespace {
@@ -293,7 +293,9 @@ class FakeItem final : public IFileItem {
     holding_ = mode_ == Mode::Held;
     if (holding_) ++node_->holds;
   }
-  ~FakeItem() override { Close(); }
+  ~FakeItem() override {
+    if (holding_) --node_->holds;
+  }
   std::uint32_t Attributes() const override { return node_->attributes; }
   std::uint32_t ReparseTag() const override { return node_->Tag(); }
   std::uint32_t LinkCount() const override {
@@ -321,11 +323,8 @@ class FakeItem final : public IFileItem {
     node_->attributes = (node_->attributes & (kAttrDirectory | kAttrReparsePoint)) | attributes;
     return {};
   }
-  Status Delete() override { return Remove(false); }
-  Status DeleteIgnoringReadOnly() override { return Remove(true); }
-  void Close() override {
-    if (holding_) --node_->holds;
-    holding_ = false;
+  Status MarkForDeletion(const DeletionKey&, bool ignoringReadOnly) override {
+    return Remove(ignoringReadOnly);
   }
   bool ChildGone(const std::string& name) override {
     const auto it = node_->children.find(ToUpperAscii(name));
@@ -390,7 +389,8 @@ Status FakeItem::Remove(bool ignoreReadOnly) {
       (n.attributes & kAttrReadOnly) && !(ignoreReadOnly && fs_.deleteIgnoresReadOnly);
   if (n.denied || readOnly) return Status::Fail(StatusCode::Denied, 5, "Delete");
   const bool link = IsLinkNode(n);
-  if (!link && n.dir && !n.children.empty()) return Status::Fail(StatusCode::Failed, 145, "Delete");
+  if (!link && n.dir && !n.children.empty())
+    return Status::Fail(StatusCode::NotEmpty, 145, "Delete");
   fs_.log.push_back((link ? "rmlink " : n.dir ? "rmdir " : "rmfile ") + Path());
   if (!n.deletionUndone) Unname();
   return {};

@@ -5,7 +5,7 @@
 #include <new>
 #include <stdexcept>
 
-#include "platform/AsciiCase.h"
+#include "base/AsciiCase.h"
 
 namespace qc::test {
 namespace {

@@ -7,8 +7,8 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/ReparseData.h"
-#include "platform/Wtf8.h"
+#include "base/ReparseData.h"
+#include "base/Wtf8.h"
 
 namespace qc::test {
 

@@ -34,9 +34,9 @@ class WatchedFolder final : public IFileItem {
   OpenedItem HoldChild(const std::string& name) override { return item_->HoldChild(name); }
   std::unique_ptr<IByteStream> Read() override { return item_->Read(); }
   Status SetAttributes(std::uint32_t bits) override { return item_->SetAttributes(bits); }
-  Status Delete() override { return item_->Delete(); }
-  Status DeleteIgnoringReadOnly() override { return item_->DeleteIgnoringReadOnly(); }
-  void Close() override { item_->Close(); }
+  Status MarkForDeletion(const DeletionKey& key, bool ignoringReadOnly) override {
+    return item_->MarkForDeletion(key, ignoringReadOnly);
+  }
   bool ChildGone(const std::string& name) override { return item_->ChildGone(name); }
   std::optional<LinkData> LinkTarget() override { return item_->LinkTarget(); }
 

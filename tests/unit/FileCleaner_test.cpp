@@ -5,16 +5,17 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include "base/FolderPath.h"
 #include "fakes/FakeResults.h"
 #include "fakes/FakeServices.h"
 #include "fakes/WatchedFolder.h"
 #include "files/FolderWalk.h"
 #include "paths/OpenPath.h"
-#include "platform/FolderPath.h"
 
 namespace qc::test {
 namespace {
 
+using ::testing::_;
 using ::testing::ByMove;
 using ::testing::InSequence;
 using ::testing::Return;
@@ -39,9 +40,7 @@ class MockItem : public IFileItem {
   MOCK_METHOD(OpenedItem, HoldChild, (const std::string&), (override));
   MOCK_METHOD(std::unique_ptr<IByteStream>, Read, (), (override));
   MOCK_METHOD(Status, SetAttributes, (std::uint32_t), (override));
-  MOCK_METHOD(Status, Delete, (), (override));
-  MOCK_METHOD(Status, DeleteIgnoringReadOnly, (), (override));
-  MOCK_METHOD(void, Close, (), (override));
+  MOCK_METHOD(Status, MarkForDeletion, (const DeletionKey&, bool), (override));
   MOCK_METHOD(bool, ChildGone, (const std::string&), (override));
   MOCK_METHOD(std::optional<LinkData>, LinkTarget, (), (override));
 };
@@ -398,12 +397,13 @@ TEST(RemoveTree, FolderSwappedForALinkAfterItsListingLeadsNowhereElse) {
   fs.AddFile("C:\\Target\\a.dat");
   OpenedItem folder = fs.OpenBase(product);
   ASSERT_NE(folder.item, nullptr);
-  WatchedFolder watched(std::move(folder.item), product, [&](const std::string& listed) {
-    if (listed != product + "\\data") return;
-    ASSERT_TRUE(fs.Rename(listed, product + "\\moved"));
-    fs.AddLink(listed, "C:\\Target");
-  });
-  const TreeDeletion deletion = RemoveTree(watched, product);
+  auto watched = std::make_unique<WatchedFolder>(
+      std::move(folder.item), product, [&](const std::string& listed) {
+        if (listed != product + "\\data") return;
+        ASSERT_TRUE(fs.Rename(listed, product + "\\moved"));
+        fs.AddLink(listed, "C:\\Target");
+      });
+  const TreeDeletion deletion = RemoveTree(std::move(watched), product);
   EXPECT_TRUE(fs.Exists("C:\\Target\\a.dat"));
   EXPECT_FALSE(fs.Exists(product + "\\moved"));
   EXPECT_FALSE(deletion.ok());  // the link stays in the folder

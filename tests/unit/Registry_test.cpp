@@ -6,11 +6,11 @@
 #include <algorithm>
 #include <functional>
 
+#include "base/AsciiCase.h"
 #include "fakes/FakeFileSystem.h"
 #include "fakes/FakeRegistry.h"
 #include "fakes/FakeResults.h"
 #include "fakes/FakeSystem.h"
-#include "platform/AsciiCase.h"
 #include "registry/RegistryCleaner.h"
 #include "registry/RegistryKeys.h"
 

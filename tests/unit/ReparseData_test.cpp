@@ -1,11 +1,11 @@
 // Reparse data as Windows lays it out: each kind of link's target, the tags that are no
 // links, and data that is cut short or malformed.
-#include "platform/ReparseData.h"
+#include "base/ReparseData.h"
 
 #include <gtest/gtest.h>
 
+#include "base/FolderPath.h"
 #include "fakes/ReparseBytes.h"
-#include "platform/FolderPath.h"
 
 namespace qc::test {
 namespace {

@@ -407,15 +407,13 @@ class FolderChain final : public IFileSystem {
     OpenedItem HoldChild(const std::string&) override { return chain_.Open(level_ + 1); }
     std::unique_ptr<IByteStream> Read() override { return nullptr; }
     Status SetAttributes(std::uint32_t) override { return {}; }
-    Status Delete() override {
+    Status MarkForDeletion(const DeletionKey&, bool) override {
       if (level_ < chain_.depth_ && !chain_.removed_[level_ + 1]) {
-        return Status::Fail(StatusCode::Failed, 145);
+        return Status::Fail(StatusCode::NotEmpty, 145);
       }
       chain_.removed_[level_] = true;
       return {};
     }
-    Status DeleteIgnoringReadOnly() override { return Delete(); }
-    void Close() override {}
     bool ChildGone(const std::string&) override { return chain_.removed_[level_ + 1]; }
     std::optional<LinkData> LinkTarget() override { return std::nullopt; }
 

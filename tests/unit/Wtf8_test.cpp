@@ -1,6 +1,6 @@
 // The conversion between Windows' UTF-16 names and the program's UTF-8: every name comes
 // back exactly, half a surrogate pair included; bytes that are no UTF-8 become U+FFFD.
-#include "platform/Wtf8.h"
+#include "base/Wtf8.h"
 
 #include <gtest/gtest.h>
 

@@ -78,11 +78,10 @@ TEST_F(TempFolderTest, AttributesRemovalAndReading) {
   EXPECT_EQ(stream->Read(buf, 2), std::optional<std::size_t>(1));
   EXPECT_EQ(buf[0], 'c');
   EXPECT_EQ(stream->Read(buf, 2), std::optional<std::size_t>(0));
-  EXPECT_FALSE(fs_.OpenBase(root_).item->OpenChild("Attr").item->Delete().ok());
+  EXPECT_FALSE(DeleteItem(fs_.OpenBase(root_).item->OpenChild("Attr").item).ok());
   MakeDir(dir + "\\Empty");
-  const OpenedItem empty = folder.item->OpenChild("Empty");
-  EXPECT_TRUE(empty.item->Delete().ok());
-  empty.item->Close();
+  OpenedItem empty = folder.item->OpenChild("Empty");
+  EXPECT_TRUE(DeleteItem(std::move(empty.item)).ok());
   EXPECT_TRUE(folder.item->ChildGone("Empty"));
   EXPECT_FALSE(Exists(dir + "\\Empty"));
 }

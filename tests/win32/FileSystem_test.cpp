@@ -104,9 +104,9 @@ TEST_F(FileSystemTest, FileInUseKeepsItsFolderAndEverythingElseGoes) {
   EXPECT_EQ(Names(product), std::vector<std::string>{"m"});
   EXPECT_EQ(Names(product + "\\m"), std::vector<std::string>{"in-use.log"});
 
-  const OpenedItem folder = Open("Kelvora Quenzor 5.6");
+  OpenedItem folder = Open("Kelvora Quenzor 5.6");
   ASSERT_NE(folder.item, nullptr);
-  const TreeDeletion again = RemoveTree(*folder.item, product);
+  const TreeDeletion again = RemoveTree(std::move(folder.item), product);
   EXPECT_EQ(again.code, StatusCode::InUse);
   EXPECT_EQ(again.error, DWORD(ERROR_SHARING_VIOLATION));
   EXPECT_STREQ(again.call, "NtCreateFile");
@@ -134,7 +134,7 @@ TEST_F(FileSystemTest, KillFileNeverForces) {
     EXPECT_EQ(list.lines, std::vector<std::string>{c.line + At(c.name)}) << c.name;
     EXPECT_EQ(Exists(At(c.name)), c.stays) << c.name;
   }
-  EXPECT_EQ(Open("DuZide.exe").item->Delete().code, StatusCode::Denied);
+  EXPECT_EQ(DeleteItem(Open("DuZide.exe").item).code, StatusCode::Denied);
   EXPECT_EQ(Open("missing.exe").status.code, StatusCode::NotFound);
 }
 
@@ -165,11 +165,10 @@ TEST_F(FileSystemTest, ListedFolderThatIsALinkLosesOnlyTheLink) {
   MakeDir(At("profile"));
   if (!Link(At("profile\\Norvane"), At("real"))) GTEST_SKIP() << "no links here";
 
-  const OpenedItem link = Open("profile\\Norvane");
+  OpenedItem link = Open("profile\\Norvane");
   ASSERT_NE(link.item, nullptr);
   ASSERT_TRUE(link.item->Attributes() & FILE_ATTRIBUTE_REPARSE_POINT);
-  const Status status = link.item->Delete();
-  link.item->Close();
+  const Status status = DeleteItem(std::move(link.item));
 
   EXPECT_TRUE(Exists(At("real\\precious.doc")));
   EXPECT_EQ(status.ok(), !Exists(At("profile\\Norvane")));
@@ -190,7 +189,7 @@ TEST_F(FileSystemTest, RunningProgramCountsAsInUse) {
                              &si, &pi));
   UniqueHandle process(pi.hProcess), thread(pi.hThread);
   Sleep(200);  // mapped by then
-  const Status status = Open("running.exe").item->Delete();
+  const Status status = DeleteItem(Open("running.exe").item);
   TerminateProcess(process.get(), 0);
   WaitForSingleObject(process.get(), 5000);
   EXPECT_EQ(status.code, StatusCode::InUse);
@@ -208,14 +207,14 @@ TEST_F(FileSystemTest, FolderSwappedForALinkAfterItsListingLeadsNowhereElse) {
   OpenedItem folder = Open("Kelvora Quenzor 6.1");
   ASSERT_NE(folder.item, nullptr);
   bool swapped = false;
-  test::WatchedFolder watched(std::move(folder.item), product, [&](const std::string& listed) {
-    if (listed != product + "\\data" || swapped) return;
-    swapped = true;
-    ASSERT_TRUE(MoveFileW(Long(listed).c_str(), Long(product + "\\moved").c_str()));
-    ASSERT_TRUE(Link(listed, At("target")));
-  });
-  const TreeDeletion deletion = RemoveTree(watched, product);
-  watched.Close();
+  auto watched = std::make_unique<test::WatchedFolder>(
+      std::move(folder.item), product, [&](const std::string& listed) {
+        if (listed != product + "\\data" || swapped) return;
+        swapped = true;
+        ASSERT_TRUE(MoveFileW(Long(listed).c_str(), Long(product + "\\moved").c_str()));
+        ASSERT_TRUE(Link(listed, At("target")));
+      });
+  const TreeDeletion deletion = RemoveTree(std::move(watched), product);
   ASSERT_TRUE(swapped);
   EXPECT_EQ(Names(At("target")), (std::vector<std::string>{"a.dat", "b.dat"}));
   EXPECT_FALSE(Exists(product + "\\readme.txt"));

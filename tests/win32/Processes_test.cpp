@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "base/AsciiCase.h"
 #include "fakes/FakeResults.h"
-#include "platform/AsciiCase.h"
 #include "platform/win32/Owners.h"
 #include "platform/win32/Processes_win32.h"
 #include "platform/win32/Utf.h"

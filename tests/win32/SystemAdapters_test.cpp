@@ -13,7 +13,7 @@
 #include <set>
 #include <string>
 
-#include "platform/AsciiCase.h"
+#include "base/AsciiCase.h"
 #include "platform/win32/InstanceLock_win32.h"
 #include "platform/win32/Machine_win32.h"
 #include "platform/win32/Owners.h"

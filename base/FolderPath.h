@@ -2,12 +2,25 @@
 // apart once into the one spelling that every path of a run is built on.
 #pragma once
 
+#include <algorithm>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace qc {
+
+// The parts of a path between its backslashes, in order, empty ones included: "a\\\\b\\"
+// has "a", "", "b" and "". The one splitter of paths the program builds.
+inline std::vector<std::string_view> PathParts(std::string_view path) {
+  std::vector<std::string_view> parts;
+  for (std::size_t start = 0;;) {
+    const std::size_t end = std::min(path.find('\\', start), path.size());
+    parts.push_back(path.substr(start, end - start));
+    if (end == path.size()) return parts;
+    start = end + 1;
+  }
+}
 
 // The folder with backslashes only and no empty, "." or ".." component and no trailing
 // separator: "X:\a\b", "X:" for a drive's root, or "\\server\share\a". Either separator
