@@ -2,21 +2,14 @@
 #include "app/Form1.h"
 
 #include "app/CommandLine.h"
-#include "app/Form1Texts.h"
 #include "files/FileCleaner.h"
 #include "files/ProgramFilesFolders.h"
 #include "files/ShortcutCleaner.h"
 #include "registry/RegistryCleaner.h"
+#include "texts/Form1Texts.h"
+#include "texts/ResultsTexts.h"
 
 namespace qc {
-namespace {
-
-constexpr const char* kProcessesStopped = "Error: Ending the processes stopped unexpectedly";
-constexpr const char* kRegistryStopped = "Error: Cleaning the registry stopped unexpectedly";
-constexpr const char* kFilesStopped = "Error: Cleaning the folders and files stopped unexpectedly";
-constexpr const char* kShortcutsStopped = "Error: Cleaning the shortcuts stopped unexpectedly";
-
-}  // namespace
 
 Form1::Form1(const Services& services)
     : s_(services),

@@ -1,10 +1,10 @@
 // The main window Form1 in raw Win32.
 #include "app/Form1Window_win32.h"
 
-#include "app/Form1Texts.h"
 #include "platform/win32/Utf.h"
 #include "platform/win32/Widgets_win32.h"
 #include "resources/resource.h"
+#include "texts/Form1Texts.h"
 
 namespace qc::win {
 namespace {

@@ -5,17 +5,12 @@
 #include <optional>
 #include <string_view>
 
+#include "texts/ResultsTexts.h"
+
 namespace qc {
 namespace {
 
-// The lines of what the next restart deletes, all built here.
-constexpr std::string_view kFileAtRestart = "File Deleted at Restart: ";
-constexpr std::string_view kFolderAtRestart = "Folder Deleted at Restart: ";
-constexpr std::string_view kScannedFolderAtRestart = "Directory Removed at Restart: ";
-
-std::string Line(std::string_view text, const std::string& path) {
-  return std::string(text) + path;
-}
+// The lines of what the next restart deletes are all built here.
 
 // The files to schedule and then the folders, each folder after everything inside it,
 // so that each is empty when Windows comes to it. nullopt when something other than a
@@ -50,13 +45,13 @@ std::optional<std::vector<std::string>> RestartOrder(const std::string& root,
 std::optional<std::string> FileAtRestart(IRestartRemoval& restart, const Status& removal,
                                          const std::string& path) {
   if (removal.code != StatusCode::InUse || !restart.ScheduleDelete(path).ok()) return std::nullopt;
-  return Line(kFileAtRestart, path);
+  return ListLine(kFileAtRestart, path);
 }
 
 std::optional<std::string> ScannedFolderAtRestart(IRestartRemoval& restart,
                                                   const std::string& path) {
   if (!restart.ScheduleDelete(path).ok()) return std::nullopt;
-  return Line(kScannedFolderAtRestart, path);
+  return ListLine(kScannedFolderAtRestart, path);
 }
 
 bool ScheduleTreeAtRestart(IRestartRemoval& restart, IResultsSink& listWork,
@@ -70,10 +65,10 @@ bool ScheduleTreeAtRestart(IRestartRemoval& restart, IResultsSink& listWork,
   // A refusal part-way (a folder inside that a user may change) leaves the files scheduled
   // before it to the restart, the first ones of the order: each still gets its line.
   for (std::size_t i = 0; i < stayed.size() && i < scheduled; ++i) {
-    listWork.Add(Line(kFileAtRestart, stayed[i].path), Outcome::ScheduledAtRestart);
+    listWork.Add(ListLine(kFileAtRestart, stayed[i].path), Outcome::ScheduledAtRestart);
   }
   if (scheduled < order->size()) return false;
-  listWork.Add(Line(kFolderAtRestart, root), Outcome::ScheduledAtRestart);
+  listWork.Add(ListLine(kFolderAtRestart, root), Outcome::ScheduledAtRestart);
   return true;
 }
 

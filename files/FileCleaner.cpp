@@ -11,6 +11,7 @@
 #include "files/FolderWalk.h"
 #include "files/ProgramFilesFolders.h"
 #include "paths/OpenPath.h"
+#include "texts/ResultsTexts.h"
 
 namespace qc {
 namespace {
@@ -22,9 +23,6 @@ constexpr std::array<std::string_view, 5> kComponentFiles = {
     "C:\\Windows\\Downloaded Program Files\\DuZide.exe",
     "C:\\Windows\\Downloaded Program Files\\DiVudava.exe",
 };
-
-constexpr const char* kUnknownProfileLine =
-    "Error: The user profile folder is unknown; the per-user folders were not cleaned";
 
 void AddLine(IResultsSink& listWork, bool done, std::string_view doneText,
              std::string_view failedText, const std::string& path) {
@@ -83,7 +81,7 @@ FolderRemoval RemoveFolder(IFileSystem& fs, IResultsSink& listWork, const std::s
   // Gone only when the name no longer opens: an unreadable folder may still be there.
   const bool gone = opened->parent->ChildGone(opened->name);
   if (!gone && ScheduleTreeAtRestart(restart, listWork, path, deletion.stayed)) return {};
-  AddLine(listWork, gone, "Folder Deleted: ", "Folder Not Deleted: ", path);
+  AddLine(listWork, gone, kFolderDeleted, kFolderNotDeleted, path);
   return {deletion.ok() && gone, false};
 }
 
@@ -99,7 +97,7 @@ void CleanProfileFolders(IFileSystem& fs, IOsVersion& os, IResultsSink& listWork
   // An unusable value would aim the suffixes at the root of the current drive or
   // at a relative folder: nothing there is the user's to delete.
   if (!scope.profiles) {
-    ReportUnknownProfiles(scope, listWork, kUnknownProfileLine);
+    ReportUnknownProfiles(scope, listWork, kFilesProfileUnknownLine);
     return;
   }
   const bool appData = KeepsAppData(os);
@@ -142,7 +140,7 @@ bool KillFile(IFileSystem& fs, IResultsSink& listWork, const std::string& delfil
     listWork.Add(*line, Outcome::ScheduledAtRestart);
     return false;
   }
-  AddLine(listWork, gone, "File Deleted: ", "File Not Deleted: ", delfile);
+  AddLine(listWork, gone, kFileDeleted, kFileNotDeleted, delfile);
   return removal.ok() && gone;
 }
 

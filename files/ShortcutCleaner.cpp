@@ -14,6 +14,7 @@
 #include "files/AtRestart.h"
 #include "files/FolderWalk.h"
 #include "paths/OpenPath.h"
+#include "texts/ResultsTexts.h"
 
 namespace qc {
 namespace {
@@ -85,13 +86,13 @@ class ShortcutRule final : public WalkRule {
           return {std::move(*line), Outcome::ScheduledAtRestart};
         }
       }
-      return {"Directory Not Removed: " + item.path, Outcome::Failure};
+      return {ListLine(kDirectoryNotRemoved, item.path), Outcome::Failure};
     }
-    if (item.gone) return {"File Deleted: " + item.path, Outcome::Success};
+    if (item.gone) return {ListLine(kFileDeleted, item.path), Outcome::Success};
     if (std::optional<std::string> line = FileAtRestart(restart_, item.status, item.path)) {
       return {std::move(*line), Outcome::ScheduledAtRestart};
     }
-    return {"File Not Deleted: " + item.path, Outcome::Failure};
+    return {ListLine(kFileNotDeleted, item.path), Outcome::Failure};
   }
 
  private:

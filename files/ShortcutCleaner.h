@@ -9,12 +9,10 @@
 #include "platform/RestartRemoval.h"
 #include "platform/ResultsList.h"
 #include "platform/ShellFolders.h"
+#include "texts/ResultsTexts.h"
 #include "users/UserScope.h"
 
 namespace qc {
-
-inline constexpr const char* kProfileUnknownLine =
-    "Error: The user profile folder is unknown; the shortcuts were not cleaned";
 
 // Scans the three shortcut folders of each profile of the scope, in order, none of them
 // removed. For the current user, a folder the shell reports elsewhere is scanned right

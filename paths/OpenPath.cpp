@@ -7,6 +7,7 @@
 
 #include "base/AsciiCase.h"
 #include "base/FolderPath.h"
+#include "texts/ResultsTexts.h"
 
 namespace qc {
 namespace {
@@ -109,16 +110,12 @@ bool IsProfileLink(std::string_view relative) {
 
 std::optional<std::string> RefusedWayLine(PathState state, const std::string& path) {
   if (state == PathState::LinkElsewhere) {
-    return "Error: A link on the way to " + path + " leads elsewhere; it was not cleaned";
+    return LinkElsewhereLine(path);
   }
   if (state == PathState::Unreachable) {
-    return "Error: A folder on the way to " + path + " could not be opened; it was not cleaned";
+    return UnreachableLine(path);
   }
   return std::nullopt;
-}
-
-std::string UnreadableFolderLine(const std::string& path) {
-  return "Error: The folder " + path + " could not be read; it was not cleaned";
 }
 
 namespace {

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/FileSystem.h"
+#include "texts/ResultsTexts.h"
 
 namespace qc {
 
@@ -30,8 +31,6 @@ struct OpenedPath {
 // The "Error: " line of a path whose way was refused: a link on it leads elsewhere, or a
 // folder on it is there but could not be opened; nullopt in any other state.
 std::optional<std::string> RefusedWayLine(PathState state, const std::string& path);
-// The line for a folder to scan that is there but could not be opened or listed.
-std::string UnreadableFolderLine(const std::string& path);
 
 // Opens path from profile when it lies inside it (the profile folder is followed even
 // when it is a link), else from its drive's root "X:\" or share's "\\server\share\",

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "base/AsciiCase.h"
+#include "texts/ResultsTexts.h"
 
 namespace qc {
 namespace {
@@ -20,9 +21,6 @@ constexpr TargetRow kTargets[] = {
     {"KVEMUX.EXE", "Kelvora Quenzor Ondrevis"},   {"KVAGENT.EXE", "Kelvora Quenzor Plexarium"},
     {"KVASSIST.EXE", "Kelvora Quenzor Helvarin"},
 };
-
-constexpr const char* kListFailedLine =
-    "Error: The running processes could not be listed; none were terminated";
 
 struct Target {
   const TargetRow* row;
@@ -86,7 +84,7 @@ std::optional<std::vector<ProcessInfo>> ListRunningProcesses(IProcesses& process
 ProcessSearch TerminateTargetProcesses(IProcesses& processes, IResultsSink& listWork) {
   const auto running = ListRunningProcesses(processes);
   if (!running) {
-    listWork.Add(kListFailedLine, Outcome::Failure);
+    listWork.Add(kProcessesUnlistedLine, Outcome::Failure);
     return ProcessSearch::ListFailed;
   }
   const std::vector<Target> targets = HoldTargets(processes, *running);
@@ -94,9 +92,9 @@ ProcessSearch TerminateTargetProcesses(IProcesses& processes, IResultsSink& list
   const std::vector<bool> ended = EndTargets(processes, targets);
   // Each line tells what became of its process, so all are written after the wait.
   for (std::size_t i = 0; i < targets.size(); ++i) {
-    listWork.Add((ended[i] ? "Process Terminated: " : "Process Not Terminated: ") +
-                     std::string(targets[i].row->label),
-                 ended[i] ? Outcome::Success : Outcome::Failure);
+    listWork.Add(
+        ListLine(ended[i] ? kProcessTerminated : kProcessNotTerminated, targets[i].row->label),
+        ended[i] ? Outcome::Success : Outcome::Failure);
   }
   return ProcessSearch::Found;
 }

@@ -11,6 +11,7 @@
 #include "registry/LoadedHive.h"
 #include "registry/OpenKey.h"
 #include "registry/RegistryKeys.h"
+#include "texts/ResultsTexts.h"
 
 namespace qc {
 
@@ -56,7 +57,6 @@ class ViewLines final : public IResultsSink {
 };
 
 constexpr const char* kMachineClasses = "SOFTWARE\\Classes\\";
-constexpr const char* kUserClassesPrefix = "Error: The registrations of the user profile ";
 
 // The class key an entry names below the classes root, in the list's letter case.
 std::optional<std::string> ClassesName(const RegistryLocation& entry) {
@@ -120,18 +120,17 @@ void CleanSignedOutUser(const HiveLoading& with, const UserAccount& account,
   const HiveFile file =
       ReachHiveFile(with.fs, UserClassesFile(with.os, account.profile), account.profile);
   if (file.state == HiveFileState::Absent) return;  // the user never signed in
-  const std::string failed = kUserClassesPrefix + account.profile;
   std::optional<LoadedHive> hive;
   if (file.state == HiveFileState::Ready) hive.emplace(with.hives, name, file.path);
   const long status = hive ? hive->status() : kErrorAccessDenied;
   if (status == kErrorFileNotFound || status == kErrorPathNotFound) return;
   if (!hive || !hive->ok()) {
-    listWork.Add(failed + " could not be loaded", Outcome::Failure);
+    listWork.Add(HiveNotLoadedLine(account.profile), Outcome::Failure);
     return;
   }
   clean({kHkeyUsers, name + "\\", "HKEY_USERS\\" + classes + "\\"});
   if (hive->Unload() != kErrorSuccess) {
-    listWork.Add(failed + " could not be unloaded", Outcome::Failure);
+    listWork.Add(HiveNotUnloadedLine(account.profile), Outcome::Failure);
   }
 }
 

@@ -5,11 +5,9 @@
 
 #include "platform/Registry.h"
 #include "platform/ResultsList.h"
+#include "texts/ResultsTexts.h"
 
 namespace qc {
-
-inline constexpr const char* kKeyDeletedPrefix = "Registry Key Deleted: ";
-inline constexpr const char* kKeyNotDeletedPrefix = "Registry Key Not Deleted: ";
 
 // Deletes the key named by hive and keyPath with its whole subtree and writes one line:
 // "Registry Key Deleted: " when it went, "Registry Key Not Deleted: " when it is still

@@ -2,6 +2,7 @@
 #include "users/UserScope.h"
 
 #include "base/FolderPath.h"
+#include "texts/ResultsTexts.h"
 #include "users/UserProfiles.h"
 
 namespace qc {
@@ -47,8 +48,7 @@ void ReportUnreadableProfiles(UserScope& scope, IResultsSink& listWork) {
   scope.unreadableReported = true;
   for (const UserAccount& account : scope.accounts) {
     if (account.readable) continue;
-    listWork.Add(kProfileUnreadablePrefix + account.profile + kProfileUnreadableSuffix,
-                 Outcome::Failure);
+    listWork.Add(ProfileUnreadableLine(account.profile), Outcome::Failure);
   }
 }
 

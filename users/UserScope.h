@@ -11,14 +11,9 @@
 #include "platform/Machine.h"
 #include "platform/ProfileList.h"
 #include "platform/ResultsList.h"
+#include "texts/ResultsTexts.h"
 
 namespace qc {
-
-inline constexpr const char* kProfilesUnlistedLine =
-    "Error: The user profiles could not be listed; their folders and shortcuts were not cleaned";
-
-inline constexpr const char* kProfileUnreadablePrefix = "Error: The user profile ";
-inline constexpr const char* kProfileUnreadableSuffix = " could not be cleaned";
 
 // One account a run as the system account cleans.
 struct UserAccount {

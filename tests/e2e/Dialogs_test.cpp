@@ -10,11 +10,11 @@
 #include <string>
 #include <vector>
 
-#include "app/Form1Texts.h"
 #include "dialogs/TermsText.h"
 #include "tests/e2e/CleanerTest.h"
 #include "tests/e2e/driver/Driver.h"
 #include "tests/e2e/driver/Seed.h"
+#include "texts/Form1Texts.h"
 
 namespace qc::e2e {
 namespace {

@@ -14,12 +14,12 @@
 #include <optional>
 #include <string>
 
-#include "app/Form1Texts.h"
 #include "platform/win32/Utf.h"
 #include "tests/e2e/driver/Driver.h"
 #include "tests/e2e/driver/Seed.h"
 #include "tests/e2e/driver/SeedExpectation.h"
 #include "tests/e2e/driver/TestedWindows.h"
+#include "texts/Form1Texts.h"
 
 namespace {
 
