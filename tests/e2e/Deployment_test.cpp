@@ -1,13 +1,17 @@
 // Silent runs as deployment systems start them: a file held open goes at the next
-// restart together with its folder, the log and the status key record the run, and a
-// start while another clean-up runs ends at once with 1618.
+// restart together with its folder, the log and the status key record the run, a start
+// while another clean-up runs ends at once with 1618, and a lock name taken to block it
+// does not.
 #include <gtest/gtest.h>
 #include <windows.h>
+// After windows.h, which it needs.
+#include <sddl.h>
 
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "app/OneRunLock.h"
 #include "platform/win32/InstanceLock_win32.h"
 #include "platform/win32/Owners.h"
 #include "tests/e2e/CleanerTest.h"
@@ -90,20 +94,39 @@ TEST_F(DeploymentTest, AFileHeldOpenGoesAtRestartWithItsFolderAndTheLogHoldsTheR
   EXPECT_EQ(GetFileAttributesW(kFolder.c_str()), INVALID_FILE_ATTRIBUTES) << "gone at restart";
 }
 
-TEST_F(DeploymentTest, ASilentStartWhileAnotherCleanUpRunsEndsAt1618WithOneLogLine) {
-  // The other run: this process, as the same account, holds the lock as a run takes it.
-  win::Win32InstanceLock other;
-  ASSERT_EQ(other.Open().object, LockObject::Created);
-  ASSERT_EQ(other.Acquire(), LockOutcome::Acquired);
+TEST_F(DeploymentTest, AnotherCleanUpKeepsASilentStartOutALockNameTakenToBlockItDoesNot) {
+  {
+    // The other run: this process, as the same account, holds the lock as a run takes it.
+    win::Win32InstanceLock other;
+    ASSERT_EQ(other.Open().object, LockObject::Created);
+    ASSERT_EQ(other.Acquire(), LockOutcome::Acquired);
+    Start({.arguments = L"/s"});
+    const auto code = cleaner_.WaitForExit(20000);
+    ASSERT_TRUE(code) << "the second start did not end at once";
+    EXPECT_EQ(*code, 1618u);
+    const std::vector<LogLine> log = ReadTempLog();
+    ASSERT_EQ(log.size(), 1u);
+    EXPECT_TRUE(log[0].text.ends_with(L"; exit code 1618")) << Utf8(log[0].text);
+    EXPECT_EQ(log[0].type, L"2");
+    EXPECT_EQ(StatusExitCode(), std::nullopt) << "a start that did nothing leaves no status";
+  }
+  // A mutex of the lock's name that admits only a stranger, as any user can make one:
+  // the cleaner, an administrator under Wine, is refused and runs without the lock.
+  DeleteFileW(TempLog().c_str());
+  PSECURITY_DESCRIPTOR descriptor = nullptr;
+  ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorW(
+      L"D:P(A;;GA;;;S-1-5-21-9-9-9-1234)", SDDL_REVISION_1, &descriptor, nullptr));
+  const win::UniqueLocal held(descriptor);
+  SECURITY_ATTRIBUTES attributes{sizeof(attributes), descriptor, FALSE};
+  const win::UniqueHandle blocker(CreateMutexW(&attributes, FALSE, win::kInstanceLockName));
+  ASSERT_TRUE(blocker && GetLastError() != ERROR_ALREADY_EXISTS);
   Start({.arguments = L"/s"});
-  const auto code = cleaner_.WaitForExit(20000);
-  ASSERT_TRUE(code) << "the second start did not end at once";
-  EXPECT_EQ(*code, 1618u);
+  AnswerBox(kSilentDone, L"&No");
+  ExpectExit(0);
   const std::vector<LogLine> log = ReadTempLog();
-  ASSERT_EQ(log.size(), 1u);
-  EXPECT_TRUE(log[0].text.ends_with(L"; exit code 1618")) << Utf8(log[0].text);
-  EXPECT_EQ(log[0].type, L"2");
-  EXPECT_EQ(StatusExitCode(), std::nullopt) << "a start that did nothing leaves no status";
+  ASSERT_GE(log.size(), 3u);
+  EXPECT_EQ(log[1].text, win::ToW(kLockNotOursNote));
+  EXPECT_EQ(log.back().text, L"Finished; exit code 0");
 }
 
 }  // namespace
