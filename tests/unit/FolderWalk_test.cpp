@@ -16,8 +16,9 @@ namespace {
 // A file's attributes belong to the file, not to one of its names: a second name planted
 // in a folder being deleted changes nothing of the file, which loses that name where
 // Windows can delete it regardless and otherwise keeps it with its line. Attributes
-// cleared for a deletion that then fails are put back, unless the file is in use (and may
-// yet go at the next restart, which would refuse it read-only).
+// cleared for a deletion that then fails are put back, unless the file is in use, or the
+// folder is kept by such a file (either may yet go at the next restart, which would
+// refuse it read-only).
 TEST(Deletion, AFilesAttributesChangeOnlyWhereItGoes) {
   const std::string folder = "C:\\Kelvora Quenzor 6.1", other = "C:\\Windows\\win.ini";
   const std::string desktop = "C:\\Users\\me\\Desktop", fragment = "Kelvora Quenzor Plexarium";
@@ -34,6 +35,7 @@ TEST(Deletion, AFilesAttributesChangeOnlyWhereItGoes) {
       {"kill, denied", kRo | kHs, false, kRo | kHs},
       {"scan, denied", kRo, false, kRo},
       {"kill, in use", kRo, false, 0},
+      {"kill, in use, in a read-only folder", kRo, false, 0},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.how);
@@ -45,7 +47,9 @@ TEST(Deletion, AFilesAttributesChangeOnlyWhereItGoes) {
     fs.AddFile(second ? other : planted, "x", c.attributes);
     if (second) fs.AddHardLink(planted, other);
     fs.Find(planted)->denied = c.how.ends_with("denied");
-    fs.Find(planted)->locked = c.how.ends_with("in use");
+    fs.Find(planted)->locked = c.how.find("in use") != std::string::npos;
+    const bool readOnlyFolder = c.how.ends_with("read-only folder");
+    if (readOnlyFolder) fs.Find(folder)->attributes |= kRo;
     std::vector<std::string> lines;
     if (scan) {
       SearchDirDel(fs, list, desktop, fragment, noRestart);
@@ -58,6 +62,8 @@ TEST(Deletion, AFilesAttributesChangeOnlyWhereItGoes) {
     EXPECT_EQ(list.lines, lines);
     EXPECT_EQ(fs.Exists(planted), !c.goes);
     EXPECT_EQ(fs.Find(second ? other : planted)->attributes, c.after);
+    // A folder kept only by what is in use stays writable, so the restart can take it.
+    if (readOnlyFolder) EXPECT_EQ(fs.Find(folder)->attributes & kRo, 0u);
   }
 }
 
