@@ -8,6 +8,8 @@
 #include <string>
 #include <string_view>
 
+#include "base/Wtf8.h"
+
 namespace qc {
 
 inline constexpr std::uint32_t kReparseTagMountPoint = 0xA0000003;  // junction, mount point
@@ -47,16 +49,7 @@ inline std::optional<std::string> Utf8Of(const std::uint8_t* p, std::size_t unit
       c = 0x10000 + ((c - 0xD800) << 10) + (low - 0xDC00);
       ++i;
     }
-    if (c < 0x80) {
-      out += char(c);
-    } else if (c < 0x800) {
-      out += {char(0xC0 | c >> 6), char(0x80 | (c & 0x3F))};
-    } else if (c < 0x10000) {
-      out += {char(0xE0 | c >> 12), char(0x80 | (c >> 6 & 0x3F)), char(0x80 | (c & 0x3F))};
-    } else {
-      out += {char(0xF0 | c >> 18), char(0x80 | (c >> 12 & 0x3F)), char(0x80 | (c >> 6 & 0x3F)),
-              char(0x80 | (c & 0x3F))};
-    }
+    AppendUtf8(out, c);
   }
   return out;
 }

@@ -8,6 +8,20 @@
 
 namespace qc {
 
+// Appends the bytes of one code point (a lone surrogate half included) as UTF-8 writes it.
+inline void AppendUtf8(std::string& out, char32_t c) {
+  if (c < 0x80) {
+    out += char(c);
+  } else if (c < 0x800) {
+    out += {char(0xC0 | c >> 6), char(0x80 | (c & 0x3F))};
+  } else if (c < 0x10000) {
+    out += {char(0xE0 | c >> 12), char(0x80 | (c >> 6 & 0x3F)), char(0x80 | (c & 0x3F))};
+  } else {
+    out += {char(0xF0 | c >> 18), char(0x80 | (c >> 12 & 0x3F)), char(0x80 | (c >> 6 & 0x3F)),
+            char(0x80 | (c & 0x3F))};
+  }
+}
+
 // Windows does not require a name to be well-formed UTF-16: a user can name a file with
 // half a surrogate pair, which UTF-8 has no code for. Such a half is kept as the three
 // bytes its code point would take (the encoding called WTF-8), so that Utf16Of gives the
@@ -21,16 +35,7 @@ inline std::string Wtf8Of(std::u16string_view text) {
     if (high && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] < 0xE000) {
       c = 0x10000 + ((c - 0xD800) << 10) + (text[++i] - 0xDC00);
     }
-    if (c < 0x80) {
-      out += char(c);
-    } else if (c < 0x800) {
-      out += {char(0xC0 | c >> 6), char(0x80 | (c & 0x3F))};
-    } else if (c < 0x10000) {
-      out += {char(0xE0 | c >> 12), char(0x80 | (c >> 6 & 0x3F)), char(0x80 | (c & 0x3F))};
-    } else {
-      out += {char(0xF0 | c >> 18), char(0x80 | (c >> 12 & 0x3F)), char(0x80 | (c >> 6 & 0x3F)),
-              char(0x80 | (c & 0x3F))};
-    }
+    AppendUtf8(out, c);
   }
   return out;
 }
