@@ -47,8 +47,21 @@ std::optional<Parts> Split(const std::string& absolute) {
   return parts;
 }
 
+// A node of the given kind; built field by field, which the compiler checks no less.
+Node Made(bool dir, std::uint32_t attributes, std::string content = {},
+          std::vector<std::uint8_t> reparseData = {}) {
+  Node node;
+  node.dir = dir;
+  node.attributes = attributes;
+  node.content = std::move(content);
+  node.reparseData = std::move(reparseData);
+  return node;
+}
+
 std::shared_ptr<Node> NewFolder(const std::string& name) {
-  return std::make_shared<Node>(Node{.name = name, .dir = true, .attributes = kAttrDirectory});
+  auto node = std::make_shared<Node>(Made(true, kAttrDirectory));
+  node->name = name;
+  return node;
 }
 
 bool IsLinkNode(const Node& node) { return !node.reparseData.empty() && IsLinkTag(node.Tag()); }
@@ -170,21 +183,20 @@ FakeFileSystem::Node* FakeFileSystem::Place(const std::string& path, const Node&
 }
 
 void FakeFileSystem::AddFolder(const std::string& path, std::uint32_t attributes) {
-  Place(path, Node{.dir = true, .attributes = attributes | kAttrDirectory});
+  Place(path, Made(true, attributes | kAttrDirectory));
 }
 
 void FakeFileSystem::AddFile(const std::string& path, const std::string& content,
                              std::uint32_t attributes) {
-  Place(path, Node{.attributes = attributes, .content = content});
+  Place(path, Made(false, attributes, content));
 }
 
 void FakeFileSystem::AddLink(const std::string& path, const std::string& target) {
   const bool absolute = target.starts_with("\\\\") || (target.size() > 1 && target[1] == ':');
-  Place(path, Node{.dir = true,
-                   .attributes = kAttrDirectory | kAttrReparsePoint,
-                   .reparseData = absolute ? MountPointBytes(target)
-                                           : ReparseBytes(kReparseTagSymlink, target, target,
-                                                          kSymlinkFlagRelative)});
+  Place(path,
+        Made(true, kAttrDirectory | kAttrReparsePoint, {},
+             absolute ? MountPointBytes(target)
+                      : ReparseBytes(kReparseTagSymlink, target, target, kSymlinkFlagRelative)));
 }
 
 void FakeFileSystem::AddProfileLink(const std::string& path, const std::string& target) {
@@ -197,9 +209,7 @@ void FakeFileSystem::AddReparsePoint(const std::string& path, std::uint32_t tag,
   std::vector<std::uint8_t> data = ReparseBytes(tag, "", "");
   data.resize(8);  // the tag's own data is nobody's business here
   data[4] = data[5] = 0;
-  Place(path, Node{.dir = folder,
-                   .attributes = (folder ? kAttrDirectory : 0) | kAttrReparsePoint,
-                   .reparseData = data});
+  Place(path, Made(folder, (folder ? kAttrDirectory : 0) | kAttrReparsePoint, {}, data));
 }
 
 void FakeFileSystem::AddHardLink(const std::string& path, const std::string& existing) {
